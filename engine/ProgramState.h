@@ -1,0 +1,39 @@
+#pragma once
+#include <string>
+
+#include "platform/WindowId.h"
+
+// Why the password dialog is open, and the window hidden behind it.
+struct LockRecord {
+    std::string mode;  // "app", "cfg", "pwd", "reg", "ie", "ff", "ex", "tm", "ins", "un"; "" when none pending
+    WindowId window;
+    std::string label;
+    std::string windowClass;
+};
+
+// The built-in protection switches, named by their lock modes.
+struct ProtectionSwitches {
+    bool reg = false;
+    bool tm = false;
+    bool ff = false;
+    bool ex = false;
+    bool ins = false;
+    int ie = 0;  // 0 off, 1 watching, 2 unlocked while open
+};
+
+// Program-wide state, one copy owned by the program's entry and shared by reference.
+struct ProgramState {
+    LockRecord lock;
+    bool configUnlocked = false;
+    bool instanceSignal = false;
+    bool reloadRequest = false;
+    bool adminExemption = false;
+    bool loadingGuard = false;
+    bool startupLockDone = false;
+    bool uninstallPermitted = false;
+    ProtectionSwitches protections;
+    std::string accessPassword;
+    std::string rememberedPassword;
+    std::string messageText;
+    std::string programFolder;  // folder of the program file, ending in "\"
+};

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/WindowId.h"
+
+// Show states, with Windows' own numbers.
+enum class ShowCommand : int { Hide = 0, ShowNormal = 1, Maximize = 3, Show = 5, Minimize = 6, Restore = 9 };
+
+constexpr uint32_t kScClose = 0xF060;
+
+// The top-level windows of every program on the desktop.
+class IDesktop {
+public:
+    virtual ~IDesktop() = default;
+    // Exact, case-sensitive match of whichever of class and title is given; 0 when none.
+    virtual WindowId findWindow(std::optional<std::string_view> className, std::optional<std::string_view> title) = 0;
+    virtual WindowId foregroundWindow() = 0;
+    virtual bool isWindow(WindowId window) = 0;
+    virtual std::string windowText(WindowId window) = 0;
+    virtual std::string className(WindowId window) = 0;
+    virtual bool setWindowText(WindowId window, std::string_view text) = 0;
+    virtual bool showWindowAsync(WindowId window, ShowCommand command) = 0;
+    virtual bool isVisible(WindowId window) = 0;
+    virtual bool isMinimized(WindowId window) = 0;
+    virtual bool postClose(WindowId window) = 0;
+    virtual bool removeSystemMenuCommand(WindowId window, uint32_t command) = 0;
+    virtual bool hasSystemMenuCommand(WindowId window, uint32_t command) = 0;
+    virtual bool setTopmost(WindowId window, bool on) = 0;
+    virtual bool isTopmost(WindowId window) = 0;
+};

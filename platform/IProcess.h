@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+
+struct FileVersion {
+    int major = 0;
+    int minor = 0;
+    int revision = 0;
+};
+
+// This program's own process.
+class IProcess {
+public:
+    virtual ~IProcess() = default;
+    virtual std::string programFilePath() = 0;
+    virtual FileVersion fileVersion(const std::string& path) = 0;
+    // Claims the one-per-session instance token; true when an earlier instance of this program holds it.
+    virtual bool isEarlierInstanceRunning() = 0;
+    // Ends the process at once: nothing after the call runs.
+    [[noreturn]] virtual void exitProcess(int code) = 0;
+};

@@ -1,0 +1,15 @@
+#pragma once
+#include "platform/IDesktop.h"
+#include "platform/IProcess.h"
+#include "platform/IRegistry.h"
+#include "platform/IShell.h"
+#include "platform/ui/Toolkit.h"
+
+// Everything the logic may ask of the machine, handed down through constructors.
+struct Platform {
+    IRegistry& registry;
+    IDesktop& desktop;
+    IShell& shell;
+    IProcess& process;
+    ui::Toolkit& ui;
+};

@@ -1,0 +1,72 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/WindowId.h"
+#include "platform/ui/Controls.h"
+
+namespace ui {
+
+enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+struct FormSpec {
+    std::string name;  // the system's name of the form (`frmobelon`)
+    std::string caption;
+    int width = 400;   // client area, pixels
+    int height = 300;
+};
+
+// A top-level window of this program with its controls. Controls live as long as the form.
+class Form {
+public:
+    virtual ~Form() = default;
+    virtual WindowId id() const = 0;
+    virtual const std::string& name() const = 0;
+    virtual void setCaption(std::string_view caption) = 0;
+    virtual std::string caption() const = 0;
+    virtual void show() = 0;  // modeless; brings the form forward and activates it
+    virtual void hide() = 0;
+    virtual bool isVisible() const = 0;
+    virtual void setEnabled(bool on) = 0;
+    virtual bool isEnabled() const = 0;
+    virtual void setWindowState(WindowState state) = 0;
+    virtual WindowState windowState() const = 0;
+
+    virtual void onActivate(Handler handler) = 0;
+    // Closing from the title bar or by WM_CLOSE runs this instead of the default, which hides the form.
+    virtual void onCloseRequest(Handler handler) = 0;
+    // Mouse message number (512 move, 514 left button up, ...) of the form's tray icon.
+    virtual void onTrayMouse(std::function<void(int message)> handler) = 0;
+
+    virtual Button& addButton(const ControlSpec& spec) = 0;
+    virtual CheckBox& addCheckBox(const ControlSpec& spec) = 0;
+    virtual OptionButton& addOptionButton(const ControlSpec& spec) = 0;
+    virtual Label& addLabel(const ControlSpec& spec) = 0;
+    virtual Frame& addFrame(const ControlSpec& spec) = 0;
+    virtual Image& addImage(const ControlSpec& spec) = 0;
+    virtual TextBox& addTextBox(const ControlSpec& spec, const TextBoxOptions& options) = 0;
+    virtual ListBox& addListBox(const ControlSpec& spec, const ListOptions& options) = 0;
+    virtual ProgressBar& addProgressBar(const ControlSpec& spec) = 0;
+    virtual TabStrip& addTabStrip(const ControlSpec& spec, const std::vector<std::string>& pages) = 0;
+    virtual Timer& addTimer(const std::string& name, int intervalMs, bool enabled) = 0;
+    // The button that Enter presses.
+    virtual void setDefaultButton(Button& button) = 0;
+
+    virtual Control* findControl(std::string_view name) = 0;
+    virtual Timer* findTimer(std::string_view name) = 0;
+};
+
+class Toolkit {
+public:
+    virtual ~Toolkit() = default;
+    virtual std::unique_ptr<Form> createForm(const FormSpec& spec) = 0;
+    // Runs what is pending now (window messages, due timers) and returns.
+    virtual void processEvents() = 0;
+    // Waits for the next event and runs it.
+    virtual void waitForEvent() = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,197 @@
+#include "platform/win32/WinControls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "platform/win32/Utf.h"
+#include "platform/win32/WinForm.h"
+
+// ---- every control
+
+WinControlBase::WinControlBase(WinForm& form, const ui::ControlSpec& spec, HWND hwnd)
+    : m_form(form), m_hwnd(hwnd), m_name(spec.name), m_page(spec.page) {}
+
+void WinControlBase::command(WORD) {}
+
+bool WinControlBase::notify(const NMHDR&, LRESULT&) {
+    return false;
+}
+
+// The window is shown only while its own flag is on and its page is the selected one.
+void WinControlBase::applyVisibility() {
+    ::ShowWindow(m_hwnd, effectiveVisible() ? SW_SHOWNA : SW_HIDE);
+}
+
+std::string WinControlBase::windowText() const {
+    const int length = ::GetWindowTextLengthW(m_hwnd);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(m_hwnd, text.data(), length + 1);
+    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    return toUtf8(text);
+}
+
+void WinControlBase::setWindowText(std::string_view text) {
+    ::SetWindowTextW(m_hwnd, toWide(text).c_str());
+}
+
+void WinControlBase::setOwnVisible(bool on) {
+    m_visible = on;
+    applyVisibility();
+}
+
+bool WinControlBase::effectiveVisible() const {
+    return m_visible && m_form.isPageSelected(m_page);
+}
+
+// A copy, so a handler that replaces itself does not destroy the code that is running.
+void WinControlBase::raise(const ui::Handler& handler) {
+    if (!handler) return;
+    const ui::Handler running = handler;
+    running();
+}
+
+// ---- buttons
+
+WinButton::WinButton(WinForm& form, const ui::ControlSpec& spec)
+    : WinControl(form, spec,
+                 form.createChild(spec, {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0, toWide(spec.caption)})) {}
+
+// A click from code runs the handler directly, so it works on hidden and disabled buttons alike.
+void WinButton::click() {
+    raise(m_onClick);
+}
+
+void WinButton::command(WORD notification) {
+    if (notification == BN_CLICKED) raise(m_onClick);
+}
+
+void WinButton::setDefault(bool on) {
+    ::SendMessageW(m_hwnd, BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+WinCheckBox::WinCheckBox(WinForm& form, const ui::ControlSpec& spec)
+    : WinControl(form, spec,
+                 form.createChild(spec, {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0, toWide(spec.caption)})) {}
+
+bool WinCheckBox::isChecked() const {
+    return ::SendMessageW(m_hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// Changing the state from code raises the click, as the user's click does.
+void WinCheckBox::setChecked(bool on) {
+    if (on == isChecked()) return;
+    ::SendMessageW(m_hwnd, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    raise(m_onClick);
+}
+
+void WinCheckBox::click() {
+    setChecked(!isChecked());
+}
+
+// The auto check box has already toggled itself when this arrives.
+void WinCheckBox::command(WORD notification) {
+    if (notification == BN_CLICKED) raise(m_onClick);
+}
+
+WinOptionButton::WinOptionButton(WinForm& form, const ui::ControlSpec& spec)
+    : WinControl(form, spec,
+                 form.createChild(spec, {WC_BUTTONW, BS_AUTORADIOBUTTON | WS_TABSTOP, 0, toWide(spec.caption)})) {}
+
+bool WinOptionButton::isChecked() const {
+    return ::SendMessageW(m_hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// Selecting an option from code raises its click; clearing it does not, as with the user's choice.
+void WinOptionButton::setChecked(bool on) {
+    const bool changed = on != isChecked();
+    ::SendMessageW(m_hwnd, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (changed && on) raise(m_onClick);
+}
+
+void WinOptionButton::command(WORD notification) {
+    if (notification == BN_CLICKED) raise(m_onClick);
+}
+
+// ---- labels, frames, images
+
+namespace {
+
+// A static control breaks lines only at CR LF or LF; a lone CR would show as nothing.
+std::wstring withLineBreaks(std::string_view text) {
+    const std::wstring wide = toWide(text);
+    std::wstring shown;
+    shown.reserve(wide.size());
+    for (size_t i = 0; i < wide.size(); ++i) {
+        shown.push_back(wide[i]);
+        if (wide[i] == L'\r' && (i + 1 == wide.size() || wide[i + 1] != L'\n')) shown.push_back(L'\n');
+    }
+    return shown;
+}
+
+}  // namespace
+
+WinLabel::WinLabel(WinForm& form, const ui::ControlSpec& spec)
+    : WinControl(form, spec, form.createChild(spec, {WC_STATICW, SS_LEFT, 0, withLineBreaks(spec.caption)})),
+      m_text(spec.caption) {}
+
+// The text is kept as set, so reading it back gives the caller's line breaks, not the displayed ones.
+void WinLabel::setText(std::string_view text) {
+    m_text = text;
+    ::SetWindowTextW(m_hwnd, withLineBreaks(text).c_str());
+}
+
+// Beneath the controls it surrounds, so it never paints over them (see WinForm::stack). A group box
+// draws only its border and caption, so it is transparent: what lies under it (the form, a tab page)
+// is not clipped away and repaints its inside, or controls hidden there would leave their pixels.
+WinFrame::WinFrame(WinForm& form, const ui::ControlSpec& spec)
+    : WinControl(form, spec,
+                 form.createChild(
+                     spec, {WC_BUTTONW, BS_GROUPBOX | WS_CLIPSIBLINGS, WS_EX_TRANSPARENT, toWide(spec.caption)})) {}
+
+// The caption is not the window text: an SS_ICON static reads its text as an icon resource name.
+WinImage::WinImage(WinForm& form, const ui::ControlSpec& spec)
+    : WinControl(form, spec, form.createChild(spec, {WC_STATICW, SS_ICON, 0, std::wstring()})), m_text(spec.caption) {
+    ::SendMessageW(m_hwnd, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconW(nullptr, IDI_INFORMATION)), 0);
+}
+
+// ---- text boxes and progress bars
+
+namespace {
+
+DWORD textBoxStyle(const ui::TextBoxOptions& options) {
+    DWORD style = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+    if (options.passwordChar != 0) style |= ES_PASSWORD;
+    if (options.multiLine) style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL;
+    return style;
+}
+
+}  // namespace
+
+WinTextBox::WinTextBox(WinForm& form, const ui::ControlSpec& spec, const ui::TextBoxOptions& options)
+    : WinControl(form, spec, form.createChild(spec, {WC_EDITW, textBoxStyle(options), 0, toWide(spec.caption)})) {
+    if (options.passwordChar != 0) {
+        const auto shown = static_cast<wchar_t>(static_cast<unsigned char>(options.passwordChar));
+        ::SendMessageW(m_hwnd, EM_SETPASSWORDCHAR, shown, 0);
+    }
+    if (options.maxLength > 0) ::SendMessageW(m_hwnd, EM_LIMITTEXT, static_cast<WPARAM>(options.maxLength), 0);
+}
+
+// Raised for typing and for text set from code or by another program's WM_SETTEXT.
+void WinTextBox::command(WORD notification) {
+    if (notification == EN_CHANGE) raise(m_onChange);
+}
+
+WinProgressBar::WinProgressBar(WinForm& form, const ui::ControlSpec& spec)
+    : WinControl(form, spec, form.createChild(spec, {PROGRESS_CLASSW, 0, 0, std::wstring()})) {
+    ::SendMessageW(m_hwnd, PBM_SETRANGE32, 0, 100);
+}
+
+void WinProgressBar::setValue(int percent) {
+    ::SendMessageW(m_hwnd, PBM_SETPOS, static_cast<WPARAM>(std::clamp(percent, 0, 100)), 0);
+}
+
+int WinProgressBar::value() const {
+    return static_cast<int>(::SendMessageW(m_hwnd, PBM_GETPOS, 0, 0));
+}

@@ -1,0 +1,77 @@
+#include "platform/win32/WinDesktop.h"
+
+#include <windows.h>
+
+#include "platform/win32/Utf.h"
+#include "platform/win32/WindowHandle.h"
+
+WindowId WinDesktop::findWindow(std::optional<std::string_view> className, std::optional<std::string_view> title) {
+    const std::wstring wideClass = className ? toWide(*className) : std::wstring();
+    const std::wstring wideTitle = title ? toWide(*title) : std::wstring();
+    return toWindowId(::FindWindowW(className ? wideClass.c_str() : nullptr, title ? wideTitle.c_str() : nullptr));
+}
+
+WindowId WinDesktop::foregroundWindow() {
+    return toWindowId(::GetForegroundWindow());
+}
+
+bool WinDesktop::isWindow(WindowId window) {
+    return ::IsWindow(toHwnd(window)) != FALSE;
+}
+
+std::string WinDesktop::windowText(WindowId window) {
+    const int length = ::GetWindowTextLengthW(toHwnd(window));
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(toHwnd(window), text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return toUtf8(text);
+}
+
+std::string WinDesktop::className(WindowId window) {
+    wchar_t name[256] = {};
+    const int length = ::GetClassNameW(toHwnd(window), name, 256);
+    return toUtf8(std::wstring_view(name, static_cast<size_t>(length > 0 ? length : 0)));
+}
+
+bool WinDesktop::setWindowText(WindowId window, std::string_view text) {
+    return ::SetWindowTextW(toHwnd(window), toWide(text).c_str()) != FALSE;
+}
+
+bool WinDesktop::showWindowAsync(WindowId window, ShowCommand command) {
+    return ::ShowWindowAsync(toHwnd(window), static_cast<int>(command)) != FALSE;
+}
+
+bool WinDesktop::isVisible(WindowId window) {
+    return ::IsWindowVisible(toHwnd(window)) != FALSE;
+}
+
+bool WinDesktop::isMinimized(WindowId window) {
+    return ::IsIconic(toHwnd(window)) != FALSE;
+}
+
+bool WinDesktop::postClose(WindowId window) {
+    return ::PostMessageW(toHwnd(window), WM_CLOSE, 0, 0) != FALSE;
+}
+
+bool WinDesktop::removeSystemMenuCommand(WindowId window, uint32_t command) {
+    HMENU menu = ::GetSystemMenu(toHwnd(window), FALSE);
+    if (!menu) return false;
+    const bool removed = ::RemoveMenu(menu, command, MF_BYCOMMAND) != FALSE;
+    ::DrawMenuBar(toHwnd(window));
+    return removed;
+}
+
+bool WinDesktop::hasSystemMenuCommand(WindowId window, uint32_t command) {
+    HMENU menu = ::GetSystemMenu(toHwnd(window), FALSE);
+    return menu && ::GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1);
+}
+
+bool WinDesktop::setTopmost(WindowId window, bool on) {
+    return ::SetWindowPos(toHwnd(window), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE) !=
+           FALSE;
+}
+
+bool WinDesktop::isTopmost(WindowId window) {
+    return (::GetWindowLongPtrW(toHwnd(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}

@@ -1,0 +1,230 @@
+#include "platform/win32/WinForm.h"
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "platform/win32/Utf.h"
+#include "platform/win32/WinControls.h"
+#include "platform/win32/WinShell.h"
+#include "platform/win32/WinTimer.h"
+#include "platform/win32/WindowHandle.h"
+
+namespace {
+
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
+int showCommandFor(ui::WindowState state) {
+    switch (state) {
+        case ui::WindowState::Minimized:
+            return SW_MINIMIZE;
+        case ui::WindowState::Maximized:
+            return SW_MAXIMIZE;
+        case ui::WindowState::Normal:
+            break;
+    }
+    return SW_SHOWNORMAL;
+}
+
+void logHandlerFailure(const char* what) {
+    std::wstring line = L"Obelon: exception in a window procedure: " + toWide(what) + L"\n";
+    ::OutputDebugStringW(line.c_str());
+}
+
+}  // namespace
+
+ATOM WinForm::registerClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &WinForm::windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconW(nullptr, IDI_SHIELD);
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kFormClassName;
+    return ::RegisterClassExW(&windowClass);
+}
+
+WinForm::WinForm(const FormContext& context, const ui::FormSpec& spec) : m_context(context), m_name(spec.name) {
+    RECT frame = {0, 0, spec.width, spec.height};
+    ::AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+    // Created hidden: the logic decides when the form is first shown.
+    m_hwnd.reset(::CreateWindowExW(kFormExStyle, kFormClassName, toWide(spec.caption).c_str(), kFormStyle,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                                   nullptr, nullptr, context.instance, this));
+    if (!m_hwnd) {
+        throw std::runtime_error("CreateWindowExW(ObelonForm) failed: " + std::to_string(::GetLastError()));
+    }
+}
+
+// Timers go first, while the window they run on still exists; the window procedure is cut off
+// before destruction so no handler runs against a half-destroyed form.
+WinForm::~WinForm() {
+    m_timers.clear();
+    ::SetWindowLongPtrW(m_hwnd.get(), GWLP_USERDATA, 0);
+    m_hwnd.reset();
+}
+
+WindowId WinForm::id() const {
+    return toWindowId(m_hwnd.get());
+}
+
+void WinForm::setCaption(std::string_view caption) {
+    ::SetWindowTextW(m_hwnd.get(), toWide(caption).c_str());
+}
+
+std::string WinForm::caption() const {
+    const int length = ::GetWindowTextLengthW(m_hwnd.get());
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(m_hwnd.get(), text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return toUtf8(text);
+}
+
+void WinForm::show() {
+    const int command = m_pendingState ? showCommandFor(*m_pendingState) : SW_SHOW;
+    m_pendingState.reset();
+    ::ShowWindow(m_hwnd.get(), command);
+    ::SetForegroundWindow(m_hwnd.get());
+}
+
+void WinForm::hide() {
+    ::ShowWindow(m_hwnd.get(), SW_HIDE);
+}
+
+bool WinForm::isVisible() const {
+    return ::IsWindowVisible(m_hwnd.get()) != FALSE;
+}
+
+void WinForm::setEnabled(bool on) {
+    ::EnableWindow(m_hwnd.get(), on ? TRUE : FALSE);
+}
+
+bool WinForm::isEnabled() const {
+    return ::IsWindowEnabled(m_hwnd.get()) != FALSE;
+}
+
+// Showing a state would also show the window, so a hidden form keeps the state until show().
+void WinForm::setWindowState(ui::WindowState state) {
+    if (isVisible()) {
+        ::ShowWindow(m_hwnd.get(), showCommandFor(state));
+    } else {
+        m_pendingState = state;
+    }
+}
+
+ui::WindowState WinForm::windowState() const {
+    if (m_pendingState && !isVisible()) return *m_pendingState;
+    if (::IsIconic(m_hwnd.get())) return ui::WindowState::Minimized;
+    if (::IsZoomed(m_hwnd.get())) return ui::WindowState::Maximized;
+    return ui::WindowState::Normal;
+}
+
+// No exception may cross into the system's code that called us; it is logged and the message counts as handled.
+LRESULT CALLBACK WinForm::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<WinForm*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    try {
+        return form->handleMessage(hwnd, message, wParam, lParam);
+    } catch (const std::exception& error) {
+        logHandlerFailure(error.what());
+    } catch (...) {
+        logHandlerFailure("unknown exception");
+    }
+    return 0;
+}
+
+LRESULT WinForm::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            return activated(hwnd, wParam);
+        case WM_CLOSE:
+            if (m_onCloseRequest) {
+                const ui::Handler handler = m_onCloseRequest;
+                handler();
+            } else {
+                hide();
+            }
+            return 0;
+        case WM_COMMAND:
+            command(wParam, lParam);
+            return 0;
+        case WM_NOTIFY: {
+            const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+            auto control = m_byWindow.find(header.hwndFrom);
+            LRESULT result = 0;
+            if (control != m_byWindow.end() && control->second->notify(header, result)) return result;
+            break;
+        }
+        case WM_TIMER:
+            if (timer(wParam)) return 0;
+            break;
+        // Asked by IsDialogMessageW when Enter is pressed: the default button is the one it clicks.
+        case DM_GETDEFID:
+            if (m_defaultButton) return MAKELRESULT(::GetDlgCtrlID(m_defaultButton->hwnd()), DC_HASDEFID);
+            return 0;
+        case kTrayCallbackMessage:
+            if (m_onTrayMouse) {
+                const auto handler = m_onTrayMouse;
+                handler(LOWORD(lParam));
+            }
+            return 0;
+        default:
+            // Explorer restarted and dropped every notification icon: this form's icons go back.
+            if (m_context.taskbarCreated != 0 && message == m_context.taskbarCreated) {
+                if (m_context.shell) m_context.shell->readdTrayIcons(toWindowId(hwnd));
+                return 0;
+            }
+            break;
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Keyboard focus goes back to the control that had it, as in a dialog, so Tab and Enter work at once.
+LRESULT WinForm::activated(HWND hwnd, WPARAM wParam) {
+    const WORD state = LOWORD(wParam);
+    if (state == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(hwnd, focus)) m_savedFocus = focus;
+        return 0;
+    }
+    if (HIWORD(wParam) == 0) {
+        HWND focus =
+            m_savedFocus && ::IsChild(hwnd, m_savedFocus) ? m_savedFocus : ::GetNextDlgTabItem(hwnd, nullptr, FALSE);
+        ::SetFocus(focus ? focus : hwnd);
+    }
+    if (m_onActivate) {
+        const ui::Handler handler = m_onActivate;
+        handler();
+    }
+    return 0;
+}
+
+// Controls report through their own window handle; IDOK without one comes from Enter with no focused button.
+void WinForm::command(WPARAM wParam, LPARAM lParam) {
+    auto* sender = reinterpret_cast<HWND>(lParam);
+    if (sender) {
+        auto control = m_byWindow.find(sender);
+        if (control != m_byWindow.end()) control->second->command(HIWORD(wParam));
+        return;
+    }
+    if (LOWORD(wParam) == IDOK && m_defaultButton && ::IsWindowEnabled(m_defaultButton->hwnd())) {
+        m_defaultButton->click();
+    }
+}
+
+bool WinForm::timer(UINT_PTR id) {
+    for (const auto& timer : m_timers) {
+        if (timer->id() == id) {
+            timer->tick();
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,133 @@
+#include "platform/win32/WinRegistry.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Utf.h"
+
+namespace {
+
+// The predefined keys are sign-extended 32-bit values, so they are named here, not cast from the enum.
+HKEY toHKey(RootKey root) {
+    return root == RootKey::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+bool isTextType(uint32_t type) {
+    return type == regtype::kSz || type == regtype::kExpandSz || type == regtype::kMultiSz;
+}
+
+Status failed(LSTATUS code, const char* api) {
+    return Status::failure(static_cast<uint32_t>(code), api);
+}
+
+Status invalidText(const char* api) {
+    return Status::failure(errc::kInvalidData, api);
+}
+
+// Stored UTF-16 to UTF-8 with every character kept, NULs included; an odd trailing byte is not a character.
+Result<std::string> textFromStored(const std::vector<BYTE>& bytes) {
+    std::wstring wide(bytes.size() / sizeof(wchar_t), L'\0');
+    if (!wide.empty()) std::memcpy(wide.data(), bytes.data(), wide.size() * sizeof(wchar_t));
+    auto utf8 = tryToUtf8(wide);
+    if (!utf8) return invalidText("WideCharToMultiByte");
+    return std::move(*utf8);
+}
+
+}  // namespace
+
+Status WinRegistry::createKey(RootKey root, std::string_view path) {
+    auto widePath = tryToWide(path);
+    if (!widePath) return invalidText("MultiByteToWideChar");
+    UniqueHKey key;
+    const LSTATUS rc =
+        ::RegCreateKeyExW(toHKey(root), widePath->c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegCreateKeyExW");
+    return Status::success();
+}
+
+Result<RegistryValue> WinRegistry::queryValue(RootKey root, std::string_view path, std::string_view name) {
+    auto widePath = tryToWide(path);
+    auto wideName = tryToWide(name);
+    if (!widePath || !wideName) return invalidText("MultiByteToWideChar");
+    UniqueHKey key;
+    LSTATUS rc = ::RegOpenKeyExW(toHKey(root), widePath->c_str(), 0, KEY_QUERY_VALUE, key.put());
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegOpenKeyExW");
+
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+    // Ask for the size, then the data; a value that grows in between is asked for again.
+    do {
+        DWORD size = 0;
+        rc = ::RegQueryValueExW(key.get(), wideName->c_str(), nullptr, &type, nullptr, &size);
+        if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryValueExW");
+        bytes.assign(size, 0);
+        rc = ::RegQueryValueExW(key.get(), wideName->c_str(), nullptr, &type, bytes.empty() ? nullptr : bytes.data(),
+                                &size);
+        if (rc == ERROR_SUCCESS) bytes.resize(size);
+    } while (rc == ERROR_MORE_DATA);
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryValueExW");
+
+    RegistryValue value;
+    value.type = type;
+    if (isTextType(type)) {
+        auto text = textFromStored(bytes);
+        if (!text.ok()) return text.status();
+        value.data = std::move(text.value());
+    } else {
+        value.data.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    return value;
+}
+
+Status WinRegistry::setValue(RootKey root, std::string_view path, std::string_view name, const RegistryValue& value) {
+    auto widePath = tryToWide(path);
+    auto wideName = tryToWide(name);
+    if (!widePath || !wideName) return invalidText("MultiByteToWideChar");
+
+    // Text is written exactly as given: a terminator is stored only when the caller put one in.
+    std::wstring wideData;
+    const BYTE* data = reinterpret_cast<const BYTE*>(value.data.data());
+    size_t size = value.data.size();
+    if (isTextType(value.type)) {
+        auto converted = tryToWide(value.data);
+        if (!converted) return invalidText("MultiByteToWideChar");
+        wideData = std::move(*converted);
+        size = wideData.size() * sizeof(wchar_t);
+        // RegSetValueExW stores one character more when the text lacks a terminator but a NUL follows
+        // it in memory (as it always does in a std::wstring); a non-NUL sentinel there keeps it exact.
+        wideData.push_back(L'?');
+        data = reinterpret_cast<const BYTE*>(wideData.data());
+    }
+    if (size > MAXDWORD) return Status::failure(errc::kInvalidData, "RegSetValueExW");
+
+    UniqueHKey key;
+    LSTATUS rc =
+        ::RegCreateKeyExW(toHKey(root), widePath->c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegCreateKeyExW");
+    rc = ::RegSetValueExW(key.get(), wideName->c_str(), 0, value.type, data, static_cast<DWORD>(size));
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegSetValueExW");
+    return Status::success();
+}
+
+Status WinRegistry::deleteKey(RootKey root, std::string_view path) {
+    auto widePath = tryToWide(path);
+    if (!widePath) return invalidText("MultiByteToWideChar");
+    const LSTATUS rc = ::RegDeleteKeyW(toHKey(root), widePath->c_str());
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegDeleteKeyW");
+    return Status::success();
+}
+
+Status WinRegistry::deleteValue(RootKey root, std::string_view path, std::string_view name) {
+    auto widePath = tryToWide(path);
+    auto wideName = tryToWide(name);
+    if (!widePath || !wideName) return invalidText("MultiByteToWideChar");
+    UniqueHKey key;
+    LSTATUS rc = ::RegOpenKeyExW(toHKey(root), widePath->c_str(), 0, KEY_SET_VALUE, key.put());
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegOpenKeyExW");
+    rc = ::RegDeleteValueW(key.get(), wideName->c_str());
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegDeleteValueW");
+    return Status::success();
+}

@@ -1,0 +1,87 @@
+#include "platform/win32/WinToolkit.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "platform/win32/WinForm.h"
+
+namespace {
+
+// The font dialogs use, from the user's settings, instead of the old system font windows get by default.
+HFONT createMessageFont() {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return nullptr;
+    return ::CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+}  // namespace
+
+WinToolkit::WinToolkit(WinShell* shell) : m_font(createMessageFont()) {
+    INITCOMMONCONTROLSEX classes = {};
+    classes.dwSize = sizeof(classes);
+    classes.dwICC = ICC_TAB_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES;
+    ::InitCommonControlsEx(&classes);
+
+    m_context.instance = ::GetModuleHandleW(nullptr);
+    m_context.font = m_font ? m_font.get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    m_context.taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    m_context.shell = shell;
+
+    m_formClass = WinForm::registerClass(m_context.instance);
+    if (m_formClass == 0 && ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) {
+        WNDCLASSEXW existing = {};
+        existing.cbSize = sizeof(existing);
+        m_formClass = static_cast<ATOM>(::GetClassInfoExW(m_context.instance, kFormClassName, &existing));
+    }
+    if (m_formClass == 0)
+        throw std::runtime_error("RegisterClassExW(ObelonForm) failed: " + std::to_string(::GetLastError()));
+}
+
+WinToolkit::~WinToolkit() {
+    ::UnregisterClassW(kFormClassName, m_context.instance);
+}
+
+std::unique_ptr<ui::Form> WinToolkit::createForm(const ui::FormSpec& spec) {
+    return std::make_unique<WinForm>(m_context, spec);
+}
+
+// Tab and Enter work as in a dialog on whichever of our forms is active.
+void WinToolkit::dispatch(MSG& message) {
+    HWND active = ::GetActiveWindow();
+    if (active && ::GetClassLongPtrW(active, GCW_ATOM) == m_formClass && ::IsDialogMessageW(active, &message)) return;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+}
+
+// WM_QUIT is put back for the main loop, which ends the program on it.
+void WinToolkit::processEvents() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        dispatch(message);
+    }
+}
+
+void WinToolkit::waitForEvent() {
+    MSG message;
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+        ::PostQuitMessage(static_cast<int>(message.wParam));
+        return;
+    }
+    if (got > 0) dispatch(message);
+    processEvents();
+}
+
+int WinToolkit::runMessageLoop() {
+    MSG message;
+    BOOL got;
+    while ((got = ::GetMessageW(&message, nullptr, 0, 0)) > 0) dispatch(message);
+    return got == 0 ? static_cast<int>(message.wParam) : -1;
+}

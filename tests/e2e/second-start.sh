@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# A second start while the program runs: the new process keeps the title "#obelon init" and ends
+# by itself within a few seconds; the running instance goes on.
+source "$(dirname "$0")/lib.sh"
+ob_begin "$@"
+
+readonly title="Obelon Pro Configuration Tool"
+
+ob_start running "$OB_PROGRAM"
+running=$OB_PID
+ob_expect "the first instance takes the configuration title" drv wait-window --title "$title" --timeout 5000
+running_windows_pid=$(drv pid-of --title "$title")
+# Let its start-up finish, so the second start meets a fully running instance.
+ob_expect "the first instance gets through its start-up" \
+    ob_poll 3000 ob_output_is no drv has-sysmenu-close --title "$title"
+
+started=$(ob_now_ms)
+ob_start second "$OB_PROGRAM"
+second=$OB_PID
+ob_expect "the second start's window is titled '#obelon init'" drv wait-window --title "#obelon init" --timeout 3000
+ob_wait_exit "$second" 3500 || ob_fail "the second start is still running $(($(ob_now_ms) - started)) ms after it began"
+ob_log "the second start ended after $(($(ob_now_ms) - started)) ms"
+ob_expect "its window is gone" drv wait-gone --title "#obelon init" --timeout 1000
+
+ob_alive "$running" || ob_fail "the running instance ended as well"
+ob_expect_eq "the running instance still owns the configuration window" "$running_windows_pid" \
+    "$(drv pid-of --title "$title")"
+ob_expect_eq "there is only one configuration window" 1 "$(drv list-windows --title-contains "$title" | grep -c "text=\"$title\"")"

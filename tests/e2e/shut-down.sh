@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# "Shut Down OB": the exit question appears; Cancel leaves the program running, OK ends it.
+source "$(dirname "$0")/lib.sh"
+ob_begin "$@"
+
+readonly title="Obelon Pro Configuration Tool"
+readonly question="Exit Obelon Pro 2011"
+readonly warning="This will remove the program from memory and disable Task Locking until Windows next starts."
+
+ob_start program "$OB_PROGRAM"
+program=$OB_PID
+ob_expect "the program starts" drv wait-window --title "$title" --timeout 5000
+ob_expect "its start-up completes" ob_poll 3000 ob_output_is no drv has-sysmenu-close --title "$title"
+
+# The button opens a modal box, so the click is posted: a sent click would wait for the answer.
+ask_to_shut_down() {
+    ob_expect "'Shut Down OB' is clicked" drv click --title "$title" --caption "Shut Down OB" --post
+    ob_expect "the box '$question' appears" drv wait-window --title "$question" --timeout 5000
+    local text
+    text=$(drv child-text --title "$question" --class Static --contains "This will remove") ||
+        ob_fail "the box has no text about removing the program"
+    [[ $text == "$warning"* ]] || ob_fail "the box says '$text'"
+    ob_log "ok: the box warns that locking stops until Windows next starts"
+}
+
+ask_to_shut_down
+ob_expect "Cancel is pressed" drv click --title "$question" --id 2
+ob_expect "the box closes" drv wait-gone --title "$question" --timeout 3000
+sleep 1
+ob_alive "$program" || ob_fail "the program ended after Cancel"
+ob_expect "the configuration window is still there" drv window-exists --title "$title"
+
+ask_to_shut_down
+ob_expect "OK is pressed" drv click --title "$question" --id 1 --post
+ob_wait_exit "$program" 5000 || ob_fail "the program is still running 5 s after OK"
+ob_expect "the configuration window is gone" drv wait-gone --title "$title" --timeout 1000

@@ -21,7 +21,7 @@ constexpr uint32_t kMultiSz = 7;
 // for every other type it is the raw bytes.
 struct RegistryValue {
     uint32_t type = regtype::kNone;
-    std::string data;
+    std::string data{};
 };
 
 // Raw registry access. The read and write rules of the program live in RegistryEdit, above this.

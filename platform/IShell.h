@@ -7,11 +7,11 @@
 #include "platform/WindowId.h"
 
 struct ShellExecuteArgs {
-    WindowId owner;
-    std::string verb;
-    std::string file;
-    std::optional<std::string> parameters;  // nullopt: no parameters at all
-    std::optional<std::string> directory;   // nullopt: no working folder given
+    WindowId owner{};
+    std::string verb{};
+    std::string file{};
+    std::optional<std::string> parameters{};  // nullopt: no parameters at all
+    std::optional<std::string> directory{};   // nullopt: no working folder given
     ShowCommand show = ShowCommand::ShowNormal;
 };
 
@@ -20,9 +20,9 @@ enum class MessageBoxButtons : uint32_t { Ok = 0, OkCancel = 1, YesNo = 4 };
 enum class MessageBoxAnswer : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
 struct MessageBoxArgs {
-    WindowId owner;
-    std::string text;
-    std::string title;
+    WindowId owner{};
+    std::string text{};
+    std::string title{};
     MessageBoxIcon icon = MessageBoxIcon::None;
     MessageBoxButtons buttons = MessageBoxButtons::Ok;
     bool systemModal = false;
@@ -32,9 +32,9 @@ enum class TrayImage { Standard, Administrator };
 
 // The icon belongs to a form of this program, which receives its mouse events (ui::Form::onTrayMouse).
 struct TrayIconArgs {
-    WindowId owner;
+    WindowId owner{};
     uint32_t id = 1;
-    std::string tip;
+    std::string tip{};
     TrayImage image = TrayImage::Standard;
 };
 

@@ -14,9 +14,9 @@ struct Rect {
 
 // name: the system's name of the control (`cmdok`); page: the tab-strip page it sits on, -1 for none.
 struct ControlSpec {
-    std::string name;
-    std::string caption;
-    Rect rect;
+    std::string name{};
+    std::string caption{};
+    Rect rect{};
     int page = -1;
 };
 

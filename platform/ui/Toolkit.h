@@ -13,8 +13,8 @@ namespace ui {
 enum class WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 
 struct FormSpec {
-    std::string name;  // the system's name of the form (`frmobelon`)
-    std::string caption;
+    std::string name{};  // the system's name of the form (`frmobelon`)
+    std::string caption{};
     int width = 400;   // client area, pixels
     int height = 300;
 };

@@ -1,0 +1,100 @@
+#include "app/ConfigWindow.h"
+
+#include "app/General.h"
+#include "app/SystemTray.h"
+#include "dialogs/MessageDialog.h"
+
+ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDialogLauncher& launcher,
+                           OpenDialogs dialogs)
+    : m_platform(platform), m_state(state), m_launcher(launcher), m_dialogs(dialogs) {
+    createControls();
+    connectHandlers();
+}
+
+ConfigWindow::~ConfigWindow() { DeleteTrayIcon(m_platform.shell, m_form->id()); }
+
+void ConfigWindow::connectHandlers() {
+    m_form->onActivate([this] { onActivate(); });
+    m_form->onTrayMouse([this](int message) { onTrayMouse(message); });
+    // Leaving is only through the window's own buttons.
+    m_form->onCloseRequest([] {});
+    Timer1->onTick([this] { Timer1->setEnabled(false); });
+    timerInstance->onTick([this] { onInstanceTick(); });
+    cmdcancel->onClick([this] { cmdcancelClick(); });
+    cmdExit->onClick([this] { cmdExitClick(); });
+    cmdPolicies->onClick([this] { launchBesideProgram("obext.exe"); });
+    cmdRepair->onClick([this] { launchBesideProgram("repair.exe"); });
+    cmdupdate->onClick([this] {
+        launchBesideProgram("update.exe");
+        // The updater may replace this program's files, so the program leaves at once.
+        shutdown();
+    });
+    cmdhelp->onClick([this] {
+        (void)m_platform.shell.shellExecute({.owner = m_form->id(),
+                                             .verb = "Open",
+                                             .file = m_state.programFolder + "help.chm",
+                                             .parameters = "",
+                                             .directory = "",
+                                             .show = ShowCommand::ShowNormal});
+    });
+    cmdLink->onClick([this] {
+        (void)m_platform.shell.shellExecute(
+            {.owner = m_form->id(), .verb = "Open", .file = kProductWebAddress, .show = ShowCommand::ShowNormal});
+    });
+}
+
+// Whatever is missing beside the program, starting it shows nothing: the result is not checked.
+void ConfigWindow::launchBesideProgram(const std::string& file) {
+    (void)m_platform.shell.shellExecute({.owner = m_form->id(),
+                                         .verb = "Open",
+                                         .file = file,
+                                         .directory = m_state.programFolder,
+                                         .show = ShowCommand::ShowNormal});
+}
+
+void ConfigWindow::onActivate() {
+    if (m_state.configUnlocked) return;
+    m_state.lock.mode = "cfg";
+    m_launcher.showPasswordDialog();
+    m_form->hide();
+}
+
+// A second start of the program sits in its start-up delay titled "#obelon init": answer it once per run.
+void ConfigWindow::onInstanceTick() {
+    if (!m_platform.desktop.findWindow(std::nullopt, "#obelon init")) return;
+    if (m_state.instanceSignal) return;
+    m_state.instanceSignal = true;
+    m_state.lock.mode = "cfg";
+    m_state.lock.label = "Obelon Pro Configuration Tool";
+    m_launcher.showPasswordDialog();
+}
+
+void ConfigWindow::onTrayMouse(int message) {
+    if (message != kTrayLeftButtonUp) return;
+    m_state.lock.label = "Configuration";
+    m_state.lock.mode = "cfg";
+    m_launcher.showPasswordDialog();
+}
+
+void ConfigWindow::cmdcancelClick() {
+    m_state.configUnlocked = false;
+    cmdcancel->setText("Cancel");
+    m_form->hide();
+}
+
+void ConfigWindow::cmdExitClick() {
+    const MessageBoxAnswer answer = m_platform.shell.messageBox(
+        {.owner = m_form->id(),
+         .text = std::string("This will remove the program from memory and ") +
+                 "disable Task Locking until Windows next starts.",
+         .title = "Exit Obelon Pro 2011",
+         .icon = MessageBoxIcon::Exclamation,
+         .buttons = MessageBoxButtons::OkCancel});
+    if (answer != MessageBoxAnswer::Cancel) shutdown();
+}
+
+void ConfigWindow::shutdown() {
+    ShutdownArgs args{.dialogs = {m_dialogs.frmError ? m_dialogs.frmError->form() : nullptr},
+                      .trayOwner = m_form->id()};
+    ShutdownProgram(m_platform, args);
+}

@@ -1,0 +1,73 @@
+#pragma once
+#include <memory>
+
+#include "engine/ProgramState.h"
+#include "engine/SuperShell.h"
+#include "platform/Platform.h"
+
+class MessageDialog;
+
+inline constexpr const char* kProductWebAddress = "https://obelonpro.example.com";
+
+// The dialogs the shutdown closes, in the order it closes them.
+struct OpenDialogs {
+    MessageDialog* frmError = nullptr;
+};
+
+// The configuration window `frmobelon`: built once at start, hidden except while unlocked.
+class ConfigWindow final {
+public:
+    ConfigWindow(Platform& platform, ProgramState& state, PasswordDialogLauncher& launcher, OpenDialogs dialogs);
+    ~ConfigWindow();
+    // Runs the start-up sequence, then shows the window as the program's start-up window.
+    void startUp();
+    void GetConfig();
+    [[noreturn]] void shutdown();
+    ui::Form& form() { return *m_form; }
+
+private:
+    void createControls();
+    void createTasksPage();
+    void createFilesPage();
+    void createSettingsPage();
+    void createUsersPage();
+    void createAdvancedPage();
+    void createAboutPage();
+    void createDebugPanel();
+    void connectHandlers();
+
+    void waitForStartupDelay();
+    void takeInstanceTitle();
+    void ensureRunKeyEntry();
+    std::string aboutText();
+
+    void onActivate();
+    void onInstanceTick();
+    void onTrayMouse(int message);
+    void cmdcancelClick();
+    void cmdExitClick();
+    void launchBesideProgram(const std::string& file);
+
+    Platform& m_platform;
+    ProgramState& m_state;
+    PasswordDialogLauncher& m_launcher;
+    OpenDialogs m_dialogs;
+    std::unique_ptr<ui::Form> m_form;
+
+    ui::TabStrip* SmartTab1 = nullptr;
+    ui::Button* cmdhelp = nullptr;
+    ui::Button* cmdcancel = nullptr;
+    ui::Button* cmdok = nullptr;
+    ui::CheckBox* chkTray = nullptr;
+    ui::Button* cmdPolicies = nullptr;
+    ui::Label* lblAbout = nullptr;
+    ui::Button* cmdRepair = nullptr;
+    ui::Button* cmdupdate = nullptr;
+    ui::Button* cmdExit = nullptr;
+    ui::Button* cmdLink = nullptr;
+    ui::Timer* Timer1 = nullptr;
+    ui::Timer* timerInstance = nullptr;
+    ui::Timer* timerObelon = nullptr;
+    ui::Timer* tmrTimer = nullptr;
+    ui::Timer* tmrAutoUpdated = nullptr;
+};

@@ -1,0 +1,36 @@
+#include "platform/sim/SimControls.h"
+
+#include <algorithm>
+
+namespace sim {
+
+void SimButton::click() {
+    if (isUsable()) raise(m_onClick);
+}
+
+void SimCheckBox::setChecked(bool on) {
+    if (on == m_checked) return;
+    m_checked = on;
+    raise(m_onClick);
+}
+
+// Selecting an option from code raises its click; clearing it does not, as with the user's choice.
+void SimOptionButton::setChecked(bool on) {
+    const bool changed = on != m_checked;
+    m_checked = on;
+    if (changed && on) raise(m_onClick);
+}
+
+// A click on an option that is already chosen is still a click.
+void SimOptionButton::click() {
+    if (!isUsable()) return;
+    m_host.clearOtherOptions(*this, page());
+    m_checked = true;
+    raise(m_onClick);
+}
+
+void SimProgressBar::setValue(int percent) {
+    m_value = std::clamp(percent, 0, 100);
+}
+
+}  // namespace sim

@@ -1,0 +1,231 @@
+#include "platform/sim/SimDesktop.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace sim {
+
+SimDesktop::Entry* SimDesktop::find(WindowId window) {
+    return const_cast<Entry*>(static_cast<const SimDesktop*>(this)->find(window));
+}
+
+const SimDesktop::Entry* SimDesktop::find(WindowId window) const {
+    if (!window) return nullptr;
+    auto found = std::find_if(m_windows.begin(), m_windows.end(),
+                              [window](const Entry& entry) { return entry.window.id == window; });
+    return found == m_windows.end() ? nullptr : &*found;
+}
+
+// As FindWindow: the front-most match, hidden windows included.
+WindowId SimDesktop::findWindow(std::optional<std::string_view> className, std::optional<std::string_view> title) {
+    for (const Entry& entry : m_windows) {
+        if (className && entry.window.className != *className) continue;
+        if (title && entry.window.title != *title) continue;
+        return entry.window.id;
+    }
+    return {};
+}
+
+std::string SimDesktop::windowText(WindowId window) {
+    const Entry* entry = find(window);
+    return entry ? entry->window.title : std::string();
+}
+
+std::string SimDesktop::className(WindowId window) {
+    const Entry* entry = find(window);
+    return entry ? entry->window.className : std::string();
+}
+
+bool SimDesktop::setWindowText(WindowId window, std::string_view text) {
+    Entry* entry = find(window);
+    if (!entry) return false;
+    entry->window.title = std::string(text);
+    return true;
+}
+
+// The showing commands activate the window, as they do on Windows; hiding or minimizing the
+// foreground window hands the foreground on.
+bool SimDesktop::showWindowAsync(WindowId window, ShowCommand command) {
+    Entry* entry = find(window);
+    if (!entry) return false;
+    switch (command) {
+        case ShowCommand::Hide:
+            setVisibleState(window, false);
+            return true;
+        case ShowCommand::Minimize:
+            entry->window.visible = true;
+            setMinimizedState(window, true, false);
+            return true;
+        case ShowCommand::Maximize:
+            entry->window.minimized = false;
+            entry->window.maximized = true;
+            break;
+        case ShowCommand::ShowNormal:
+        case ShowCommand::Restore:
+            entry->window.minimized = false;
+            entry->window.maximized = false;
+            break;
+        case ShowCommand::Show:
+            break;
+    }
+    entry->window.visible = true;
+    activate(*entry);
+    return true;
+}
+
+bool SimDesktop::isVisible(WindowId window) {
+    const Entry* entry = find(window);
+    return entry && entry->window.visible;
+}
+
+bool SimDesktop::isMinimized(WindowId window) {
+    const Entry* entry = find(window);
+    return entry && entry->window.minimized;
+}
+
+// A foreign program obeys at once and its window goes; a form of ours handles it at its next processEvents.
+bool SimDesktop::postClose(WindowId window) {
+    Entry* entry = find(window);
+    if (!entry) return false;
+    ++m_closesPosted[window.v];
+    if (entry->sink) {
+        entry->sink->closeRequested();
+    } else {
+        destroyWindow(window);
+    }
+    return true;
+}
+
+bool SimDesktop::removeSystemMenuCommand(WindowId window, uint32_t command) {
+    Entry* entry = find(window);
+    return entry && entry->window.systemMenu.erase(command) != 0;
+}
+
+bool SimDesktop::hasSystemMenuCommand(WindowId window, uint32_t command) {
+    const Entry* entry = find(window);
+    return entry && entry->window.systemMenu.count(command) != 0;
+}
+
+bool SimDesktop::setTopmost(WindowId window, bool on) {
+    Entry* entry = find(window);
+    if (!entry) return false;
+    entry->window.topmost = on;
+    return true;
+}
+
+bool SimDesktop::isTopmost(WindowId window) {
+    const Entry* entry = find(window);
+    return entry && entry->window.topmost;
+}
+
+WindowId SimDesktop::createWindow(std::string title, std::string className, bool visible) {
+    SimWindow window;
+    window.title = std::move(title);
+    window.className = std::move(className);
+    window.visible = visible;
+    const WindowId id = addWindow(std::move(window), nullptr);
+    if (visible) m_foreground = id;
+    return id;
+}
+
+void SimDesktop::setForeground(WindowId window) {
+    if (Entry* entry = find(window)) activate(*entry);
+}
+
+void SimDesktop::destroyWindow(WindowId window) {
+    if (!find(window)) return;
+    passForegroundFrom(window);
+    std::erase_if(m_windows, [window](const Entry& entry) { return entry.window.id == window; });
+}
+
+std::vector<SimWindow> SimDesktop::windows() const {
+    std::vector<SimWindow> all;
+    all.reserve(m_windows.size());
+    for (const Entry& entry : m_windows) all.push_back(entry.window);
+    return all;
+}
+
+std::optional<SimWindow> SimDesktop::window(WindowId window) const {
+    const Entry* entry = find(window);
+    if (!entry) return std::nullopt;
+    return entry->window;
+}
+
+int SimDesktop::closeMessagesPosted(WindowId window) const {
+    auto found = m_closesPosted.find(window.v);
+    return found == m_closesPosted.end() ? 0 : found->second;
+}
+
+// A new window is created at the top of the Z order.
+WindowId SimDesktop::addWindow(SimWindow window, SimWindowSink* sink) {
+    window.id = WindowId{m_nextId};
+    m_nextId += 4;
+    const WindowId id = window.id;
+    m_windows.insert(m_windows.begin(), Entry{std::move(window), sink});
+    return id;
+}
+
+void SimDesktop::setVisibleState(WindowId window, bool visible) {
+    Entry* entry = find(window);
+    if (!entry) return;
+    entry->window.visible = visible;
+    if (!visible) passForegroundFrom(window);
+}
+
+void SimDesktop::setMinimizedState(WindowId window, bool minimized, bool maximized) {
+    Entry* entry = find(window);
+    if (!entry) return;
+    entry->window.minimized = minimized;
+    entry->window.maximized = maximized && !minimized;
+    if (minimized) passForegroundFrom(window);
+}
+
+void SimDesktop::bringForward(WindowId window) {
+    auto found = std::find_if(m_windows.begin(), m_windows.end(),
+                              [window](const Entry& entry) { return entry.window.id == window; });
+    if (found != m_windows.end()) std::rotate(m_windows.begin(), found, found + 1);
+}
+
+void SimDesktop::takeForeground(WindowId window) {
+    if (!find(window)) return;
+    bringForward(window);
+    m_foreground = window;
+}
+
+void SimDesktop::removeProcessWindows(ProcessId process) {
+    std::vector<WindowId> gone;
+    for (const Entry& entry : m_windows) {
+        if (process != 0 && entry.window.process == process) gone.push_back(entry.window.id);
+    }
+    for (WindowId window : gone) destroyWindow(window);
+}
+
+SimWindowSink* SimDesktop::sinkOf(WindowId window) const {
+    const Entry* entry = find(window);
+    return entry ? entry->sink : nullptr;
+}
+
+// To the front-most other window that is shown and not minimized, or to none. A form that gets it
+// is activated, as Windows activates the next window.
+void SimDesktop::passForegroundFrom(WindowId window) {
+    if (m_foreground != window) return;
+    m_foreground = WindowId{};
+    for (const Entry& entry : m_windows) {
+        if (entry.window.id != window && entry.window.visible && !entry.window.minimized) {
+            m_foreground = entry.window.id;
+            if (entry.sink) entry.sink->activatedFromOutside();
+            return;
+        }
+    }
+}
+
+void SimDesktop::activate(Entry& entry) {
+    const WindowId window = entry.window.id;
+    SimWindowSink* sink = entry.sink;
+    const bool changed = m_foreground != window;
+    bringForward(window);
+    m_foreground = window;
+    if (changed && sink) sink->activatedFromOutside();
+}
+
+}  // namespace sim

@@ -1,0 +1,66 @@
+#pragma once
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/IDesktop.h"
+#include "platform/sim/SimWindow.h"
+
+namespace sim {
+
+// The top-level windows of every simulated process, in Z order, and the foreground window.
+class SimDesktop final : public IDesktop {
+public:
+    WindowId findWindow(std::optional<std::string_view> className, std::optional<std::string_view> title) override;
+    WindowId foregroundWindow() override { return m_foreground; }
+    bool isWindow(WindowId window) override { return find(window) != nullptr; }
+    std::string windowText(WindowId window) override;
+    std::string className(WindowId window) override;
+    bool setWindowText(WindowId window, std::string_view text) override;
+    bool showWindowAsync(WindowId window, ShowCommand command) override;
+    bool isVisible(WindowId window) override;
+    bool isMinimized(WindowId window) override;
+    bool postClose(WindowId window) override;
+    bool removeSystemMenuCommand(WindowId window, uint32_t command) override;
+    bool hasSystemMenuCommand(WindowId window, uint32_t command) override;
+    bool setTopmost(WindowId window, bool on) override;
+    bool isTopmost(WindowId window) override;
+
+    // Test helpers: windows of other programs, made as a user or that program would.
+    // A visible new window comes to the front and takes the foreground.
+    WindowId createWindow(std::string title, std::string className, bool visible = true);
+    // Brings the window forward; a form behind it hears of its activation at the next processEvents.
+    void setForeground(WindowId window);
+    void destroyWindow(WindowId window);
+    std::vector<SimWindow> windows() const;  // front first
+    std::optional<SimWindow> window(WindowId window) const;
+    int closeMessagesPosted(WindowId window) const;
+
+    // For the simulated forms.
+    WindowId addWindow(SimWindow window, SimWindowSink* sink);
+    void setVisibleState(WindowId window, bool visible);
+    void setMinimizedState(WindowId window, bool minimized, bool maximized);
+    void bringForward(WindowId window);
+    // Front and foreground without telling the form: it raises its own activation.
+    void takeForeground(WindowId window);
+    void removeProcessWindows(ProcessId process);
+    SimWindowSink* sinkOf(WindowId window) const;
+
+private:
+    struct Entry {
+        SimWindow window;
+        SimWindowSink* sink = nullptr;
+    };
+    Entry* find(WindowId window);
+    const Entry* find(WindowId window) const;
+    void passForegroundFrom(WindowId window);
+    void activate(Entry& entry);
+
+    std::vector<Entry> m_windows;  // front first
+    WindowId m_foreground;
+    uint64_t m_nextId = 0x10000;
+    std::map<uint64_t, int> m_closesPosted;
+};
+
+}  // namespace sim

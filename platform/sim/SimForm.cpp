@@ -1,0 +1,136 @@
+#include "platform/sim/SimForm.h"
+
+#include "platform/sim/SimControls.h"
+#include "platform/sim/SimDesktop.h"
+#include "platform/sim/SimTabStrip.h"
+#include "platform/sim/SimTimer.h"
+#include "platform/sim/SimToolkit.h"
+
+namespace sim {
+
+SimForm::SimForm(SimToolkit& toolkit, const ui::FormSpec& spec) : m_toolkit(toolkit), m_name(spec.name) {
+    SimWindow window;
+    window.title = spec.caption;
+    window.className = "ObelonForm";
+    window.process = toolkit.process();
+    m_id = toolkit.desktop().addWindow(std::move(window), this);
+    toolkit.addForm(*this);
+}
+
+// Timers first, so nothing of this form can run while the rest goes.
+SimForm::~SimForm() {
+    m_timers.clear();
+    m_toolkit.removeForm(*this);
+    m_toolkit.desktop().destroyWindow(m_id);
+}
+
+void SimForm::setCaption(std::string_view caption) {
+    (void)m_toolkit.desktop().setWindowText(m_id, caption);
+}
+
+std::string SimForm::caption() const {
+    return m_toolkit.desktop().windowText(m_id);
+}
+
+// Activation is raised only when the form was not already the active window.
+void SimForm::show() {
+    SimDesktop& desktop = m_toolkit.desktop();
+    if (!desktop.isWindow(m_id)) return;
+    const bool wasActive = isActive();
+    desktop.setVisibleState(m_id, true);
+    desktop.takeForeground(m_id);
+    if (!wasActive) raiseActivate();
+}
+
+void SimForm::hide() {
+    m_toolkit.desktop().setVisibleState(m_id, false);
+}
+
+bool SimForm::isVisible() const {
+    return m_toolkit.desktop().isVisible(m_id);
+}
+
+void SimForm::setWindowState(ui::WindowState state) {
+    m_toolkit.desktop().setMinimizedState(m_id, state == ui::WindowState::Minimized,
+                                          state == ui::WindowState::Maximized);
+}
+
+ui::WindowState SimForm::windowState() const {
+    const std::optional<SimWindow> window = m_toolkit.desktop().window(m_id);
+    if (window && window->minimized) return ui::WindowState::Minimized;
+    if (window && window->maximized) return ui::WindowState::Maximized;
+    return ui::WindowState::Normal;
+}
+
+bool SimForm::isActive() const {
+    return m_toolkit.desktop().foregroundWindow() == m_id;
+}
+
+void SimForm::pressEnter() {
+    if (m_defaultButton) m_defaultButton->click();
+}
+
+bool SimForm::clickClose() {
+    if (!isVisible() || !m_toolkit.desktop().hasSystemMenuCommand(m_id, kScClose)) return false;
+    runCloseRequest();
+    return true;
+}
+
+std::vector<ui::Control*> SimForm::controls() const {
+    std::vector<ui::Control*> all;
+    all.reserve(m_controls.size());
+    for (const auto& control : m_controls) all.push_back(control.get());
+    return all;
+}
+
+// Handlers are copied before they run, so one that replaces itself does not destroy the running code.
+void SimForm::raiseActivate() {
+    if (!m_onActivate) return;
+    const ui::Handler handler = m_onActivate;
+    handler();
+}
+
+// Without a handler of its own a form hides when it is closed.
+void SimForm::runCloseRequest() {
+    if (!m_onCloseRequest) return hide();
+    const ui::Handler handler = m_onCloseRequest;
+    handler();
+}
+
+// What reaches the form from outside waits for its process to let events run, as a posted message does.
+// The form is looked up again then: it may be gone by that time.
+void SimForm::closeRequested() {
+    SimToolkit* toolkit = &m_toolkit;
+    const WindowId id = m_id;
+    m_toolkit.clock().post(m_toolkit.process(), [toolkit, id] {
+        if (SimForm* form = toolkit->formById(id)) form->runCloseRequest();
+    });
+}
+
+void SimForm::activatedFromOutside() {
+    SimToolkit* toolkit = &m_toolkit;
+    const WindowId id = m_id;
+    m_toolkit.clock().post(m_toolkit.process(), [toolkit, id] {
+        if (SimForm* form = toolkit->formById(id)) form->raiseActivate();
+    });
+}
+
+void SimForm::trayMouse(int message) {
+    if (!m_onTrayMouse) return;
+    const auto handler = m_onTrayMouse;
+    handler(message);
+}
+
+// Controls without a page, and every control while the form has no tab strip, count as on the selected page.
+bool SimForm::isPageSelected(int page) const {
+    return page < 0 || !m_tabStrip || m_tabStrip->selectedPage() == page;
+}
+
+void SimForm::clearOtherOptions(const ui::Control& chosen, int page) {
+    for (const auto& control : m_controls) {
+        auto* option = dynamic_cast<SimOptionButton*>(control.get());
+        if (option && option != &chosen && option->page() == page) option->setChecked(false);
+    }
+}
+
+}  // namespace sim

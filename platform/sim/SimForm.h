@@ -1,0 +1,91 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sim/SimControl.h"
+#include "platform/sim/SimWindow.h"
+#include "platform/ui/Toolkit.h"
+
+namespace sim {
+
+class SimButton;
+class SimTabStrip;
+class SimTimer;
+class SimToolkit;
+
+// A form of a simulated process: a window of class "ObelonForm" on the desktop, created hidden,
+// whose title, visibility and state are the window's own. Destroying it takes the window and the
+// timers away.
+class SimForm final : public ui::Form, public SimWindowSink, public SimControlHost {
+public:
+    SimForm(SimToolkit& toolkit, const ui::FormSpec& spec);
+    ~SimForm() override;
+    SimForm(const SimForm&) = delete;
+    SimForm& operator=(const SimForm&) = delete;
+
+    WindowId id() const override { return m_id; }
+    const std::string& name() const override { return m_name; }
+    void setCaption(std::string_view caption) override;
+    std::string caption() const override;
+    void show() override;
+    void hide() override;
+    bool isVisible() const override;
+    void setEnabled(bool on) override { m_enabled = on; }
+    bool isEnabled() const override { return m_enabled; }
+    void setWindowState(ui::WindowState state) override;
+    ui::WindowState windowState() const override;
+    void onActivate(ui::Handler handler) override { m_onActivate = std::move(handler); }
+    void onCloseRequest(ui::Handler handler) override { m_onCloseRequest = std::move(handler); }
+    void onTrayMouse(std::function<void(int message)> handler) override { m_onTrayMouse = std::move(handler); }
+
+    ui::Button& addButton(const ui::ControlSpec& spec) override;
+    ui::CheckBox& addCheckBox(const ui::ControlSpec& spec) override;
+    ui::OptionButton& addOptionButton(const ui::ControlSpec& spec) override;
+    ui::Label& addLabel(const ui::ControlSpec& spec) override;
+    ui::Frame& addFrame(const ui::ControlSpec& spec) override;
+    ui::Image& addImage(const ui::ControlSpec& spec) override;
+    ui::TextBox& addTextBox(const ui::ControlSpec& spec, const ui::TextBoxOptions& options) override;
+    ui::ListBox& addListBox(const ui::ControlSpec& spec, const ui::ListOptions& options) override;
+    ui::ProgressBar& addProgressBar(const ui::ControlSpec& spec) override;
+    ui::TabStrip& addTabStrip(const ui::ControlSpec& spec, const std::vector<std::string>& pages) override;
+    ui::Timer& addTimer(const std::string& name, int intervalMs, bool enabled) override;
+    void setDefaultButton(ui::Button& button) override { m_defaultButton = &button; }
+    ui::Control* findControl(std::string_view name) override;
+    ui::Timer* findTimer(std::string_view name) override;
+
+    // Test helpers, as the user.
+    bool isActive() const;  // the foreground window is this form's
+    void pressEnter();      // presses the default button
+    // The title bar's close button; false (nothing happens) while the system menu lacks Close.
+    bool clickClose();
+    ui::Button* defaultButton() const { return m_defaultButton; }
+    std::vector<ui::Control*> controls() const;
+
+    // For the toolkit and the desktop.
+    void raiseActivate();
+    void runCloseRequest();
+    void closeRequested() override;
+    void activatedFromOutside() override;
+    void trayMouse(int message) override;
+    bool isPageSelected(int page) const override;
+    void clearOtherOptions(const ui::Control& chosen, int page) override;
+
+private:
+    template <class T>
+    T& adopt(std::unique_ptr<T> control);
+
+    SimToolkit& m_toolkit;
+    std::string m_name;
+    WindowId m_id;
+    bool m_enabled = true;
+    std::vector<std::unique_ptr<ui::Control>> m_controls;
+    std::vector<std::unique_ptr<SimTimer>> m_timers;
+    SimTabStrip* m_tabStrip = nullptr;
+    ui::Button* m_defaultButton = nullptr;
+    ui::Handler m_onActivate;
+    ui::Handler m_onCloseRequest;
+    std::function<void(int)> m_onTrayMouse;
+};
+
+}  // namespace sim

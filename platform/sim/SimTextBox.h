@@ -1,0 +1,29 @@
+#pragma once
+#include "platform/sim/SimControl.h"
+
+namespace sim {
+
+// Text set from code raises the change as typing does; the length limit binds typing only, as in an edit control.
+class SimTextBox final : public SimControl<ui::TextBox> {
+public:
+    SimTextBox(SimControlHost& host, const ui::ControlSpec& spec, const ui::TextBoxOptions& options)
+        : SimControl(host, spec), m_options(options) {}
+
+    void setText(std::string_view text) override;
+    void onChange(ui::Handler handler) override { m_onChange = std::move(handler); }
+    const ui::TextBoxOptions& options() const { return m_options; }
+
+    // Test helpers, as the user at the keyboard: nothing reaches a disabled box or form.
+    // Appends one character at a time, each a change, until the length limit is reached.
+    bool type(std::string_view text);
+    // Selects everything and deletes it.
+    bool erase();
+    // What the screen shows: the password character in place of each character.
+    std::string shownText() const;
+
+private:
+    ui::TextBoxOptions m_options;
+    ui::Handler m_onChange;
+};
+
+}  // namespace sim

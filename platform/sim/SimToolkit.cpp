@@ -1,0 +1,51 @@
+#include "platform/sim/SimToolkit.h"
+
+#include <algorithm>
+
+#include "platform/sim/SimDesktop.h"
+#include "platform/sim/SimForm.h"
+
+namespace sim {
+
+SimToolkit::SimToolkit(SimDesktop& desktop, SimClock& clock, ProcessId process)
+    : m_desktop(desktop), m_clock(clock), m_process(process) {}
+
+SimToolkit::~SimToolkit() = default;
+
+std::unique_ptr<ui::Form> SimToolkit::createForm(const ui::FormSpec& spec) {
+    return std::make_unique<SimForm>(*this, spec);
+}
+
+void SimToolkit::processEvents() {
+    m_clock.runPending(m_process);
+}
+
+void SimToolkit::waitForEvent() {
+    m_clock.waitNext(m_process);
+}
+
+bool SimToolkit::activate(ui::Form& form) {
+    auto* simForm = dynamic_cast<SimForm*>(&form);
+    if (!simForm || !form.isVisible()) return false;
+    if (form.windowState() == ui::WindowState::Minimized) form.setWindowState(ui::WindowState::Normal);
+    const bool wasActive = simForm->isActive();
+    m_desktop.takeForeground(form.id());
+    if (!wasActive) simForm->raiseActivate();
+    return true;
+}
+
+SimForm* SimToolkit::findForm(std::string_view name) const {
+    auto found = std::find_if(m_forms.begin(), m_forms.end(), [name](SimForm* form) { return form->name() == name; });
+    return found == m_forms.end() ? nullptr : *found;
+}
+
+SimForm* SimToolkit::formById(WindowId id) const {
+    auto found = std::find_if(m_forms.begin(), m_forms.end(), [id](SimForm* form) { return form->id() == id; });
+    return found == m_forms.end() ? nullptr : *found;
+}
+
+void SimToolkit::removeForm(SimForm& form) {
+    std::erase(m_forms, &form);
+}
+
+}  // namespace sim

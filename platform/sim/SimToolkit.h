@@ -1,0 +1,45 @@
+#pragma once
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/sim/SimClock.h"
+#include "platform/ui/Toolkit.h"
+
+namespace sim {
+
+class SimDesktop;
+class SimForm;
+
+// The window toolkit of one simulated process. Letting events run (processEvents, waitForEvent)
+// runs the due work of every process on the machine, as the other programs run meanwhile.
+class SimToolkit final : public ui::Toolkit {
+public:
+    SimToolkit(SimDesktop& desktop, SimClock& clock, ProcessId process);
+    ~SimToolkit() override;
+
+    std::unique_ptr<ui::Form> createForm(const ui::FormSpec& spec) override;
+    void processEvents() override;
+    void waitForEvent() override;
+
+    // Test helper: the user brings a shown form to the front through the taskbar (restoring it
+    // when minimized); its activation runs at once. False for a hidden form, which has no button.
+    bool activate(ui::Form& form);
+    SimForm* findForm(std::string_view name) const;  // the first one made of that name still alive
+    SimForm* formById(WindowId id) const;
+    const std::vector<SimForm*>& forms() const { return m_forms; }  // in order of creation
+
+    SimDesktop& desktop() const { return m_desktop; }
+    SimClock& clock() const { return m_clock; }
+    ProcessId process() const { return m_process; }
+    void addForm(SimForm& form) { m_forms.push_back(&form); }
+    void removeForm(SimForm& form);
+
+private:
+    SimDesktop& m_desktop;
+    SimClock& m_clock;
+    ProcessId m_process;
+    std::vector<SimForm*> m_forms;
+};
+
+}  // namespace sim

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "platform/IDesktop.h"
+#include "platform/WindowId.h"
+#include "platform/sim/SimClock.h"
+
+namespace sim {
+
+// One top-level window as the simulated desktop holds it.
+struct SimWindow {
+    WindowId id;
+    std::string title;
+    std::string className;
+    bool visible = false;
+    bool minimized = false;
+    bool maximized = false;
+    bool topmost = false;
+    ProcessId process = 0;  // 0: a foreign program created by a test
+    std::set<uint32_t> systemMenu{kScClose};
+};
+
+// What the desktop tells the form behind a window when something outside the form acts on it.
+class SimWindowSink {
+public:
+    virtual ~SimWindowSink() = default;
+    virtual void closeRequested() = 0;  // a posted WM_CLOSE
+    virtual void activatedFromOutside() = 0;
+    virtual void trayMouse(int message) = 0;
+};
+
+}  // namespace sim

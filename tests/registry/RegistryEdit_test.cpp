@@ -1,0 +1,213 @@
+// The registry layer's read and write rules, on the simulated registry. Values the program would
+// never write are planted through IRegistry directly.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/sim/SimRegistry.h"
+#include "registry/RegistryEdit.h"
+#include "tests/support/RegistryValues.h"
+
+namespace {
+
+using testsupport::dwordBytes;
+using testsupport::rawValue;
+using testsupport::storedValue;
+
+constexpr RootKey kUser = RootKey::CurrentUser;
+constexpr RootKey kMachine = RootKey::LocalMachine;
+const std::string kPath = "Software\\OBP\\Settings";
+
+class RegistryLayer : public ::testing::Test {
+protected:
+    void plant(const std::string& name, const RegistryValue& value, RootKey root = kUser) {
+        ASSERT_TRUE(m_registry.setValue(root, kPath, name, value).ok());
+    }
+    std::string text(const std::string& name, RootKey root = kUser) {
+        return GetStringValue(m_registry, root, kPath, name);
+    }
+    int32_t number(const std::string& name, RootKey root = kUser) {
+        return GetDWordValue(m_registry, root, kPath, name);
+    }
+
+    sim::SimRegistry m_registry;
+};
+
+using RegistryTextReads = RegistryLayer;
+
+TEST_F(RegistryTextReads, TextStoredWithoutTerminatorReadsWhole) {
+    plant("bare", rawValue(regtype::kSz, "abcdef"));
+    EXPECT_EQ(text("bare"), "abcdef");
+}
+
+TEST_F(RegistryTextReads, InnerNulCutsTheTextThere) {
+    plant("cut", rawValue(regtype::kSz, std::string("ab\0cd\0", 6)));
+    EXPECT_EQ(text("cut"), "ab");
+}
+
+TEST_F(RegistryTextReads, EmptyTextReadsTheSameAsMissing) {
+    plant("terminated", rawValue(regtype::kSz, std::string(1, '\0')));
+    plant("zeroBytes", rawValue(regtype::kSz, ""));
+    EXPECT_EQ(text("terminated"), "");
+    EXPECT_EQ(text("zeroBytes"), "");
+    EXPECT_EQ(text("missing"), "");
+    EXPECT_EQ(GetStringValue(m_registry, kUser, "No\\Such\\Key", "missing"), "");
+}
+
+TEST_F(RegistryTextReads, NamesMatchWhateverTheirCase) {
+    SetStringValue(m_registry, kUser, kPath, "CurrentUser", "1");
+    EXPECT_EQ(GetStringValue(m_registry, kUser, "SOFTWARE\\obp\\settings", "currentuser"), "1");
+}
+
+TEST_F(RegistryTextReads, FailedQueryReadsEmptyAndTheNextOneWorks) {
+    SetStringValue(m_registry, kUser, kPath, "pwd", "secret");
+    m_registry.failNext(sim::SimRegistry::Op::Query, errc::kAccessDenied);
+    EXPECT_EQ(text("pwd"), "");
+    EXPECT_EQ(text("pwd"), "secret");
+}
+
+using RegistryTypeMismatches = RegistryLayer;
+
+TEST_F(RegistryTypeMismatches, NumberReadAsTextIsEmpty) {
+    plant("number", dwordBytes(1));
+    EXPECT_EQ(text("number"), "");
+}
+
+TEST_F(RegistryTypeMismatches, TextOneReadAsNumberIsZero) {
+    SetStringValue(m_registry, kUser, kPath, "flag", "1");
+    EXPECT_EQ(number("flag"), 0);
+}
+
+TEST_F(RegistryTypeMismatches, ExpandableAndMultiTextReadEmpty) {
+    plant("expand", rawValue(regtype::kExpandSz, std::string("%TEMP%\0", 7)));
+    plant("multi", rawValue(regtype::kMultiSz, std::string("a\0b\0\0", 5)));
+    EXPECT_EQ(text("expand"), "");
+    EXPECT_EQ(text("multi"), "");
+}
+
+TEST_F(RegistryTypeMismatches, NumberOfOtherThanFourBytesReadsZero) {
+    plant("three", rawValue(regtype::kDWord, std::string("\x01\x02\x03", 3)));
+    plant("eight", rawValue(regtype::kDWord, std::string("\x01\0\0\0\0\0\0\0", 8)));
+    plant("binary", rawValue(regtype::kBinary, std::string("\x07\0\0\0", 4)));
+    EXPECT_EQ(number("three"), 0);
+    EXPECT_EQ(number("eight"), 0);
+    EXPECT_EQ(number("binary"), 0);
+    EXPECT_EQ(number("missing"), 0);
+}
+
+using RegistryWrites = RegistryLayer;
+
+TEST_F(RegistryWrites, WritersCreateTheWholePath) {
+    SetStringValue(m_registry, kUser, "Software\\A\\B\\C", "text", "value");
+    SetDWordValue(m_registry, kMachine, "Software\\X\\Y", "number", 7);
+    EXPECT_TRUE(m_registry.keyExists(kUser, "Software\\A"));
+    EXPECT_TRUE(m_registry.keyExists(kUser, "Software\\A\\B"));
+    EXPECT_EQ(GetStringValue(m_registry, kUser, "Software\\A\\B\\C", "text"), "value");
+    EXPECT_EQ(GetDWordValue(m_registry, kMachine, "Software\\X\\Y", "number"), 7);
+    EXPECT_FALSE(m_registry.keyExists(kUser, "Software\\X"));
+}
+
+TEST_F(RegistryWrites, TextIsStoredWithOneTerminator) {
+    SetStringValue(m_registry, kUser, kPath, "Message", "Hi");
+    const RegistryValue stored = storedValue(m_registry, kUser, kPath, "Message");
+    EXPECT_EQ(stored.type, regtype::kSz);
+    EXPECT_EQ(stored.data, std::string("Hi\0", 3));
+}
+
+TEST_F(RegistryWrites, NumberIsStoredAsFourLittleEndianBytes) {
+    SetDWordValue(m_registry, kUser, kPath, "n", 0x01020304);
+    const RegistryValue stored = storedValue(m_registry, kUser, kPath, "n");
+    EXPECT_EQ(stored.type, regtype::kDWord);
+    EXPECT_EQ(stored.data, std::string("\x04\x03\x02\x01", 4));
+}
+
+TEST_F(RegistryWrites, NegativeAndExtremeNumbersRoundTrip) {
+    for (int32_t value : {-1, -5, INT32_MIN, INT32_MAX, 0x7F, 0x80, 0xFF00}) {
+        SetDWordValue(m_registry, kUser, kPath, "n", value);
+        EXPECT_EQ(number("n"), value);
+    }
+    plant("high", dwordBytes(0xFFFFFFFEu));
+    EXPECT_EQ(number("high"), -2);
+}
+
+TEST_F(RegistryWrites, NonAsciiTextRoundTrips) {
+    const std::string mixed = "\xC3\x9C" "bung \xE2\x80\x93 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
+    SetStringValue(m_registry, kUser, kPath, "\xE5\x90\x8D", mixed);
+    EXPECT_EQ(GetStringValue(m_registry, kUser, kPath, "\xE5\x90\x8D"), mixed);
+}
+
+TEST_F(RegistryWrites, WritingReplacesAValueOfAnotherType) {
+    SetDWordValue(m_registry, kUser, kPath, "flag", 1);
+    SetStringValue(m_registry, kUser, kPath, "flag", "1");
+    EXPECT_EQ(text("flag"), "1");
+    EXPECT_EQ(number("flag"), 0);
+    SetDWordValue(m_registry, kUser, kPath, "flag", 3);
+    EXPECT_EQ(number("flag"), 3);
+    EXPECT_EQ(text("flag"), "");
+    EXPECT_EQ(m_registry.valueNames(kUser, kPath).size(), 1u);
+}
+
+TEST_F(RegistryWrites, CreateKeyLeavesAnEmptyKey) {
+    CreateKey(m_registry, kMachine, "Software\\OBP\\IgnoreList");
+    EXPECT_TRUE(m_registry.keyExists(kMachine, "Software\\OBP\\IgnoreList"));
+    EXPECT_TRUE(m_registry.valueNames(kMachine, "Software\\OBP\\IgnoreList").empty());
+}
+
+using RegistryDeletes = RegistryLayer;
+
+TEST_F(RegistryDeletes, KeyWithSubKeysStaysAndAKeyWithoutGoesWithItsValues) {
+    SetStringValue(m_registry, kUser, "Software\\OBP\\Parent", "kept", "yes");
+    CreateKey(m_registry, kUser, "Software\\OBP\\Parent\\Child");
+    DeleteKey(m_registry, kUser, "Software\\OBP\\Parent");
+    EXPECT_EQ(GetStringValue(m_registry, kUser, "Software\\OBP\\Parent", "kept"), "yes");
+
+    DeleteKey(m_registry, kUser, "Software\\OBP\\Parent\\Child");
+    DeleteKey(m_registry, kUser, "Software\\OBP\\Parent");
+    EXPECT_FALSE(m_registry.keyExists(kUser, "Software\\OBP\\Parent"));
+    EXPECT_EQ(GetStringValue(m_registry, kUser, "Software\\OBP\\Parent", "kept"), "");
+    SetStringValue(m_registry, kUser, "Software\\OBP\\Parent", "other", "x");
+    EXPECT_EQ(GetStringValue(m_registry, kUser, "Software\\OBP\\Parent", "kept"), "");
+}
+
+TEST_F(RegistryDeletes, DeleteValueRemovesOnlyThatValue) {
+    SetStringValue(m_registry, kUser, kPath, "Task0", "Notepad");
+    SetStringValue(m_registry, kUser, kPath, "Task1", "Paint");
+    DeleteValue(m_registry, kUser, kPath, "task0");
+    EXPECT_EQ(text("Task0"), "");
+    EXPECT_EQ(text("Task1"), "Paint");
+}
+
+TEST_F(RegistryDeletes, DeletingMissingThingsChangesNothing) {
+    SetStringValue(m_registry, kUser, kPath, "kept", "yes");
+    DeleteValue(m_registry, kUser, kPath, "missing");
+    DeleteValue(m_registry, kUser, "No\\Such\\Key", "missing");
+    DeleteKey(m_registry, kUser, "No\\Such\\Key");
+    DeleteKey(m_registry, kUser, kPath + "\\Missing");
+    EXPECT_EQ(text("kept"), "yes");
+    EXPECT_EQ(m_registry.subKeyNames(kUser, "Software\\OBP"), std::vector<std::string>{"Settings"});
+}
+
+using RegistryStandardUser = RegistryLayer;
+
+TEST_F(RegistryStandardUser, MachineWideWritesAreLostSilently) {
+    SetStringValue(m_registry, kMachine, kPath, "Existing", "old");
+    m_registry.setMachineWideWritesDenied(true);
+
+    SetStringValue(m_registry, kMachine, kPath, "New", "value");
+    SetStringValue(m_registry, kMachine, kPath, "Existing", "new");
+    SetDWordValue(m_registry, kMachine, "Software\\OBP\\Other", "n", 5);
+    DeleteValue(m_registry, kMachine, kPath, "Existing");
+    CreateKey(m_registry, kMachine, "Software\\OBP\\Made");
+    EXPECT_EQ(text("New", kMachine), "");
+    EXPECT_EQ(text("Existing", kMachine), "old");
+    EXPECT_FALSE(m_registry.keyExists(kMachine, "Software\\OBP\\Other"));
+    EXPECT_FALSE(m_registry.keyExists(kMachine, "Software\\OBP\\Made"));
+    DeleteKey(m_registry, kMachine, kPath);
+    EXPECT_TRUE(m_registry.keyExists(kMachine, kPath));
+
+    SetStringValue(m_registry, kUser, kPath, "CurrentUser", "1");
+    EXPECT_EQ(text("CurrentUser"), "1");
+}
+
+}  // namespace

@@ -97,6 +97,22 @@ int closeWindow(const Args& args) {
     return say("posted", kYes);
 }
 
+int showWindow(const Args& args) {
+    const std::string state = args.valueOr("state", "");
+    int command = -1;
+    if (state == "hide") command = SW_HIDE;
+    if (state == "show") command = SW_SHOW;
+    if (state == "minimize") command = SW_MINIMIZE;
+    if (state == "restore") command = SW_RESTORE;
+    if (command < 0) return complain("--state must be hide, show, minimize or restore", kUsage);
+    int code = kUsage;
+    HWND window = located(args, 3000, code);
+    if (!window) return code;
+    // Async, as another program would: the owner's thread does the work when it next runs.
+    ::ShowWindowAsync(window, command);
+    return say("requested", kYes);
+}
+
 int foreground(const Args& args) {
     int code = kUsage;
     HWND window = located(args, 3000, code);
@@ -142,6 +158,10 @@ void addWindowCommands(std::vector<Command>& table) {
     table.push_back({"pid-of", kTopOptions, kTopUsage, pidOf});
     table.push_back({"close", kTopOptions, kTopUsage, closeWindow});
     table.push_back({"foreground", kTopOptions, kTopUsage, foreground});
+    static const std::string showUsage = std::string(kTopUsage) + " --state hide|show|minimize|restore";
+    std::vector<std::string> showOptions = kTopOptions;
+    showOptions.push_back("state");
+    table.push_back({"show-window", showOptions, showUsage.c_str(), showWindow});
     table.push_back({"wait-foreground", kTopOptions, kTopUsage, waitForeground});
     table.push_back({"get-foreground", {}, "", getForeground});
     table.push_back({"list-windows", {"title-contains", "class", "visible!"}, "[--title-contains S] [--class C] [--visible]",

@@ -31,7 +31,7 @@ bool SimTextBox::type(std::string_view text) {
         at += length;
         if (m_options.maxLength > 0 &&
             utf16Length(m_text) + utf16Length(character) > static_cast<size_t>(m_options.maxLength)) {
-            break;
+            continue;  // that key is refused; a shorter character after it may still fit
         }
         m_text.append(character);
         raise(m_onChange);

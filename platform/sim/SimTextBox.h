@@ -14,7 +14,7 @@ public:
     const ui::TextBoxOptions& options() const { return m_options; }
 
     // Test helpers, as the user at the keyboard: nothing reaches a disabled box or form.
-    // Appends one character at a time, each a change, until the length limit is reached.
+    // Appends one character at a time, each a change; a character past the length limit is refused.
     bool type(std::string_view text);
     // Selects everything and deletes it.
     bool erase();

@@ -11,12 +11,12 @@ ProcessId SimWorld::newProcessId() {
     return id;
 }
 
-// File paths name the same program whatever their case.
+// File paths name the same program whatever their case. Ended processes have left the holders already.
 bool SimWorld::claimInstanceToken(const std::string& programPath, ProcessId process) {
     std::set<ProcessId>& holders = m_tokens[foldCase(programPath)];
     bool heldByOther = false;
     for (ProcessId holder : holders) {
-        if (holder != process && !hasEnded(holder)) heldByOther = true;
+        if (holder != process) heldByOther = true;
     }
     holders.insert(process);
     return heldByOther;

@@ -130,6 +130,18 @@ TEST_F(SimScheduler, PostedCloseRunsBeforeDueTimersAndOnlyWhenEventsRun) {
     EXPECT_EQ(log, (std::vector<std::string>{"close@99", "t@100"}));
 }
 
+TEST_F(SimScheduler, WaitRunsAQueuedEventWithoutMovingTime) {
+    sim::SimInstance& app = startProcess();
+    auto form = app.toolkit().createForm({.name = "frmA"});
+    loggingTimer(*form, "t", 100);
+    form->onCloseRequest([this] { log.push_back("close@" + std::to_string(world.now())); });
+    (void)world.desktop.postClose(form->id());
+    app.toolkit().waitForEvent();
+    EXPECT_EQ(log, std::vector<std::string>{"close@0"});
+    app.toolkit().waitForEvent();
+    EXPECT_EQ(log, (std::vector<std::string>{"close@0", "t@100"}));
+}
+
 TEST_F(SimScheduler, DestroyedFormNeitherTicksNorHearsItsQueuedClose) {
     sim::SimInstance& app = startProcess();
     auto form = app.toolkit().createForm({.name = "frmA"});

@@ -41,8 +41,8 @@ void SimClock::runPending(ProcessId caller) {
 
 void SimClock::waitNext(ProcessId caller) {
     throwIfEnded(caller);
-    const bool eventQueued = std::any_of(m_events.begin(), m_events.end(),
-                                         [this](const Event& event) { return !hasEnded(event.process); });
+    const bool eventQueued =
+        std::any_of(m_events.begin(), m_events.end(), [this](const Event& event) { return !hasEnded(event.process); });
     if (!eventQueued) {
         const std::optional<int64_t> due = earliestDue();
         if (!due) return;

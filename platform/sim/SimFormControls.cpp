@@ -1,8 +1,7 @@
-#include "platform/sim/SimForm.h"
-
 #include <algorithm>
 
 #include "platform/sim/SimControls.h"
+#include "platform/sim/SimForm.h"
 #include "platform/sim/SimListBox.h"
 #include "platform/sim/SimTabStrip.h"
 #include "platform/sim/SimTextBox.h"
@@ -62,8 +61,7 @@ ui::TabStrip& SimForm::addTabStrip(const ui::ControlSpec& spec, const std::vecto
 }
 
 ui::Timer& SimForm::addTimer(const std::string& name, int intervalMs, bool enabled) {
-    m_timers.push_back(
-        std::make_unique<SimTimer>(m_toolkit.clock(), m_toolkit.process(), name, intervalMs, enabled));
+    m_timers.push_back(std::make_unique<SimTimer>(m_toolkit.clock(), m_toolkit.process(), name, intervalMs, enabled));
     return *m_timers.back();
 }
 
@@ -74,8 +72,8 @@ ui::Control* SimForm::findControl(std::string_view name) {
 }
 
 ui::Timer* SimForm::findTimer(std::string_view name) {
-    auto found = std::find_if(m_timers.begin(), m_timers.end(),
-                              [name](const auto& timer) { return timer->name() == name; });
+    auto found =
+        std::find_if(m_timers.begin(), m_timers.end(), [name](const auto& timer) { return timer->name() == name; });
     return found == m_timers.end() ? nullptr : found->get();
 }
 

@@ -24,8 +24,9 @@ std::string SimListBox::item(int index) const {
 void SimListBox::addItem(std::string_view text) {
     auto at = m_items.end();
     if (m_options.sorted) {
-        at = std::upper_bound(m_items.begin(), m_items.end(), text,
-                              [](std::string_view value, const Item& entry) { return lessIgnoringCase(value, entry.text); });
+        at = std::upper_bound(m_items.begin(), m_items.end(), text, [](std::string_view value, const Item& entry) {
+            return lessIgnoringCase(value, entry.text);
+        });
     }
     const int index = static_cast<int>(at - m_items.begin());
     m_items.insert(at, Item{std::string(text), false});

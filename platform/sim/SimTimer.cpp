@@ -3,7 +3,10 @@
 namespace sim {
 
 SimTimer::SimTimer(SimClock& clock, ProcessId process, std::string name, int intervalMs, bool enabled)
-    : m_clock(clock), m_id(clock.addTimer(process, [this] { tick(); })), m_name(std::move(name)), m_interval(intervalMs) {
+    : m_clock(clock),
+      m_id(clock.addTimer(process, [this] { tick(); })),
+      m_name(std::move(name)),
+      m_interval(intervalMs) {
     setEnabled(enabled);
 }
 

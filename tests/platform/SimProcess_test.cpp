@@ -96,7 +96,8 @@ TEST_F(SimProcessEnd, ExitInOwnTickUnwindsTheCodeThatLetEventsRun) {
     EXPECT_EQ(app.exitCode(), 9);
 }
 
-// A's wait runs B's tick; B's tick waits and runs A's tick, which ends A. B's code goes on; A's wait then ends A's code.
+// A's wait runs B's tick; B's tick waits and runs A's tick, which ends A. B's code goes on; A's wait then ends A's
+// code.
 TEST_F(SimProcessEnd, ExitOfTheOuterCallerInsideANestedWaitReachesItOnlyAfterTheNestedCodeReturns) {
     sim::SimInstance& a = startProcess();
     sim::SimInstance& b = startProcess();

@@ -120,8 +120,13 @@ TEST_F(SimForms, TypingStopsAtTheLimitInUtf16UnitsAndEachCharacterIsAChange) {
     box.onChange([&] { ++changes; });
     auto* typing = sim::control<sim::SimTextBox>(*form, "txtPass");
     ASSERT_NE(typing, nullptr);
-    EXPECT_TRUE(typing->type("\xC3\xBC" "a\xF0\x9F\x98\x80" "b"));
-    EXPECT_EQ(box.text(), "\xC3\xBC" "a\xF0\x9F\x98\x80");
+    EXPECT_TRUE(
+        typing->type("\xC3\xBC"
+                     "a\xF0\x9F\x98\x80"
+                     "b"));
+    EXPECT_EQ(box.text(),
+              "\xC3\xBC"
+              "a\xF0\x9F\x98\x80");
     EXPECT_EQ(typing->shownText(), "***");
     EXPECT_EQ(changes, 3);
     box.setText("longer than four");
@@ -137,7 +142,9 @@ TEST_F(SimForms, KeyRefusedAtTheLimitLeavesRoomForAShorterOne) {
     form->addTextBox({.name = "txtShort"}, {.maxLength = 3});
     auto* typing = sim::control<sim::SimTextBox>(*form, "txtShort");
     ASSERT_NE(typing, nullptr);
-    EXPECT_TRUE(typing->type("ab\xF0\x9F\x98\x80" "c"));
+    EXPECT_TRUE(
+        typing->type("ab\xF0\x9F\x98\x80"
+                     "c"));
     EXPECT_EQ(typing->text(), "abc");
 }
 

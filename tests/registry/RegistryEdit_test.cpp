@@ -1,12 +1,13 @@
 // The registry layer's read and write rules, on the simulated registry. Values the program would
 // never write are planted through IRegistry directly.
+#include "registry/RegistryEdit.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
 
 #include "platform/sim/SimRegistry.h"
-#include "registry/RegistryEdit.h"
 #include "tests/support/RegistryValues.h"
 
 namespace {
@@ -132,7 +133,9 @@ TEST_F(RegistryWrites, NegativeAndExtremeNumbersRoundTrip) {
 }
 
 TEST_F(RegistryWrites, NonAsciiTextRoundTrips) {
-    const std::string mixed = "\xC3\x9C" "bung \xE2\x80\x93 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
+    const std::string mixed =
+        "\xC3\x9C"
+        "bung \xE2\x80\x93 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
     SetStringValue(m_registry, kUser, kPath, "\xE5\x90\x8D", mixed);
     EXPECT_EQ(GetStringValue(m_registry, kUser, kPath, "\xE5\x90\x8D"), mixed);
 }

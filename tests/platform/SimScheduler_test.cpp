@@ -157,6 +157,19 @@ TEST_F(SimScheduler, DestroyedFormNeitherTicksNorHearsItsQueuedClose) {
     EXPECT_FALSE(world.desktop.isWindow(id));
 }
 
+TEST_F(SimScheduler, TickMayDestroyItsOwnForm) {
+    sim::SimInstance& app = startProcess();
+    auto form = app.toolkit().createForm({.name = "frmA"});
+    int ticks = 0;
+    form->addTimer("t", 100, true).onTick([&] {
+        ++ticks;
+        form.reset();
+    });
+    world.advance(300);
+    EXPECT_EQ(ticks, 1);
+    EXPECT_EQ(form, nullptr);
+}
+
 TEST_F(SimScheduler, TimerDestroyedByAnotherHandlerInTheSameTickDoesNotFire) {
     sim::SimInstance& app = startProcess();
     auto victim = app.toolkit().createForm({.name = "frmVictim"});

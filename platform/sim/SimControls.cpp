@@ -4,6 +4,12 @@
 
 namespace sim {
 
+bool SimLabel::click() {
+    if (!isUsable() || !isVisible()) return false;
+    raise(m_onClick);
+    return true;
+}
+
 void SimButton::click() {
     if (isUsable()) raise(m_onClick);
 }

@@ -45,6 +45,15 @@ private:
 class SimLabel final : public SimControl<ui::Label> {
 public:
     using SimControl::SimControl;
+    void setForeColor(uint32_t color) override { m_foreColor = color; }
+    void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
+    uint32_t foreColor() const { return m_foreColor; }
+    // Test helper, as the user: nothing reaches a disabled label or form.
+    bool click();
+
+private:
+    uint32_t m_foreColor = 0;
+    ui::Handler m_onClick;
 };
 
 class SimFrame final : public SimControl<ui::Frame> {

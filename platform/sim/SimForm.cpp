@@ -70,6 +70,19 @@ void SimForm::pressEnter() {
     if (m_defaultButton) m_defaultButton->click();
 }
 
+void SimForm::pressEscape() {
+    if (m_cancelButton) m_cancelButton->click();
+}
+
+bool SimForm::pressBackground(ui::MouseButton button) {
+    if (!isVisible() || !m_enabled) return false;
+    if (m_onMouseDown) {
+        const auto handler = m_onMouseDown;
+        handler(button);
+    }
+    return true;
+}
+
 bool SimForm::clickClose() {
     if (!isVisible() || !m_toolkit.desktop().hasSystemMenuCommand(m_id, kScClose)) return false;
     runCloseRequest();

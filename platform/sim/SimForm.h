@@ -38,6 +38,9 @@ public:
     void onActivate(ui::Handler handler) override { m_onActivate = std::move(handler); }
     void onCloseRequest(ui::Handler handler) override { m_onCloseRequest = std::move(handler); }
     void onTrayMouse(std::function<void(int message)> handler) override { m_onTrayMouse = std::move(handler); }
+    void onMouseDown(std::function<void(ui::MouseButton button)> handler) override {
+        m_onMouseDown = std::move(handler);
+    }
 
     ui::Button& addButton(const ui::ControlSpec& spec) override;
     ui::CheckBox& addCheckBox(const ui::ControlSpec& spec) override;
@@ -51,12 +54,16 @@ public:
     ui::TabStrip& addTabStrip(const ui::ControlSpec& spec, const std::vector<std::string>& pages) override;
     ui::Timer& addTimer(const std::string& name, int intervalMs, bool enabled) override;
     void setDefaultButton(ui::Button& button) override { m_defaultButton = &button; }
+    void setCancelButton(ui::Button& button) override { m_cancelButton = &button; }
     ui::Control* findControl(std::string_view name) override;
     ui::Timer* findTimer(std::string_view name) override;
 
     // Test helpers, as the user.
     bool isActive() const;  // the foreground window is this form's
     void pressEnter();      // presses the default button
+    void pressEscape();     // presses the cancel button
+    // A press on the background; false when the form is hidden or disabled.
+    bool pressBackground(ui::MouseButton button);
     // The title bar's close button; false (nothing happens) while the system menu lacks Close.
     bool clickClose();
     ui::Button* defaultButton() const { return m_defaultButton; }
@@ -83,6 +90,8 @@ private:
     std::vector<std::unique_ptr<SimTimer>> m_timers;
     SimTabStrip* m_tabStrip = nullptr;
     ui::Button* m_defaultButton = nullptr;
+    ui::Button* m_cancelButton = nullptr;
+    std::function<void(ui::MouseButton)> m_onMouseDown;
     ui::Handler m_onActivate;
     ui::Handler m_onCloseRequest;
     std::function<void(int)> m_onTrayMouse;

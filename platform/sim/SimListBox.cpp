@@ -88,6 +88,7 @@ bool SimListBox::pressMouse(ui::MouseButton button) {
 bool SimListBox::clickItem(int index) {
     if (!inRange(index) || !pressMouse(ui::MouseButton::Left)) return false;
     setSelectedIndex(index);
+    raise(m_onClick);
     return true;
 }
 

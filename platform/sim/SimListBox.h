@@ -28,13 +28,14 @@ public:
     void onMouseDown(std::function<void(ui::MouseButton button)> handler) override {
         m_onMouseDown = std::move(handler);
     }
+    void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
     const ui::ListOptions& options() const { return m_options; }
     std::vector<std::string> items() const;
 
     // Test helpers, as the user: nothing reaches a disabled list or form.
     bool pressKey(int key);
     bool pressMouse(ui::MouseButton button);
-    // A left click on an entry: the press is reported first, then the entry is selected.
+    // A left click on an entry: the press is reported first, then the entry is selected, then the click.
     bool clickItem(int index);
     // A click on the entry's check box.
     bool toggleItem(int index);
@@ -51,6 +52,7 @@ private:
     int m_selected = -1;
     std::function<void(int)> m_onKeyDown;
     std::function<void(ui::MouseButton)> m_onMouseDown;
+    ui::Handler m_onClick;
 };
 
 }  // namespace sim

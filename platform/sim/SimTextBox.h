@@ -11,6 +11,8 @@ public:
 
     void setText(std::string_view text) override;
     void onChange(ui::Handler handler) override { m_onChange = std::move(handler); }
+    void setForeColor(uint32_t color) override { m_foreColor = color; }
+    uint32_t foreColor() const { return m_foreColor; }
     const ui::TextBoxOptions& options() const { return m_options; }
 
     // Test helpers, as the user at the keyboard: nothing reaches a disabled box or form.
@@ -24,6 +26,7 @@ public:
 private:
     ui::TextBoxOptions m_options;
     ui::Handler m_onChange;
+    uint32_t m_foreColor = 0;
 };
 
 }  // namespace sim

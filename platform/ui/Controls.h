@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -57,7 +58,12 @@ public:
     virtual void onClick(Handler handler) = 0;
 };
 
-class Label : public Control {};
+// Colours are Windows colour values (0x00BBGGRR).
+class Label : public Control {
+public:
+    virtual void setForeColor(uint32_t color) = 0;
+    virtual void onClick(Handler handler) = 0;  // link labels
+};
 class Frame : public Control {};
 class Image : public Control {};
 
@@ -69,6 +75,7 @@ struct TextBoxOptions {
 
 class TextBox : public Control {
 public:
+    virtual void setForeColor(uint32_t color) = 0;
     virtual void onChange(Handler handler) = 0;
 };
 
@@ -90,6 +97,8 @@ public:
     virtual void setSelectedIndex(int index) = 0;
     virtual void onKeyDown(std::function<void(int key)> handler) = 0;
     virtual void onMouseDown(std::function<void(MouseButton button)> handler) = 0;
+    // The user picked an entry with the mouse; the selection is already on it.
+    virtual void onClick(Handler handler) = 0;
 };
 
 class ProgressBar : public Control {

@@ -40,6 +40,8 @@ public:
     virtual void onCloseRequest(Handler handler) = 0;
     // Mouse message number (512 move, 514 left button up, ...) of the form's tray icon.
     virtual void onTrayMouse(std::function<void(int message)> handler) = 0;
+    // A press on the form's own background, not on a control.
+    virtual void onMouseDown(std::function<void(MouseButton button)> handler) = 0;
 
     virtual Button& addButton(const ControlSpec& spec) = 0;
     virtual CheckBox& addCheckBox(const ControlSpec& spec) = 0;
@@ -54,6 +56,8 @@ public:
     virtual Timer& addTimer(const std::string& name, int intervalMs, bool enabled) = 0;
     // The button that Enter presses.
     virtual void setDefaultButton(Button& button) = 0;
+    // The button that Esc presses; nothing happens while it is disabled.
+    virtual void setCancelButton(Button& button) = 0;
 
     virtual Control* findControl(std::string_view name) = 0;
     virtual Timer* findTimer(std::string_view name) = 0;

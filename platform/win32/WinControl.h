@@ -29,6 +29,11 @@ public:
     virtual void command(WORD notification);
     // true when the notification was handled; result is then the window procedure's answer.
     virtual bool notify(const NMHDR& header, LRESULT& result);
+    // The text colour the control was given; false while it keeps the system's.
+    virtual bool foreColor(COLORREF& color) const {
+        (void)color;
+        return false;
+    }
     void applyVisibility();
 
 protected:

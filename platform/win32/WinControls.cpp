@@ -133,8 +133,25 @@ std::wstring withLineBreaks(std::string_view text) {
 }  // namespace
 
 WinLabel::WinLabel(WinForm& form, const ui::ControlSpec& spec)
-    : WinControl(form, spec, form.createChild(spec, {WC_STATICW, SS_LEFT, 0, withLineBreaks(spec.caption)})),
+    : WinControl(form, spec,
+                 form.createChild(spec, {WC_STATICW, SS_LEFT | SS_NOTIFY, 0, withLineBreaks(spec.caption)})),
       m_text(spec.caption) {}
+
+// The form paints with the colour when the static asks (WM_CTLCOLORSTATIC); a repaint makes it ask.
+void WinLabel::setForeColor(uint32_t color) {
+    m_color = static_cast<COLORREF>(color);
+    ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+bool WinLabel::foreColor(COLORREF& color) const {
+    if (!m_color) return false;
+    color = *m_color;
+    return true;
+}
+
+void WinLabel::command(WORD notification) {
+    if (notification == STN_CLICKED) raise(m_onClick);
+}
 
 // The text is kept as set, so reading it back gives the caller's line breaks, not the displayed ones.
 void WinLabel::setText(std::string_view text) {
@@ -157,6 +174,17 @@ WinImage::WinImage(WinForm& form, const ui::ControlSpec& spec)
 }
 
 // ---- text boxes and progress bars
+
+void WinTextBox::setForeColor(uint32_t color) {
+    m_color = static_cast<COLORREF>(color);
+    ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+bool WinTextBox::foreColor(COLORREF& color) const {
+    if (!m_color) return false;
+    color = *m_color;
+    return true;
+}
 
 namespace {
 

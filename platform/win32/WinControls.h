@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include "platform/win32/WinControl.h"
 
 // The simple controls: one class per kind, each a few messages to a standard window class.
@@ -45,9 +46,15 @@ public:
     WinLabel(WinForm& form, const ui::ControlSpec& spec);
     void setText(std::string_view text) override;
     std::string text() const override { return m_text; }
+    void setForeColor(uint32_t color) override;
+    void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
+    void command(WORD notification) override;
+    bool foreColor(COLORREF& color) const override;
 
 private:
     std::string m_text;
+    std::optional<COLORREF> m_color;
+    ui::Handler m_onClick;
 };
 
 class WinFrame final : public WinControl<ui::Frame> {
@@ -70,9 +77,12 @@ public:
     WinTextBox(WinForm& form, const ui::ControlSpec& spec, const ui::TextBoxOptions& options);
     void onChange(ui::Handler handler) override { m_onChange = std::move(handler); }
     void command(WORD notification) override;
+    void setForeColor(uint32_t color) override;
+    bool foreColor(COLORREF& color) const override;
 
 private:
     ui::Handler m_onChange;
+    std::optional<COLORREF> m_color;
 };
 
 class WinProgressBar final : public WinControl<ui::ProgressBar> {

@@ -80,6 +80,11 @@ DWORD listBoxStyle(const ui::ListOptions& options) {
 WinListBox::WinListBox(WinForm& form, const ui::ControlSpec& spec, const ui::ListOptions& options)
     : WinListControl(form, spec, form.createChild(spec, {WC_LISTBOXW, listBoxStyle(options), 0, std::wstring()})) {}
 
+// The list reports a change of selection by the user only, never one made with LB_SETCURSEL.
+void WinListBox::command(WORD notification) {
+    if (notification == LBN_SELCHANGE) picked();
+}
+
 int WinListBox::count() const {
     return static_cast<int>(::SendMessageW(m_hwnd, LB_GETCOUNT, 0, 0));
 }
@@ -203,6 +208,11 @@ void WinCheckedList::setSelectedIndex(int index) {
 }
 
 bool WinCheckedList::notify(const NMHDR& header, LRESULT& result) {
+    if (header.code == NM_CLICK) {
+        if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) picked();
+        result = 0;
+        return true;
+    }
     if (header.code != LVN_KEYDOWN) return false;
     keyDown(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
     result = 0;

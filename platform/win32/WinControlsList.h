@@ -13,9 +13,11 @@ public:
     void onMouseDown(std::function<void(ui::MouseButton button)> handler) override {
         m_onMouseDown = std::move(handler);
     }
+    void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
 
 protected:
     void keyDown(int key);
+    void picked() { raise(m_onClick); }
     // Whether the window's own WM_KEYDOWN reports keys; the list view reports them as LVN_KEYDOWN instead.
     virtual bool keysFromWindow() const = 0;
 
@@ -25,6 +27,7 @@ private:
     void mouseDown(ui::MouseButton button);
     std::function<void(int)> m_onKeyDown;
     std::function<void(ui::MouseButton)> m_onMouseDown;
+    ui::Handler m_onClick;
 };
 
 // A plain LISTBOX, sorted by the system when asked.
@@ -40,6 +43,7 @@ public:
     void setChecked(int, bool) override {}
     int selectedIndex() const override;
     void setSelectedIndex(int index) override;
+    void command(WORD notification) override;
 
 protected:
     bool keysFromWindow() const override { return true; }

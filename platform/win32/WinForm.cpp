@@ -165,6 +165,22 @@ LRESULT WinForm::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         case WM_TIMER:
             if (timer(wParam)) return 0;
             break;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT: {
+            const LRESULT brush = controlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                                               message == WM_CTLCOLOREDIT);
+            if (brush) return brush;
+            break;
+        }
+        case WM_LBUTTONDOWN:
+            mouseDown(ui::MouseButton::Left);
+            return 0;
+        case WM_RBUTTONDOWN:
+            mouseDown(ui::MouseButton::Right);
+            return 0;
+        case WM_MBUTTONDOWN:
+            mouseDown(ui::MouseButton::Middle);
+            return 0;
         // Asked by IsDialogMessageW when Enter is pressed: the default button is the one it clicks.
         case DM_GETDEFID:
             if (m_defaultButton) return MAKELRESULT(::GetDlgCtrlID(m_defaultButton->hwnd()), DC_HASDEFID);
@@ -217,6 +233,27 @@ void WinForm::command(WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) == IDOK && m_defaultButton && ::IsWindowEnabled(m_defaultButton->hwnd())) {
         m_defaultButton->click();
     }
+    // Esc, through the dialog manager.
+    if (LOWORD(wParam) == IDCANCEL && m_cancelButton && ::IsWindowEnabled(m_cancelButton->hwnd())) {
+        m_cancelButton->click();
+    }
+}
+
+// A control with a colour of its own: its text in that colour on the background it would have had.
+LRESULT WinForm::controlColor(HDC dc, HWND control, bool edit) {
+    auto found = m_byWindow.find(control);
+    COLORREF color = 0;
+    if (found == m_byWindow.end() || !found->second->foreColor(color)) return 0;
+    const int background = edit ? COLOR_WINDOW : COLOR_BTNFACE;
+    ::SetTextColor(dc, color);
+    ::SetBkColor(dc, ::GetSysColor(background));
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(background));
+}
+
+void WinForm::mouseDown(ui::MouseButton button) {
+    if (!m_onMouseDown) return;
+    const auto handler = m_onMouseDown;
+    handler(button);
 }
 
 bool WinForm::timer(UINT_PTR id) {

@@ -45,6 +45,9 @@ public:
     void onActivate(ui::Handler handler) override { m_onActivate = std::move(handler); }
     void onCloseRequest(ui::Handler handler) override { m_onCloseRequest = std::move(handler); }
     void onTrayMouse(std::function<void(int message)> handler) override { m_onTrayMouse = std::move(handler); }
+    void onMouseDown(std::function<void(ui::MouseButton button)> handler) override {
+        m_onMouseDown = std::move(handler);
+    }
 
     ui::Button& addButton(const ui::ControlSpec& spec) override;
     ui::CheckBox& addCheckBox(const ui::ControlSpec& spec) override;
@@ -58,6 +61,7 @@ public:
     ui::TabStrip& addTabStrip(const ui::ControlSpec& spec, const std::vector<std::string>& pages) override;
     ui::Timer& addTimer(const std::string& name, int intervalMs, bool enabled) override;
     void setDefaultButton(ui::Button& button) override;
+    void setCancelButton(ui::Button& button) override;
     ui::Control* findControl(std::string_view name) override;
     ui::Timer* findTimer(std::string_view name) override;
 
@@ -72,6 +76,8 @@ private:
     LRESULT activated(HWND hwnd, WPARAM wParam);
     void command(WPARAM wParam, LPARAM lParam);
     bool timer(UINT_PTR id);
+    LRESULT controlColor(HDC dc, HWND control, bool edit);
+    void mouseDown(ui::MouseButton button);
     enum class Layer { Control, Frame, Pages };
     template <class T>
     T& adopt(std::unique_ptr<T> control, Layer layer = Layer::Control);
@@ -85,6 +91,7 @@ private:
     std::vector<std::unique_ptr<WinTimer>> m_timers;
     WinTabStrip* m_tabStrip = nullptr;
     WinButton* m_defaultButton = nullptr;
+    WinButton* m_cancelButton = nullptr;
     HWND m_lastControl = nullptr;
     HWND m_lastFrame = nullptr;
     HWND m_savedFocus = nullptr;
@@ -92,6 +99,7 @@ private:
     ui::Handler m_onActivate;
     ui::Handler m_onCloseRequest;
     std::function<void(int)> m_onTrayMouse;
+    std::function<void(ui::MouseButton)> m_onMouseDown;
     int m_nextControlId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends on its own
     UINT_PTR m_nextTimerId = 1;
 };

@@ -113,6 +113,13 @@ ui::Timer& WinForm::addTimer(const std::string& name, int intervalMs, bool enabl
     return *m_timers.back();
 }
 
+void WinForm::setCancelButton(ui::Button& button) {
+    m_cancelButton = nullptr;
+    for (const auto& control : m_controls) {
+        if (&control->asControl() == &button) m_cancelButton = dynamic_cast<WinButton*>(control.get());
+    }
+}
+
 void WinForm::setDefaultButton(ui::Button& button) {
     if (m_defaultButton) m_defaultButton->setDefault(false);
     m_defaultButton = nullptr;

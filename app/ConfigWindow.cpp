@@ -3,11 +3,13 @@
 #include "app/General.h"
 #include "app/SystemTray.h"
 #include "dialogs/MessageDialog.h"
+#include "lists/TasksPage.h"
 
 ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDialogLauncher& launcher,
                            OpenDialogs dialogs)
     : m_platform(platform), m_state(state), m_launcher(launcher), m_dialogs(dialogs) {
     createControls();
+    m_tasksPage = std::make_unique<TasksPage>(m_platform, m_state, *m_form);
     connectHandlers();
 }
 

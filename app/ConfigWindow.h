@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 
 class MessageDialog;
+class TasksPage;
 
 inline constexpr const char* kProductWebAddress = "https://obelonpro.example.com";
 
@@ -24,6 +25,9 @@ public:
     void GetConfig();
     [[noreturn]] void shutdown();
     ui::Form& form() { return *m_form; }
+    TasksPage& tasksPage() { return *m_tasksPage; }
+    ui::ListBox& allowList() { return *lstAllow; }
+    ui::ListBox& ignoreList() { return *lstignore; }
 
 private:
     void createControls();
@@ -53,6 +57,9 @@ private:
     PasswordDialogLauncher& m_launcher;
     OpenDialogs m_dialogs;
     std::unique_ptr<ui::Form> m_form;
+    std::unique_ptr<TasksPage> m_tasksPage;
+    ui::ListBox* lstAllow = nullptr;
+    ui::ListBox* lstignore = nullptr;
 
     ui::TabStrip* SmartTab1 = nullptr;
     ui::Button* cmdhelp = nullptr;

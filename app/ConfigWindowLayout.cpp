@@ -101,8 +101,8 @@ void ConfigWindow::createDebugPanel() {
     ui::Form& f = *m_form;
     const int y = kClientHeight + 20;
     f.addFrame({"Frame1", "Debug Panel:", {8, y, 504, 200}});
-    f.addListBox({"lstAllow", "", {16, y + 20, 150, 120}}, {});
-    f.addListBox({"lstignore", "", {176, y + 20, 150, 120}}, {});
+    lstAllow = &f.addListBox({"lstAllow", "", {16, y + 20, 150, 120}}, {});
+    lstignore = &f.addListBox({"lstignore", "", {176, y + 20, 150, 120}}, {});
     f.addButton({"Command1", "Command1", {336, y + 20, 100, 28}});
     Timer1 = &f.addTimer("Timer1", 1000, true);
     timerInstance = &f.addTimer("timerInstance", 500, false);

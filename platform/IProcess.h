@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "platform/WindowId.h"
+
 struct FileVersion {
     int major = 0;
     int minor = 0;
@@ -15,6 +17,8 @@ public:
     virtual FileVersion fileVersion(const std::string& path) = 0;
     // Claims the one-per-session instance token; true when an earlier instance of this program holds it.
     virtual bool isEarlierInstanceRunning() = 0;
+    // True when the window is one of this process's own.
+    virtual bool ownsWindow(WindowId window) = 0;
     // Ends the process at once: nothing after the call runs.
     [[noreturn]] virtual void exitProcess(int code) = 0;
 };

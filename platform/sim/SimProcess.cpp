@@ -15,6 +15,11 @@ bool SimProcess::isEarlierInstanceRunning() {
     return m_instanceAnswer == 1;
 }
 
+bool SimProcess::ownsWindow(WindowId window) {
+    const auto found = m_world.desktop.window(window);
+    return found && found->process == m_id;
+}
+
 void SimProcess::exitProcess(int code) {
     m_world.endProcess(m_id, code);
     throw ProcessExited{code};

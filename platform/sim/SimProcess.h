@@ -16,6 +16,7 @@ public:
     std::string programFilePath() override { return m_programFilePath; }
     FileVersion fileVersion(const std::string& path) override;
     bool isEarlierInstanceRunning() override;
+    bool ownsWindow(WindowId window) override;
     [[noreturn]] void exitProcess(int code) override;
 
     ProcessId id() const { return m_id; }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/Utf.h"
+#include "platform/win32/WindowHandle.h"
 
 std::string WinProcess::programFilePath() {
     // The call truncates silently when the buffer is short, so grow until the path fits with room to spare.
@@ -36,6 +37,11 @@ FileVersion WinProcess::fileVersion(const std::string& path) {
 }
 
 // The mutex is held until the process ends, so a later start of the program sees it.
+bool WinProcess::ownsWindow(WindowId window) {
+    DWORD owner = 0;
+    return window && ::GetWindowThreadProcessId(toHwnd(window), &owner) != 0 && owner == ::GetCurrentProcessId();
+}
+
 bool WinProcess::isEarlierInstanceRunning() {
     if (m_earlierInstance) return *m_earlierInstance;
     HANDLE mutex = ::CreateMutexW(nullptr, FALSE, L"Local\\ObelonPro7.Instance");

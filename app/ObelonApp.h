@@ -10,6 +10,8 @@ public:
     explicit ObelonApp(Platform& platform);
     void start();
     void showPasswordDialog() override;
+    void disablePasswordCancel() override {}
+    void maximizePasswordDialog() override {}
     ProgramState& state() { return m_state; }
     ConfigWindow& configWindow() { return m_config; }
     MessageDialog& messageDialog() { return m_message; }

@@ -3,6 +3,8 @@
 #include "app/General.h"
 #include "app/SystemTray.h"
 #include "dialogs/MessageDialog.h"
+#include "config/ConfigLoader.h"
+#include "engine/Watch.h"
 #include "lists/TasksPage.h"
 
 ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDialogLauncher& launcher,
@@ -10,10 +12,20 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
     : m_platform(platform), m_state(state), m_launcher(launcher), m_dialogs(dialogs) {
     createControls();
     m_tasksPage = std::make_unique<TasksPage>(m_platform, m_state, *m_form);
+    m_loader = std::make_unique<ConfigLoader>(m_platform, m_state, *m_form, *m_tasksPage, m_launcher);
+    m_watch = std::make_unique<Watch>(
+        m_platform, m_state, WatchLists{m_tasksPage->list(), *lstAllow, *lstignore}, m_launcher,
+        WatchHooks{.GetConfig = [this] { GetConfig(); },
+                   .RunAdvanced = {},
+                   .showMessage = [this] {
+                       if (m_dialogs.frmError) m_dialogs.frmError->show();
+                   }});
     connectHandlers();
 }
 
 ConfigWindow::~ConfigWindow() { DeleteTrayIcon(m_platform.shell, m_form->id()); }
+
+void ConfigWindow::GetConfig() { m_loader->GetConfig(); }
 
 void ConfigWindow::connectHandlers() {
     m_form->onActivate([this] { onActivate(); });
@@ -22,6 +34,8 @@ void ConfigWindow::connectHandlers() {
     m_form->onCloseRequest([] {});
     Timer1->onTick([this] { Timer1->setEnabled(false); });
     timerInstance->onTick([this] { onInstanceTick(); });
+    timerObelon->onTick([this] { m_watch->tick(); });
+    cmdsetpassword->onClick([this] { cmdsetpasswordClick(); });
     cmdcancel->onClick([this] { cmdcancelClick(); });
     cmdExit->onClick([this] { cmdExitClick(); });
     cmdPolicies->onClick([this] { launchBesideProgram("obext.exe"); });
@@ -43,6 +57,11 @@ void ConfigWindow::connectHandlers() {
         (void)m_platform.shell.shellExecute(
             {.owner = m_form->id(), .verb = "Open", .file = kProductWebAddress, .show = ShowCommand::ShowNormal});
     });
+}
+
+void ConfigWindow::cmdsetpasswordClick() {
+    m_state.lock.mode = "pwd";
+    m_launcher.showPasswordDialog();
 }
 
 // Whatever is missing beside the program, starting it shows nothing: the result is not checked.

@@ -7,6 +7,8 @@
 
 class MessageDialog;
 class TasksPage;
+class ConfigLoader;
+class Watch;
 
 inline constexpr const char* kProductWebAddress = "https://obelonpro.example.com";
 
@@ -51,6 +53,7 @@ private:
     void cmdcancelClick();
     void cmdExitClick();
     void launchBesideProgram(const std::string& file);
+    void cmdsetpasswordClick();
 
     Platform& m_platform;
     ProgramState& m_state;
@@ -58,6 +61,8 @@ private:
     OpenDialogs m_dialogs;
     std::unique_ptr<ui::Form> m_form;
     std::unique_ptr<TasksPage> m_tasksPage;
+    std::unique_ptr<ConfigLoader> m_loader;
+    std::unique_ptr<Watch> m_watch;
     ui::ListBox* lstAllow = nullptr;
     ui::ListBox* lstignore = nullptr;
 
@@ -67,6 +72,7 @@ private:
     ui::Button* cmdok = nullptr;
     ui::CheckBox* chkTray = nullptr;
     ui::Button* cmdPolicies = nullptr;
+    ui::Button* cmdsetpassword = nullptr;
     ui::Label* lblAbout = nullptr;
     ui::Button* cmdRepair = nullptr;
     ui::Button* cmdupdate = nullptr;

@@ -59,7 +59,7 @@ void ConfigWindow::createSettingsPage() {
     ui::Form& f = *m_form;
     chkTray = &f.addCheckBox({"chkTray", "No Tray Icon", {20, 48, 300, 20}, kSettings});
     f.addButton({"cmdIgnore", "Ignored Tasks List...", {20, 84, 200, 28}, kSettings});
-    f.addButton({"cmdsetpassword", "Set Tasks Password...", {20, 120, 200, 28}, kSettings});
+    cmdsetpassword = &f.addButton({"cmdsetpassword", "Set Tasks Password...", {20, 120, 200, 28}, kSettings});
 }
 
 void ConfigWindow::createUsersPage() {

@@ -1,0 +1,150 @@
+#include "config/ConfigLoader.h"
+
+#include "app/SystemTray.h"
+#include "config/ConfigSchema.h"
+#include "lists/TasksPage.h"
+#include "registry/RegistryEdit.h"
+
+namespace {
+
+template <class T>
+T& controlOf(ui::Form& form, const char* name) {
+    return dynamic_cast<T&>(*form.findControl(name));
+}
+
+// Interim until the password module lands.
+constexpr const char* kDefaultAccessPassword = "bluejay";
+std::string accessPasswordFromStored(std::string_view stored) {
+    std::string text(stored);
+    if (text.rfind("pbkdf2-sha256$", 0) == 0) return text;
+    for (char& c : text) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+}  // namespace
+
+ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& configWindow, TasksPage& tasks,
+                           PasswordDialogLauncher& launcher)
+    : m_platform(platform),
+      m_state(state),
+      m_form(configWindow),
+      m_tasks(tasks),
+      m_launcher(launcher),
+      lstTasks(tasks.list()),
+      lstignore(controlOf<ui::ListBox>(configWindow, "lstignore")),
+      chkAdmin(controlOf<ui::CheckBox>(configWindow, "chkAdmin")),
+      chkTray(controlOf<ui::CheckBox>(configWindow, "chkTray")),
+      chkDisableRegistry(controlOf<ui::CheckBox>(configWindow, "chkDisableRegistry")),
+      chkStartup(controlOf<ui::CheckBox>(configWindow, "chkStartup")),
+      chkHideSM(controlOf<ui::CheckBox>(configWindow, "chkHideSM")),
+      chkLockIE2(controlOf<ui::CheckBox>(configWindow, "chkLockIE2")),
+      chkLock3Party(controlOf<ui::CheckBox>(configWindow, "chkLock3Party")),
+      chkLockEx1(controlOf<ui::CheckBox>(configWindow, "chkLockEx1")),
+      chkTaskManager1(controlOf<ui::CheckBox>(configWindow, "chkTaskManager1")),
+      chklockinstall1(controlOf<ui::CheckBox>(configWindow, "chklockinstall1")) {}
+
+// Every list and switch is rebuilt from the registry; nothing of an earlier load survives. Events run
+// once per list slot, so the watch may see a list that is only partly rebuilt.
+void ConfigLoader::GetConfig() {
+    lstTasks.clear();
+    loadAdminExemption();
+    loadTrayIcon();
+    loadTasks();
+    m_tasks.CountTasks();
+    if (lstTasks.count() == 0) m_tasks.AddTasks();
+    lstTasks.setSelectedIndex(0);
+    loadPassword();
+    loadIgnoreList();
+    m_state.protections.reg = GetDWordValue(m_platform.registry, RootKey::LocalMachine, config::kSettingsKey,
+                                            config::kDisableRegistryTools) == 1;
+    chkDisableRegistry.setChecked(m_state.protections.reg);
+    decideStartupLock();
+    loadTaskbar();
+    // A load also ends a temporary unlock of Internet Explorer.
+    m_state.protections.ie = loadSwitch(chkLockIE2, config::kLockIE) ? 1 : 0;
+    m_state.protections.ff = loadSwitch(chkLock3Party, config::kLockOtherBrowsers);
+    m_state.protections.ex = loadSwitch(chkLockEx1, config::kLockExplorer);
+    m_state.protections.tm = loadSwitch(chkTaskManager1, config::kTaskManager);
+    m_state.protections.ins = loadSwitch(chklockinstall1, config::kLockInstall);
+    m_state.loadingGuard = false;
+}
+
+std::string ConfigLoader::machineSetting(const char* valueName) {
+    return GetStringValue(m_platform.registry, RootKey::LocalMachine, config::kSettingsKey, valueName);
+}
+
+void ConfigLoader::loadAdminExemption() {
+    m_state.adminExemption =
+        GetStringValue(m_platform.registry, RootKey::CurrentUser, config::kSettingsKey, config::kCurrentUser) ==
+        "Enabled";
+    chkAdmin.setChecked(m_state.adminExemption);
+}
+
+void ConfigLoader::loadTrayIcon() {
+    chkTray.setChecked(config::isOn(machineSetting(config::kTray)));
+    UpdateTrayIcon(m_platform.shell, m_form.id(), m_state.adminExemption, chkTray.isChecked());
+}
+
+// Empty slots do not end the list: every slot is read.
+void ConfigLoader::loadTasks() {
+    for (int slot = 0; slot < config::kListSlots; ++slot) {
+        m_platform.ui.processEvents();
+        config::StoredTask task;
+        const std::string stored =
+            GetStringValue(m_platform.registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(slot));
+        if (!config::parseStoredTask(stored, task)) continue;
+        lstTasks.addItem(task.text);
+        if (task.checked) lstTasks.setChecked(lstTasks.count() - 1, true);
+    }
+}
+
+void ConfigLoader::loadPassword() {
+    const std::string stored = machineSetting(config::kPassword);
+    m_state.accessPassword = stored.empty() ? kDefaultAccessPassword : accessPasswordFromStored(stored);
+}
+
+void ConfigLoader::loadIgnoreList() {
+    lstignore.clear();
+    for (int slot = 0; slot < config::kListSlots; ++slot) {
+        m_platform.ui.processEvents();
+        const std::string stored = GetStringValue(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey,
+                                                  config::slotName(slot));
+        if (!stored.empty()) lstignore.addItem(stored);
+    }
+}
+
+// Once per run, from the stored "Startup" value: "1" locks the whole desktop at start behind a
+// password that only the right password ends.
+void ConfigLoader::decideStartupLock() {
+    if (m_state.startupLockDone) return;
+    const std::string stored = machineSetting(config::kStartup);
+    if (stored == "1") {
+        chkStartup.setChecked(true);
+        m_state.lock.mode = "app";
+        m_state.lock.label = "Microsoft Windows\xC2\xAE";
+        m_launcher.showPasswordDialog();
+        m_launcher.disablePasswordCancel();
+        m_state.startupLockDone = true;
+    } else if (stored.empty() || stored == "0") {
+        chkStartup.setChecked(false);
+        m_state.startupLockDone = true;
+    }
+}
+
+// The Start button is a window of its own on some Windows versions; where it is not, nothing is found.
+void ConfigLoader::loadTaskbar() {
+    IDesktop& desktop = m_platform.desktop;
+    const bool hide = config::isOn(machineSetting(config::kHideStartMenu));
+    chkHideSM.setChecked(hide);
+    const ShowCommand command = hide ? ShowCommand::Hide : ShowCommand::Show;
+    const WindowId taskbar = desktop.findWindow("Shell_TrayWnd", std::nullopt);
+    if (taskbar) (void)desktop.showWindowAsync(taskbar, command);
+    const WindowId startButton = desktop.findWindow("Button", std::nullopt);
+    if (startButton) (void)desktop.showWindowAsync(startButton, command);
+}
+
+bool ConfigLoader::loadSwitch(ui::CheckBox& box, const char* valueName) {
+    const bool on = config::isOn(machineSetting(valueName));
+    box.setChecked(on);
+    return on;
+}

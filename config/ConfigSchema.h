@@ -1,0 +1,38 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Where the configuration lives in the registry and how its values read.
+namespace config {
+
+inline constexpr const char* kSettingsKey = "Software\\OBP\\Settings";  // machine-wide, and per user
+inline constexpr const char* kTasksKey = "Software\\OBP\\Tasks";
+inline constexpr const char* kIgnoreListKey = "Software\\OBP\\IgnoreList";
+inline constexpr int kListSlots = 1000;  // "Task0" to "Task999"
+
+inline constexpr const char* kCurrentUser = "CurrentUser";  // per user: "Enabled" exempts the account
+inline constexpr const char* kTray = "Tray";
+inline constexpr const char* kPassword = "pwd";
+inline constexpr const char* kDisableRegistryTools = "DisableRegistryTools";  // the one number
+inline constexpr const char* kStartup = "Startup";
+inline constexpr const char* kHideStartMenu = "HideSM";
+inline constexpr const char* kTaskManager = "TaskManager";
+inline constexpr const char* kLockIE = "LockIE";
+inline constexpr const char* kLockOtherBrowsers = "chkLock3Party";
+inline constexpr const char* kLockExplorer = "LockEx";
+inline constexpr const char* kLockInstall = "LockInstall";
+
+std::string slotName(int slot);
+// Only the exact text "1" is on.
+inline bool isOn(std::string_view stored) { return stored == "1"; }
+
+// A stored task: its text, then "," and the check flag; only the last two characters are the separator.
+struct StoredTask {
+    std::string text;
+    bool checked = false;
+};
+// False for a value too short to hold a task.
+bool parseStoredTask(std::string_view stored, StoredTask& task);
+std::string formatStoredTask(const StoredTask& task);
+
+}  // namespace config

@@ -1,0 +1,32 @@
+#include "tests/support/RunningProgram.h"
+
+namespace testsupport {
+
+RunningProgram startProgram(sim::SimWorld& world) {
+    RunningProgram program;
+    program.process = std::make_unique<sim::SimInstance>(world);
+    program.running = program.process->run([&] {
+        program.app = std::make_unique<ObelonApp>(program.process->platform());
+        program.app->start();
+    });
+    return program;
+}
+
+sim::SimListBox& RunningProgram::list(const char* name) {
+    return *sim::control<sim::SimListBox>(configForm(), name);
+}
+
+sim::SimCheckBox& RunningProgram::checkBox(const char* name) {
+    return *sim::control<sim::SimCheckBox>(configForm(), name);
+}
+
+std::string RunningProgram::labelText(const char* name) { return configForm().findControl(name)->text(); }
+
+std::vector<bool> RunningProgram::checks(const char* name) {
+    sim::SimListBox& box = list(name);
+    std::vector<bool> result;
+    for (int i = 0; i < box.count(); ++i) result.push_back(box.isChecked(i));
+    return result;
+}
+
+}  // namespace testsupport

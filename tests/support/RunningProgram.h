@@ -1,0 +1,31 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ObelonApp.h"
+#include "platform/sim/SimPlatform.h"
+
+namespace testsupport {
+
+// One started obelon7 on a simulated machine, with short ways to reach its configuration window.
+struct RunningProgram {
+    std::unique_ptr<sim::SimInstance> process;
+    std::unique_ptr<ObelonApp> app;
+    bool running = false;
+
+    ui::Form& configForm() { return app->configWindow().form(); }
+    sim::SimListBox& list(const char* name);
+    sim::SimCheckBox& checkBox(const char* name);
+    std::string labelText(const char* name);
+    std::vector<std::string> items(const char* name) { return list(name).items(); }
+    std::vector<bool> checks(const char* name);
+    // Runs the code inside the program's process, as its own event handlers run.
+    bool run(const std::function<void()>& code) { return process->run(code); }
+    void reload() { run([this] { app->configWindow().GetConfig(); }); }
+};
+
+// Starts the program the way Windows does at logon; `running` is false when it ended during start-up.
+RunningProgram startProgram(sim::SimWorld& world);
+
+}  // namespace testsupport

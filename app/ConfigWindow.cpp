@@ -3,6 +3,7 @@
 #include "app/General.h"
 #include "app/SystemTray.h"
 #include "dialogs/MessageDialog.h"
+#include "config/ConfigApplier.h"
 #include "config/ConfigLoader.h"
 #include "engine/Watch.h"
 #include "lists/TasksPage.h"
@@ -13,19 +14,24 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
     createControls();
     m_tasksPage = std::make_unique<TasksPage>(m_platform, m_state, *m_form);
     m_loader = std::make_unique<ConfigLoader>(m_platform, m_state, *m_form, *m_tasksPage, m_launcher);
+    m_applier = std::make_unique<ConfigApplier>(m_platform, m_state, *m_form,
+                                                ConfigApplier::Hooks{.GetConfig = [this] { GetConfig(); },
+                                                                     .showMessage = [this] { showMessage(); }});
     m_watch = std::make_unique<Watch>(
         m_platform, m_state, WatchLists{m_tasksPage->list(), *lstAllow, *lstignore}, m_launcher,
         WatchHooks{.GetConfig = [this] { GetConfig(); },
                    .RunAdvanced = {},
-                   .showMessage = [this] {
-                       if (m_dialogs.frmError) m_dialogs.frmError->show();
-                   }});
+                   .showMessage = [this] { showMessage(); }});
     connectHandlers();
 }
 
 ConfigWindow::~ConfigWindow() { DeleteTrayIcon(m_platform.shell, m_form->id()); }
 
 void ConfigWindow::GetConfig() { m_loader->GetConfig(); }
+
+void ConfigWindow::showMessage() {
+    if (m_dialogs.frmError) m_dialogs.frmError->show();
+}
 
 void ConfigWindow::connectHandlers() {
     m_form->onActivate([this] { onActivate(); });

@@ -8,6 +8,7 @@
 class MessageDialog;
 class TasksPage;
 class ConfigLoader;
+class ConfigApplier;
 class Watch;
 
 inline constexpr const char* kProductWebAddress = "https://obelonpro.example.com";
@@ -54,6 +55,7 @@ private:
     void cmdExitClick();
     void launchBesideProgram(const std::string& file);
     void cmdsetpasswordClick();
+    void showMessage();
 
     Platform& m_platform;
     ProgramState& m_state;
@@ -62,6 +64,7 @@ private:
     std::unique_ptr<ui::Form> m_form;
     std::unique_ptr<TasksPage> m_tasksPage;
     std::unique_ptr<ConfigLoader> m_loader;
+    std::unique_ptr<ConfigApplier> m_applier;
     std::unique_ptr<Watch> m_watch;
     ui::ListBox* lstAllow = nullptr;
     ui::ListBox* lstignore = nullptr;

@@ -17,9 +17,14 @@ std::string GetStringValue(IRegistry& registry, RootKey root, std::string_view p
 
 void SetStringValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name,
                     std::string_view text) {
+    (void)writeStringValue(registry, root, path, name, text);
+}
+
+Status writeStringValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name,
+                        std::string_view text) {
     RegistryValue value{regtype::kSz, std::string(text)};
     value.data.push_back('\0');
-    (void)registry.setValue(root, path, name, value);
+    return registry.setValue(root, path, name, value);
 }
 
 int32_t GetDWordValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name) {
@@ -32,10 +37,15 @@ int32_t GetDWordValue(IRegistry& registry, RootKey root, std::string_view path, 
 }
 
 void SetDWordValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name, int32_t number) {
+    (void)writeDWordValue(registry, root, path, name, number);
+}
+
+Status writeDWordValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name,
+                       int32_t number) {
     const auto bits = static_cast<uint32_t>(number);
     RegistryValue value{regtype::kDWord, std::string(4, '\0')};
     for (size_t i = 0; i < 4; ++i) value.data[i] = static_cast<char>((bits >> (8 * i)) & 0xFFu);
-    (void)registry.setValue(root, path, name, value);
+    return registry.setValue(root, path, name, value);
 }
 
 void DeleteKey(IRegistry& registry, RootKey root, std::string_view path) {

@@ -15,3 +15,9 @@ int32_t GetDWordValue(IRegistry& registry, RootKey root, std::string_view path, 
 void SetDWordValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name, int32_t number);
 void DeleteKey(IRegistry& registry, RootKey root, std::string_view path);
 void DeleteValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name);
+
+// The same two writes for the few callers that must tell the user when a write was refused.
+[[nodiscard]] Status writeStringValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name,
+                                      std::string_view text);
+[[nodiscard]] Status writeDWordValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name,
+                                     int32_t number);

@@ -1,0 +1,136 @@
+#include "config/ConfigApplier.h"
+
+#include "config/ConfigSchema.h"
+#include "registry/RegistryEdit.h"
+
+namespace {
+
+constexpr const char* kSessionKey = "Software\\VB and VBA Program Settings\\obelon\\setting";
+constexpr const char* kAdministratorMessage =
+    "As Administrator Obelon Pro will be disabled on this user account. All other users remain with restrictions "
+    "enabled.";
+constexpr const char* kRefusedMessage =
+    "The settings could not be saved: changing the configuration of this computer needs administrative rights. "
+    "The window shows the settings that are stored.";
+
+template <class T>
+T& controlOf(ui::Form& form, const char* name) {
+    return dynamic_cast<T&>(*form.findControl(name));
+}
+
+bool isChecked(ui::Form& form, const char* name) { return controlOf<ui::CheckBox>(form, name).isChecked(); }
+
+std::string describe(const Status& status) {
+    return "Error: \"" + status.api() + " failed with error " + std::to_string(status.code()) + "\".";
+}
+
+}  // namespace
+
+ConfigApplier::ConfigApplier(Platform& platform, ProgramState& state, ui::Form& configWindow, Hooks hooks)
+    : m_platform(platform), m_state(state), m_form(configWindow), m_hooks(std::move(hooks)) {
+    controlOf<ui::Button>(m_form, "cmdok").onClick([this] { cmdokClick(); });
+    controlOf<ui::CheckBox>(m_form, "chkAdmin").onClick([this] { chkAdminClick(); });
+}
+
+// Writes the user could not make (a standard user on the machine-wide key) are lost, and the reload
+// shows the stored state again; the user hears of it instead of finding out later.
+void ConfigApplier::cmdokClick() {
+    m_refused = false;
+    if (!applySteps()) return;
+    if (m_hooks.GetConfig) m_hooks.GetConfig();
+    controlOf<ui::Button>(m_form, "cmdcancel").setText("Close");
+    if (m_refused) tell(kRefusedMessage);
+}
+
+bool ConfigApplier::applySteps() {
+    IRegistry& registry = m_platform.registry;
+    if (!storeSetting(config::kTray, isChecked(m_form, "chkTray"))) return false;
+    if (!writeLists()) return false;
+    const std::string limit = controlOf<ui::TextBox>(m_form, "txtrelock").text();
+    const bool noLimit = limit.empty() || limit == "0";
+    if (!store(writeStringValue(registry, RootKey::CurrentUser, kSessionKey, "timer", noLimit ? "0" : limit))) {
+        return false;
+    }
+    return writeSettings();
+}
+
+// All slots go first, so a shorter list leaves nothing of the longer one behind; an empty ignore
+// list leaves no key at all.
+bool ConfigApplier::writeLists() {
+    IRegistry& registry = m_platform.registry;
+    for (int slot = 0; slot < config::kListSlots; ++slot) {
+        m_platform.ui.processEvents();
+        DeleteValue(registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(slot));
+    }
+    auto& tasks = controlOf<ui::ListBox>(m_form, "lstTasks");
+    for (int i = 0; i < tasks.count(); ++i) {
+        const std::string stored = config::formatStoredTask({tasks.item(i), tasks.isChecked(i)});
+        if (!store(writeStringValue(registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(i), stored))) {
+            return false;
+        }
+    }
+    DeleteKey(registry, RootKey::LocalMachine, config::kIgnoreListKey);
+    auto& ignore = controlOf<ui::ListBox>(m_form, "lstignore");
+    for (int i = 0; i < ignore.count(); ++i) {
+        m_platform.ui.processEvents();
+        if (i >= ignore.count()) break;
+        if (!store(writeStringValue(registry, RootKey::LocalMachine, config::kIgnoreListKey, config::slotName(i),
+                                    ignore.item(i)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Each protection switch takes the box's state at once, before the reload sets it from the store.
+bool ConfigApplier::writeSettings() {
+    ProtectionSwitches& on = m_state.protections;
+    if (!storeSetting(config::kStartup, isChecked(m_form, "chkStartup"))) return false;
+    if (!storeSetting(config::kHideStartMenu, isChecked(m_form, "chkHideSM"))) return false;
+    on.reg = isChecked(m_form, "chkDisableRegistry");
+    if (!store(writeDWordValue(m_platform.registry, RootKey::LocalMachine, config::kSettingsKey,
+                               config::kDisableRegistryTools, on.reg ? 1 : 0))) {
+        return false;
+    }
+    on.tm = isChecked(m_form, "chkTaskManager1");
+    if (!storeSetting(config::kTaskManager, on.tm)) return false;
+    on.ie = isChecked(m_form, "chkLockIE2") ? 1 : 0;
+    if (!storeSetting(config::kLockIE, on.ie == 1)) return false;
+    on.ff = isChecked(m_form, "chkLock3Party");
+    if (!storeSetting(config::kLockOtherBrowsers, on.ff)) return false;
+    on.ex = isChecked(m_form, "chkLockEx1");
+    if (!storeSetting(config::kLockExplorer, on.ex)) return false;
+    on.ins = isChecked(m_form, "chklockinstall1");
+    return storeSetting(config::kLockInstall, on.ins);
+}
+
+bool ConfigApplier::storeSetting(const char* name, bool on) {
+    return store(writeStringValue(m_platform.registry, RootKey::LocalMachine, config::kSettingsKey, name,
+                                  on ? "1" : "0"));
+}
+
+bool ConfigApplier::store(const Status& status) {
+    if (status.ok()) return true;
+    if (status.code() == errc::kAccessDenied) {
+        m_refused = true;
+        return true;
+    }
+    tell(describe(status));
+    return false;
+}
+
+// The box takes effect at once, for this Windows user only; the first load's setting of it is not a change.
+void ConfigApplier::chkAdminClick() {
+    if (m_state.loadingGuard) return;
+    const bool exempt = isChecked(m_form, "chkAdmin");
+    SetStringValue(m_platform.registry, RootKey::CurrentUser, config::kSettingsKey, config::kCurrentUser,
+                   exempt ? "Enabled" : "Disabled");
+    m_state.adminExemption = exempt;
+    if (exempt) tell(kAdministratorMessage);
+    if (m_hooks.GetConfig) m_hooks.GetConfig();
+}
+
+void ConfigApplier::tell(const std::string& text) {
+    m_state.messageText = text;
+    if (m_hooks.showMessage) m_hooks.showMessage();
+}

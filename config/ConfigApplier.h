@@ -1,0 +1,35 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "engine/ProgramState.h"
+#include "platform/Platform.h"
+
+// "Apply" (`cmdok`) and the administrator box (`chkAdmin`) of the configuration window: the window's
+// settings go to the registry, then the whole configuration is loaded again.
+class ConfigApplier final {
+public:
+    struct Hooks {
+        std::function<void()> GetConfig;
+        std::function<void()> showMessage;  // the message dialog, with the shared message text
+    };
+    // The window's controls must already exist; their handlers are connected here.
+    ConfigApplier(Platform& platform, ProgramState& state, ui::Form& configWindow, Hooks hooks);
+
+private:
+    void cmdokClick();
+    bool applySteps();
+    bool writeLists();
+    bool writeSettings();
+    void chkAdminClick();
+    // A refused write is noted and Apply goes on; any other failure stops it with its description.
+    bool store(const Status& status);
+    bool storeSetting(const char* name, bool on);
+    void tell(const std::string& text);
+
+    Platform& m_platform;
+    ProgramState& m_state;
+    ui::Form& m_form;
+    Hooks m_hooks;
+    bool m_refused = false;
+};

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "config/ConfigSchema.h"
+#include "registry/RegistryEdit.h"
+#include "tests/support/RegistryValues.h"
+#include "tests/support/RunningProgram.h"
+
+using testsupport::RunningProgram;
+using testsupport::startProgram;
+
+namespace {
+
+constexpr const char* kSettings = "Software\\OBP\\Settings";
+constexpr const char* kTasks = "Software\\OBP\\Tasks";
+constexpr const char* kIgnore = "Software\\OBP\\IgnoreList";
+constexpr const char* kSession = "Software\\VB and VBA Program Settings\\obelon\\setting";
+
+// A started program whose configuration window the administrator has unlocked.
+class ApplyScenario : public ::testing::Test {
+protected:
+    void start() {
+        program = startProgram(world);
+        ASSERT_TRUE(program.running);
+        program.app->state().configUnlocked = true;
+        program.run([&] { program.configForm().show(); });
+    }
+    void click(const char* button) {
+        program.run([&] { sim::control<sim::SimButton>(program.configForm(), button)->click(); });
+    }
+    void tick(const char* box) {
+        program.run([&] { program.checkBox(box).click(); });
+    }
+    void setText(const char* box, const std::string& text) {
+        program.run([&] { program.configForm().findControl(box)->setText(text); });
+    }
+    std::string machine(const char* key, const char* name) {
+        return GetStringValue(world.registry, RootKey::LocalMachine, key, name);
+    }
+    std::vector<std::string> stored(const char* key) {
+        auto names = world.registry.valueNames(RootKey::LocalMachine, key);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    bool messageShown() {
+        ui::Form* dialog = program.app->messageDialog().form();
+        return dialog && dialog->isVisible();
+    }
+
+    sim::SimWorld world;
+    RunningProgram program;
+};
+
+}  // namespace
+
+TEST_F(ApplyScenario, AShortenedTaskListLeavesOnlyItsOwnSlots) {
+    for (int slot = 0; slot < 5; ++slot) {
+        SetStringValue(world.registry, RootKey::LocalMachine, kTasks, config::slotName(slot),
+                       "Task " + std::to_string(slot) + ",1");
+    }
+    start();
+    program.run([&] {
+        sim::SimListBox& tasks = program.list("lstTasks");
+        tasks.removeItem(4);
+        tasks.removeItem(2);
+        tasks.removeItem(0);
+        tasks.setChecked(1, false);
+    });
+    click("cmdok");
+    EXPECT_EQ(stored(kTasks), (std::vector<std::string>{"Task0", "Task1"}));
+    EXPECT_EQ(machine(kTasks, "Task0"), "Task 1,1");
+    EXPECT_EQ(machine(kTasks, "Task1"), "Task 3,0");
+    EXPECT_EQ(program.items("lstTasks"), (std::vector<std::string>{"Task 1", "Task 3"}));
+    EXPECT_EQ(program.labelText("cmdcancel"), "Close");
+}
+
+TEST_F(ApplyScenario, TheIgnoreListIsStoredWithoutFlagsAndAnEmptyOneLeavesNoKey) {
+    SetStringValue(world.registry, RootKey::LocalMachine, kIgnore, "Task3", "Old");
+    start();
+    program.run([&] {
+        sim::SimListBox& ignore = program.list("lstignore");
+        ignore.clear();
+        ignore.addItem("Note");
+        ignore.addItem("Paint");
+    });
+    click("cmdok");
+    EXPECT_EQ(stored(kIgnore), (std::vector<std::string>{"Task0", "Task1"}));
+    EXPECT_EQ(machine(kIgnore, "Task1"), "Paint");
+
+    program.run([&] { program.list("lstignore").clear(); });
+    click("cmdok");
+    EXPECT_FALSE(world.registry.keyExists(RootKey::LocalMachine, kIgnore));
+}
+
+TEST_F(ApplyScenario, TheSessionLimitIsStoredPerUserWithNothingMeaningZero) {
+    start();
+    for (const auto& [typed, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"", "0"}, {"0", "0"}, {"15", "15"}, {"ab", "ab"}}) {
+        setText("txtrelock", typed);
+        click("cmdok");
+        EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSession, "timer"), expected) << typed;
+    }
+}
+
+TEST_F(ApplyScenario, SwitchesAreStoredAsTextButTheRegistryToolsAsANumber) {
+    start();
+    tick("chkDisableRegistry");
+    tick("chkTaskManager1");
+    tick("chkHideSM");
+    click("cmdok");
+    const RegistryValue tools = testsupport::storedValue(world.registry, RootKey::LocalMachine, kSettings,
+                                                         "DisableRegistryTools");
+    EXPECT_EQ(tools.type, regtype::kDWord);
+    EXPECT_EQ(GetDWordValue(world.registry, RootKey::LocalMachine, kSettings, "DisableRegistryTools"), 1);
+    EXPECT_EQ(machine(kSettings, "TaskManager"), "1");
+    EXPECT_EQ(machine(kSettings, "HideSM"), "1");
+    EXPECT_EQ(machine(kSettings, "LockIE"), "0");
+    EXPECT_EQ(machine(kSettings, "Tray"), "0");
+    EXPECT_EQ(machine(kSettings, "Startup"), "0");
+    EXPECT_TRUE(program.app->state().protections.reg);
+    EXPECT_TRUE(program.app->state().protections.tm);
+    // Apply never touches the password.
+    EXPECT_EQ(machine(kSettings, "pwd"), "");
+}
+
+TEST_F(ApplyScenario, ApplyDuringATemporaryInternetExplorerUnlockWatchesAgain) {
+    start();
+    tick("chkLockIE2");
+    program.app->state().protections.ie = 2;
+    click("cmdok");
+    EXPECT_EQ(program.app->state().protections.ie, 1);
+}
+
+TEST_F(ApplyScenario, RefusedMachineWideWritesAreReportedAndThePerUserOnesStay) {
+    start();
+    world.registry.setMachineWideWritesDenied(true);
+    tick("chkTaskManager1");
+    setText("txtrelock", "30");
+    click("cmdok");
+    EXPECT_TRUE(messageShown());
+    EXPECT_NE(program.app->state().messageText.find("administrative rights"), std::string::npos);
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSession, "timer"), "30");
+    // The reload shows what is stored, not what was asked for.
+    EXPECT_FALSE(program.checkBox("chkTaskManager1").isChecked());
+    EXPECT_FALSE(program.app->state().protections.tm);
+}
+
+TEST_F(ApplyScenario, AnyOtherFailureStopsApplyAtThatStepWithItsDescription) {
+    start();
+    tick("chkTaskManager1");
+    world.registry.failNext(sim::SimRegistry::Op::Set, 1009);  // the registry is damaged
+    click("cmdok");
+    EXPECT_TRUE(messageShown());
+    EXPECT_NE(program.app->state().messageText.find("1009"), std::string::npos);
+    EXPECT_EQ(machine(kSettings, "Tray"), "");
+    EXPECT_EQ(machine(kSettings, "TaskManager"), "");
+    EXPECT_EQ(program.labelText("cmdcancel"), "Cancel");  // no reload, no "Close"
+}
+
+TEST(AdministratorBox, ExemptsOnlyThisUserAndSaysSoOnce) {
+    sim::SimWorld world;
+    RunningProgram program = startProgram(world);
+    ASSERT_TRUE(program.running);
+    EXPECT_EQ(program.app->state().messageText, "");
+    program.run([&] { program.checkBox("chkAdmin").click(); });
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "Enabled");
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kSettings, "CurrentUser"), "");
+    EXPECT_TRUE(program.app->state().adminExemption);
+    EXPECT_EQ(program.app->state().messageText,
+              "As Administrator Obelon Pro will be disabled on this user account. All other users remain with "
+              "restrictions enabled.");
+    const auto icon = program.process->shell().trayIcon(program.configForm().id(), 1);
+    ASSERT_TRUE(icon.has_value());
+    EXPECT_EQ(icon->tip, "Obelon Pro - Administrator");
+
+    program.app->state().messageText.clear();
+    program.run([&] { program.checkBox("chkAdmin").click(); });
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "Disabled");
+    EXPECT_FALSE(program.app->state().adminExemption);
+    EXPECT_EQ(program.app->state().messageText, "");
+}
+
+TEST(AdministratorBox, TheFirstLoadSettingTheBoxStoresAndSaysNothing) {
+    sim::SimWorld world;
+    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
+    RunningProgram program = startProgram(world);
+    ASSERT_TRUE(program.running);
+    EXPECT_TRUE(program.checkBox("chkAdmin").isChecked());
+    EXPECT_EQ(program.app->state().messageText, "");
+}

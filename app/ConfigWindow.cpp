@@ -5,6 +5,7 @@
 #include "dialogs/MessageDialog.h"
 #include "config/ConfigApplier.h"
 #include "config/ConfigLoader.h"
+#include "engine/BuiltInProtections.h"
 #include "engine/Watch.h"
 #include "lists/TasksPage.h"
 
@@ -17,10 +18,11 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
     m_applier = std::make_unique<ConfigApplier>(m_platform, m_state, *m_form,
                                                 ConfigApplier::Hooks{.GetConfig = [this] { GetConfig(); },
                                                                      .showMessage = [this] { showMessage(); }});
+    m_protections = std::make_unique<BuiltInProtections>(m_platform, m_state, m_launcher);
     m_watch = std::make_unique<Watch>(
         m_platform, m_state, WatchLists{m_tasksPage->list(), *lstAllow, *lstignore}, m_launcher,
         WatchHooks{.GetConfig = [this] { GetConfig(); },
-                   .RunAdvanced = {},
+                   .RunAdvanced = [this] { m_protections->RunAdvanced(m_watch->snapshot()); },
                    .showMessage = [this] { showMessage(); }});
     connectHandlers();
 }

@@ -10,6 +10,7 @@ class TasksPage;
 class ConfigLoader;
 class ConfigApplier;
 class Watch;
+class BuiltInProtections;
 
 inline constexpr const char* kProductWebAddress = "https://obelonpro.example.com";
 
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<TasksPage> m_tasksPage;
     std::unique_ptr<ConfigLoader> m_loader;
     std::unique_ptr<ConfigApplier> m_applier;
+    std::unique_ptr<BuiltInProtections> m_protections;
     std::unique_ptr<Watch> m_watch;
     ui::ListBox* lstAllow = nullptr;
     ui::ListBox* lstignore = nullptr;

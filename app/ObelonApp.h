@@ -10,6 +10,7 @@ public:
     explicit ObelonApp(Platform& platform);
     void start();
     void showPasswordDialog() override;
+    bool isPasswordDialogVisible() const override { return false; }
     void disablePasswordCancel() override {}
     void maximizePasswordDialog() override {}
     ProgramState& state() { return m_state; }

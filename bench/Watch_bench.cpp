@@ -12,6 +12,7 @@ namespace {
 class NoDialog final : public PasswordDialogLauncher {
 public:
     void showPasswordDialog() override {}
+    bool isPasswordDialogVisible() const override { return false; }
     void disablePasswordCancel() override {}
     void maximizePasswordDialog() override {}
 };

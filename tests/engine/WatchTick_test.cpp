@@ -12,6 +12,7 @@ namespace {
 class CountingDialog final : public PasswordDialogLauncher {
 public:
     void showPasswordDialog() override { ++shown; }
+    bool isPasswordDialogVisible() const override { return false; }
     void disablePasswordCancel() override {}
     void maximizePasswordDialog() override {}
     int shown = 0;

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/WindowId.h"
 
@@ -10,6 +11,11 @@
 enum class ShowCommand : int { Hide = 0, ShowNormal = 1, Maximize = 3, Show = 5, Minimize = 6, Restore = 9 };
 
 constexpr uint32_t kScClose = 0xF060;
+
+// Window style bits, with Windows' own values.
+constexpr uint32_t kWsVisible = 0x10000000;
+constexpr uint32_t kWsBorder = 0x00800000;
+constexpr uint32_t kWsCaption = 0x00C00000;  // a title bar, which includes the border
 
 // The top-level windows of every program on the desktop.
 class IDesktop {
@@ -30,4 +36,6 @@ public:
     virtual bool hasSystemMenuCommand(WindowId window, uint32_t command) = 0;
     virtual bool setTopmost(WindowId window, bool on) = 0;
     virtual bool isTopmost(WindowId window) = 0;
+    virtual std::vector<WindowId> topLevelWindows() = 0;  // Z order, front first
+    virtual uint32_t windowStyle(WindowId window) = 0;
 };

@@ -118,6 +118,19 @@ bool SimDesktop::isTopmost(WindowId window) {
     return entry && entry->window.topmost;
 }
 
+std::vector<WindowId> SimDesktop::topLevelWindows() {
+    std::vector<WindowId> ids;
+    ids.reserve(m_windows.size());
+    for (const Entry& entry : m_windows) ids.push_back(entry.window.id);
+    return ids;
+}
+
+uint32_t SimDesktop::windowStyle(WindowId window) {
+    const Entry* entry = find(window);
+    if (!entry) return 0;
+    return (entry->window.style & ~kWsVisible) | (entry->window.visible ? kWsVisible : 0u);
+}
+
 WindowId SimDesktop::createWindow(std::string title, std::string className, bool visible) {
     SimWindow window;
     window.title = std::move(title);
@@ -125,6 +138,12 @@ WindowId SimDesktop::createWindow(std::string title, std::string className, bool
     window.visible = visible;
     const WindowId id = addWindow(std::move(window), nullptr);
     if (visible) m_foreground = id;
+    return id;
+}
+
+WindowId SimDesktop::createStyledWindow(std::string title, std::string className, uint32_t style) {
+    const WindowId id = createWindow(std::move(title), std::move(className), (style & kWsVisible) != 0);
+    find(id)->window.style = style & ~kWsVisible;
     return id;
 }
 

@@ -26,10 +26,14 @@ public:
     bool hasSystemMenuCommand(WindowId window, uint32_t command) override;
     bool setTopmost(WindowId window, bool on) override;
     bool isTopmost(WindowId window) override;
+    std::vector<WindowId> topLevelWindows() override;
+    uint32_t windowStyle(WindowId window) override;
 
     // Test helpers: windows of other programs, made as a user or that program would.
     // A visible new window comes to the front and takes the foreground.
     WindowId createWindow(std::string title, std::string className, bool visible = true);
+    // As createWindow, with these style bits; kWsVisible in them makes it visible.
+    WindowId createStyledWindow(std::string title, std::string className, uint32_t style);
     // Brings the window forward; a form behind it hears of its activation at the next processEvents.
     void setForeground(WindowId window);
     void destroyWindow(WindowId window);

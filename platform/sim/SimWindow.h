@@ -18,6 +18,7 @@ struct SimWindow {
     bool minimized = false;
     bool maximized = false;
     bool topmost = false;
+    uint32_t style = kWsCaption;  // without kWsVisible, which follows `visible`
     ProcessId process = 0;  // 0: a foreign program created by a test
     std::set<uint32_t> systemMenu{kScClose};
 };

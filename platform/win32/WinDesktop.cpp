@@ -75,3 +75,18 @@ bool WinDesktop::setTopmost(WindowId window, bool on) {
 bool WinDesktop::isTopmost(WindowId window) {
     return (::GetWindowLongPtrW(toHwnd(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
+
+// The walk can meet a window that moves in the Z order meanwhile and so come round again; a desktop
+// never holds this many top-level windows, so the bound only ends such a loop.
+std::vector<WindowId> WinDesktop::topLevelWindows() {
+    constexpr size_t kMostWindows = 65536;
+    std::vector<WindowId> windows;
+    for (HWND w = ::GetTopWindow(nullptr); w && windows.size() < kMostWindows; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        windows.push_back(toWindowId(w));
+    }
+    return windows;
+}
+
+uint32_t WinDesktop::windowStyle(WindowId window) {
+    return static_cast<uint32_t>(::GetWindowLongPtrW(toHwnd(window), GWL_STYLE));
+}

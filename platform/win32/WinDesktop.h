@@ -18,4 +18,6 @@ public:
     bool hasSystemMenuCommand(WindowId window, uint32_t command) override;
     bool setTopmost(WindowId window, bool on) override;
     bool isTopmost(WindowId window) override;
+    std::vector<WindowId> topLevelWindows() override;
+    uint32_t windowStyle(WindowId window) override;
 };

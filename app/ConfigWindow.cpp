@@ -7,6 +7,7 @@
 #include "config/ConfigLoader.h"
 #include "engine/BuiltInProtections.h"
 #include "engine/Watch.h"
+#include "lists/IgnoreListForm.h"
 #include "lists/TasksPage.h"
 
 ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDialogLauncher& launcher,
@@ -24,6 +25,7 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
         WatchHooks{.GetConfig = [this] { GetConfig(); },
                    .RunAdvanced = [this] { m_protections->RunAdvanced(m_watch->snapshot()); },
                    .showMessage = [this] { showMessage(); }});
+    m_ignoreList = std::make_unique<IgnoreListForm>(m_platform, m_state, *m_form);
     connectHandlers();
 }
 
@@ -44,6 +46,7 @@ void ConfigWindow::connectHandlers() {
     timerInstance->onTick([this] { onInstanceTick(); });
     timerObelon->onTick([this] { m_watch->tick(); });
     cmdsetpassword->onClick([this] { cmdsetpasswordClick(); });
+    dynamic_cast<ui::Button&>(*m_form->findControl("cmdIgnore")).onClick([this] { m_ignoreList->open(); });
     cmdcancel->onClick([this] { cmdcancelClick(); });
     cmdExit->onClick([this] { cmdExitClick(); });
     cmdPolicies->onClick([this] { launchBesideProgram("obext.exe"); });

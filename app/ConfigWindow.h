@@ -11,6 +11,7 @@ class ConfigLoader;
 class ConfigApplier;
 class Watch;
 class BuiltInProtections;
+class IgnoreListForm;
 
 inline constexpr const char* kProductWebAddress = "https://obelonpro.example.com";
 
@@ -30,6 +31,7 @@ public:
     [[noreturn]] void shutdown();
     ui::Form& form() { return *m_form; }
     TasksPage& tasksPage() { return *m_tasksPage; }
+    IgnoreListForm& ignoreListForm() { return *m_ignoreList; }
     ui::ListBox& allowList() { return *lstAllow; }
     ui::ListBox& ignoreList() { return *lstignore; }
 
@@ -68,6 +70,7 @@ private:
     std::unique_ptr<ConfigApplier> m_applier;
     std::unique_ptr<BuiltInProtections> m_protections;
     std::unique_ptr<Watch> m_watch;
+    std::unique_ptr<IgnoreListForm> m_ignoreList;
     ui::ListBox* lstAllow = nullptr;
     ui::ListBox* lstignore = nullptr;
 

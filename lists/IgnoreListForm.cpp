@@ -1,0 +1,82 @@
+#include "lists/IgnoreListForm.h"
+
+#include "config/ConfigSchema.h"
+#include "registry/RegistryEdit.h"
+
+IgnoreListForm::IgnoreListForm(Platform& platform, ProgramState& state, ui::Form& configWindow)
+    : m_platform(platform), m_state(state), m_configWindow(configWindow) {}
+
+IgnoreListForm::~IgnoreListForm() = default;
+
+// Each opening starts from the store: text typed and not confirmed before is gone.
+void IgnoreListForm::open() {
+    m_closed.reset();
+    if (!m_form) {
+        create();
+        onLoad();
+    }
+    m_form->show();
+}
+
+void IgnoreListForm::create() {
+    m_form = m_platform.ui.createForm({.name = "frmignore", .caption = "Ignore List", .width = 340, .height = 300});
+    ui::Form& f = *m_form;
+    List1 = &f.addListBox({.name = "List1", .caption = "", .rect = {12, 12, 220, 200}}, {});
+    f.addLabel({.name = "Label1", .caption = "Window Title to Ignore:", .rect = {12, 220, 220, 18}});
+    Text1 = &f.addTextBox({.name = "Text1", .caption = "", .rect = {12, 240, 220, 24}}, {});
+    ui::Button& ok = f.addButton({.name = "cmdOK", .caption = "OK", .rect = {244, 12, 84, 28}});
+    ui::Button& remove = f.addButton({.name = "CancelButton", .caption = "Delete", .rect = {244, 48, 84, 28}});
+    ui::Button& closeButton = f.addButton({.name = "OKButton", .caption = "Close", .rect = {244, 84, 84, 28}});
+    f.setDefaultButton(ok);
+    ok.onClick([this] { onOk(); });
+    remove.onClick([this] { onDelete(); });
+    closeButton.onClick([this] { close(); });
+    f.onCloseRequest([this] { close(); });
+}
+
+void IgnoreListForm::onLoad() {
+    m_configWindow.setEnabled(false);
+    for (int slot = 0; slot < config::kListSlots; ++slot) {
+        const std::string stored = GetStringValue(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey,
+                                                  config::slotName(slot));
+        if (!stored.empty()) List1->addItem(stored);
+    }
+}
+
+// An empty text adds nothing but still saves and reloads.
+void IgnoreListForm::onOk() {
+    const std::string text = Text1->text();
+    if (!text.empty()) List1->addItem(text);
+    DeleteKey(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
+    saveEntries();
+    m_state.reloadRequest = true;
+    close();
+}
+
+// Deleting the last entry leaves the key, empty.
+void IgnoreListForm::onDelete() {
+    const int selected = List1->selectedIndex();
+    if (selected < 0) return;
+    List1->removeItem(selected);
+    DeleteKey(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
+    CreateKey(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
+    saveEntries();
+    m_state.reloadRequest = true;
+}
+
+void IgnoreListForm::saveEntries() {
+    for (int i = 0; i < List1->count(); ++i) {
+        SetStringValue(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey, config::slotName(i),
+                       List1->item(i));
+    }
+}
+
+// However the window closes, the configuration window takes input again.
+void IgnoreListForm::close() {
+    if (!m_form) return;
+    m_form->hide();
+    m_configWindow.setEnabled(true);
+    m_closed = std::move(m_form);
+    List1 = nullptr;
+    Text1 = nullptr;
+}

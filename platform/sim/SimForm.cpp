@@ -8,7 +8,8 @@
 
 namespace sim {
 
-SimForm::SimForm(SimToolkit& toolkit, const ui::FormSpec& spec) : m_toolkit(toolkit), m_name(spec.name) {
+SimForm::SimForm(SimToolkit& toolkit, const ui::FormSpec& spec)
+    : m_toolkit(toolkit), m_name(spec.name), m_fontName(spec.fontName) {
     SimWindow window;
     window.title = spec.caption;
     window.className = "ObelonForm";

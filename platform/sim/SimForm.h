@@ -67,6 +67,7 @@ public:
     // The title bar's close button; false (nothing happens) while the system menu lacks Close.
     bool clickClose();
     ui::Button* defaultButton() const { return m_defaultButton; }
+    const std::string& fontName() const { return m_fontName; }  // as the form was made
     std::vector<ui::Control*> controls() const;
 
     // For the toolkit and the desktop.
@@ -84,6 +85,7 @@ private:
 
     SimToolkit& m_toolkit;
     std::string m_name;
+    std::string m_fontName;
     WindowId m_id;
     bool m_enabled = true;
     std::vector<std::unique_ptr<ui::Control>> m_controls;

@@ -17,6 +17,7 @@ struct FormSpec {
     std::string caption{};
     int width = 400;   // client area, pixels
     int height = 300;
+    std::string fontName{};  // typeface of the form's controls; empty: the system's
 };
 
 // A top-level window of this program with its controls. Controls live as long as the form.

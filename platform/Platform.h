@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/ICrypto.h"
 #include "platform/IDesktop.h"
 #include "platform/IProcess.h"
 #include "platform/IRegistry.h"
@@ -12,4 +13,5 @@ struct Platform {
     IShell& shell;
     IProcess& process;
     ui::Toolkit& ui;
+    ICrypto& crypto;
 };

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "platform/Platform.h"
+#include "platform/sim/OpenSslCrypto.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimToolkit.h"
@@ -35,6 +36,7 @@ private:
     SimShell m_shell;
     SimProcess m_process;
     SimToolkit m_toolkit;
+    OpenSslCrypto m_crypto;
     Platform m_platform;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Platform.h"
+#include "platform/win32/WinCrypto.h"
 #include "platform/win32/WinDesktop.h"
 #include "platform/win32/WinProcess.h"
 #include "platform/win32/WinRegistry.h"
@@ -21,5 +22,6 @@ private:
     WinShell m_shell;
     WinProcess m_process;
     WinToolkit m_toolkit;
+    WinCrypto m_crypto;
     Platform m_platform;
 };

@@ -58,9 +58,17 @@ WinButton::WinButton(WinForm& form, const ui::ControlSpec& spec)
     : WinControl(form, spec,
                  form.createChild(spec, {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0, toWide(spec.caption)})) {}
 
-// A click from code runs the handler directly, so it works on hidden and disabled buttons alike.
+namespace {
+
+// A click from code is a user's click: nothing happens where the user could not click.
+bool userCanClick(HWND control, bool shown, const WinForm& form) {
+    return ::IsWindowEnabled(control) != FALSE && shown && form.isEnabled();
+}
+
+}  // namespace
+
 void WinButton::click() {
-    raise(m_onClick);
+    if (userCanClick(m_hwnd, effectiveVisible(), m_form)) raise(m_onClick);
 }
 
 void WinButton::command(WORD notification) {
@@ -87,7 +95,7 @@ void WinCheckBox::setChecked(bool on) {
 }
 
 void WinCheckBox::click() {
-    setChecked(!isChecked());
+    if (userCanClick(m_hwnd, effectiveVisible(), m_form)) setChecked(!isChecked());
 }
 
 // The auto check box has already toggled itself when this arrives.

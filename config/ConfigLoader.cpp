@@ -3,6 +3,7 @@
 #include "app/SystemTray.h"
 #include "config/ConfigSchema.h"
 #include "lists/TasksPage.h"
+#include "password/AccessPassword.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
@@ -10,15 +11,6 @@ namespace {
 template <class T>
 T& controlOf(ui::Form& form, const char* name) {
     return dynamic_cast<T&>(*form.findControl(name));
-}
-
-// Interim until the password module lands.
-constexpr const char* kDefaultAccessPassword = "bluejay";
-std::string accessPasswordFromStored(std::string_view stored) {
-    std::string text(stored);
-    if (text.rfind("pbkdf2-sha256$", 0) == 0) return text;
-    for (char& c : text) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
 }
 
 }  // namespace

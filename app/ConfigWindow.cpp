@@ -14,7 +14,9 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
                            OpenDialogs dialogs)
     : m_platform(platform), m_state(state), m_launcher(launcher), m_dialogs(dialogs) {
     createControls();
-    m_tasksPage = std::make_unique<TasksPage>(m_platform, m_state, *m_form);
+    m_tasksPage = std::make_unique<TasksPage>(m_platform, m_state, *m_form, [this] {
+        if (m_dialogs.frmError) m_dialogs.frmError->show();
+    });
     m_loader = std::make_unique<ConfigLoader>(m_platform, m_state, *m_form, *m_tasksPage, m_launcher);
     m_applier = std::make_unique<ConfigApplier>(m_platform, m_state, *m_form,
                                                 ConfigApplier::Hooks{.GetConfig = [this] { GetConfig(); },

@@ -3,7 +3,13 @@
 #include <array>
 #include <string>
 
+#include "lists/TaskBrowser.h"
+
 namespace {
+
+constexpr int kMaxTasks = 999;  // Browse refuses from here on
+constexpr int kDeleteKey = 46;
+constexpr int kFilesPage = 1;
 
 // Offered when no task is stored, in this order, unchecked.
 constexpr std::array<const char*, 29> kPresetTasks = {
@@ -20,12 +26,66 @@ T& controlOf(ui::Form& form, const char* name) {
 
 }  // namespace
 
-TasksPage::TasksPage(Platform& platform, ProgramState& state, ui::Form& configWindow)
+TasksPage::TasksPage(Platform& platform, ProgramState& state, ui::Form& configWindow,
+                     std::function<void()> showMessage)
     : m_platform(platform),
       m_state(state),
       m_form(configWindow),
+      m_showMessage(std::move(showMessage)),
       lstTasks(controlOf<ui::ListBox>(configWindow, "lstTasks")),
-      lblTaskCount(controlOf<ui::Label>(configWindow, "lblTaskCount")) {}
+      lblTaskCount(controlOf<ui::Label>(configWindow, "lblTaskCount")),
+      cmdadd(controlOf<ui::Button>(configWindow, "cmdadd")),
+      cmddel(controlOf<ui::Button>(configWindow, "cmddel")),
+      lblFolderLink(controlOf<ui::Label>(configWindow, "lblFolderLink")),
+      SmartTab1(controlOf<ui::TabStrip>(configWindow, "SmartTab1")) {
+    cmdadd.onClick([this] { cmdaddClick(); });
+    // Remove leaves the count as it was; the Delete key and a right press recount.
+    cmddel.onClick([this] { removeSelectedTask(); });
+    lstTasks.onKeyDown([this](int key) { lstTasksKeyDown(key); });
+    lstTasks.onMouseDown([this](ui::MouseButton button) {
+        if (button == ui::MouseButton::Right) CountTasks();
+    });
+    lblFolderLink.onClick([this] { SmartTab1.selectPage(kFilesPage); });
+}
+
+TasksPage::~TasksPage() = default;
+
+// The configuration window takes no input while the browser is open; the wait lets every other
+// event run (the watch goes on) and sleeps between them instead of spinning.
+void TasksPage::cmdaddClick() {
+    if (m_browser) return;
+    m_form.setEnabled(false);
+    if (lstTasks.count() >= kMaxTasks) {
+        (void)m_platform.shell.messageBox(
+            {.owner = m_form.id(),
+             .text = "The maximum number of Tasks has been reached.\rDelete some Tasks to continue.",
+             .title = "Obelon Pro",
+             .icon = MessageBoxIcon::Exclamation,
+             .buttons = MessageBoxButtons::Ok});
+        m_form.setEnabled(true);
+        return;
+    }
+    m_browser = std::make_unique<TaskBrowser>(
+        m_platform, m_state,
+        TaskBrowserArgs{.configWindow = m_form, .lstTasks = lstTasks, .showMessage = m_showMessage});
+    m_browser->show();
+    while (m_browser->isVisible()) m_platform.ui.waitForEvent();
+    m_browser.reset();
+    // However the browser went, the configuration window must not stay locked out.
+    m_form.setEnabled(true);
+    CountTasks();
+}
+
+void TasksPage::removeSelectedTask() {
+    const int selected = lstTasks.selectedIndex();
+    if (selected >= 0 && selected < lstTasks.count()) lstTasks.removeItem(selected);
+}
+
+void TasksPage::lstTasksKeyDown(int key) {
+    if (key != kDeleteKey) return;
+    removeSelectedTask();
+    CountTasks();
+}
 
 // The caption climbs while a long list is counted, and events run between entries; the count is
 // re-read each round, so a list that shrinks meanwhile ends the count early instead of reading past it.

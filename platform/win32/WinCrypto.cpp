@@ -19,8 +19,8 @@ Result<std::vector<uint8_t>> WinCrypto::randomBytes(size_t count) {
     if (!fitsUlong(count)) return Status::failure(ERROR_INVALID_PARAMETER, "BCryptGenRandom");
     std::vector<uint8_t> bytes(count);
     if (count == 0) return bytes;
-    NTSTATUS status = ::BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(count),
-                                        BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    NTSTATUS status =
+        ::BCryptGenRandom(nullptr, bytes.data(), static_cast<ULONG>(count), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
     if (!BCRYPT_SUCCESS(status)) return ntFailure(status, "BCryptGenRandom");
     return bytes;
 }
@@ -48,9 +48,9 @@ Result<std::vector<uint8_t>> WinCrypto::pbkdf2Sha256(std::string_view password, 
     // CNG takes non-const buffers but only reads the password and the salt.
     auto* passwordBytes = reinterpret_cast<PUCHAR>(const_cast<char*>(password.data()));
     auto* saltBytes = const_cast<PUCHAR>(salt.data());
-    NTSTATUS status = ::BCryptDeriveKeyPBKDF2(m_hmacSha256.get(), passwordBytes, static_cast<ULONG>(password.size()),
-                                              saltBytes, static_cast<ULONG>(salt.size()), iterations, key.data(),
-                                              static_cast<ULONG>(length), 0);
+    NTSTATUS status =
+        ::BCryptDeriveKeyPBKDF2(m_hmacSha256.get(), passwordBytes, static_cast<ULONG>(password.size()), saltBytes,
+                                static_cast<ULONG>(salt.size()), iterations, key.data(), static_cast<ULONG>(length), 0);
     if (!BCRYPT_SUCCESS(status)) return ntFailure(status, "BCryptDeriveKeyPBKDF2");
     return key;
 }

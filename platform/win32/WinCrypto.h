@@ -1,7 +1,9 @@
 #pragma once
+// bcrypt.h needs the types <windows.h> defines, so the order must stay.
+// clang-format off
 #include <windows.h>
-
 #include <bcrypt.h>
+// clang-format on
 
 #include "platform/ICrypto.h"
 #include "platform/win32/UniqueHandle.h"

@@ -19,26 +19,24 @@ struct Pbkdf2Vector {
 };
 
 // RFC 7914, section 11.
-inline constexpr Pbkdf2Vector kRfcPasswdSalt{
-    "passwd", "salt", 1,
-    "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
-    "49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783"};
-inline constexpr Pbkdf2Vector kRfcPasswordNaCl{
-    "Password", "NaCl", 80000,
-    "4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"
-    "a1d425a1225833549adb841b51c9b3176a272bdebba1d078478f62b397f33c8d"};
+inline constexpr Pbkdf2Vector kRfcPasswdSalt{"passwd", "salt", 1,
+                                             "55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
+                                             "49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783"};
+inline constexpr Pbkdf2Vector kRfcPasswordNaCl{"Password", "NaCl", 80000,
+                                               "4ddcd8f60b98be21830cee5ef22701f9641a4418d04c0414aeff08876b34ab56"
+                                               "a1d425a1225833549adb841b51c9b3176a272bdebba1d078478f62b397f33c8d"};
 // The widely published "password"/"salt" answers, and the long and NUL-bearing inputs from the same set.
-inline constexpr Pbkdf2Vector kPasswordSalt1{
-    "password", "salt", 1, "120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b"};
-inline constexpr Pbkdf2Vector kPasswordSalt2{
-    "password", "salt", 2, "ae4d0c95af6b46d32d0adff928f06dd02a303f8ef3c251dfd6e2d85a95474c43"};
-inline constexpr Pbkdf2Vector kPasswordSalt4096{
-    "password", "salt", 4096, "c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a"};
+inline constexpr Pbkdf2Vector kPasswordSalt1{"password", "salt", 1,
+                                             "120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b"};
+inline constexpr Pbkdf2Vector kPasswordSalt2{"password", "salt", 2,
+                                             "ae4d0c95af6b46d32d0adff928f06dd02a303f8ef3c251dfd6e2d85a95474c43"};
+inline constexpr Pbkdf2Vector kPasswordSalt4096{"password", "salt", 4096,
+                                                "c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a"};
 inline constexpr Pbkdf2Vector kLongInputs{
     "passwordPASSWORDpassword", "saltSALTsaltSALTsaltSALTsaltSALTsalt", 4096,
     "348c89dbcbd32b2f32d814b8116e84cf2b17347ebc1800181c4e2a1fb8dd53e1c635518c7dac47e9"};
-inline constexpr Pbkdf2Vector kEmbeddedNuls{
-    std::string_view("pass\0word", 9), std::string_view("sa\0lt", 5), 4096, "89b69d0516f829893c696226650a8687"};
+inline constexpr Pbkdf2Vector kEmbeddedNuls{std::string_view("pass\0word", 9), std::string_view("sa\0lt", 5), 4096,
+                                            "89b69d0516f829893c696226650a8687"};
 
 inline std::string toHex(std::span<const uint8_t> bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";

@@ -1,8 +1,7 @@
 // Windows' CNG behind WinCrypto (under Wine in CI): the same published PBKDF2 answers the OpenSSL build is held
 // to, the system random source, and hash texts that must equal the ones the native build makes.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <iostream>

@@ -14,7 +14,9 @@ constexpr const char* kHowToLock =
 // An empty task occurs in every title, so it would lock every window that comes to the front.
 constexpr const char* kNothingToLock = "Type or pick the title of the window to lock.";
 
-bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
 
 }  // namespace
 

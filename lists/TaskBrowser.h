@@ -9,8 +9,8 @@
 
 // What the browser hands its pick to and how it reaches the rest of the program.
 struct TaskBrowserArgs {
-    ui::Form& configWindow;          // disabled by the opener; enabled again when the browser closes
-    ui::ListBox& lstTasks;           // Select appends the task here
+    ui::Form& configWindow;             // disabled by the opener; enabled again when the browser closes
+    ui::ListBox& lstTasks;              // Select appends the task here
     std::function<void()> showMessage;  // shows ProgramState::messageText in the message dialog
 };
 

@@ -12,12 +12,14 @@ constexpr int kDeleteKey = 46;
 constexpr int kFilesPage = 1;
 
 // Offered when no task is stored, in this order, unchecked.
+// clang-format off
 constexpr std::array<const char*, 29> kPresetTasks = {
     "Inbox - Windows Live Mail", "Google Chrome", "Messenger", "Windows Live Messenger", "Windows Mail",
     "Inbox - Outlook Express", "Windows Media Player", "Notepad", "Paint", "Microsoft Word", "Solitaire",
     "Personalization", "Control Panel", "Display Properties", "Windows Firewall", "User Accounts", "System",
     "Disk Defragmenter", "Network", "Disk Cleanup", "Folder Options", "System Restore", "System Information",
     "Command Prompt", "System Configuration Utility", "Run", "Computer", "Music", "Pictures"};
+// clang-format on
 
 template <class T>
 T& controlOf(ui::Form& form, const char* name) {
@@ -26,8 +28,7 @@ T& controlOf(ui::Form& form, const char* name) {
 
 }  // namespace
 
-TasksPage::TasksPage(Platform& platform, ProgramState& state, ui::Form& configWindow,
-                     std::function<void()> showMessage)
+TasksPage::TasksPage(Platform& platform, ProgramState& state, ui::Form& configWindow, std::function<void()> showMessage)
     : m_platform(platform),
       m_state(state),
       m_form(configWindow),

@@ -81,7 +81,10 @@ TEST_F(BrowserListing, ObelonProIsListedButLowerCaseObelonNeverIs) {
 }
 
 TEST_F(BrowserListing, NonAsciiTitlesArriveWhole) {
-    const std::string bank = "\xC3\x9C" "berweisung \xE2\x80\x93 Bank \xF0\x9F\x92\xB6";  // UTF-8, a surrogate pair in UTF-16
+    // UTF-8 with a character that needs a surrogate pair in UTF-16.
+    const std::string bank =
+        "\xC3\x9C"
+        "berweisung \xE2\x80\x93 Bank \xF0\x9F\x92\xB6";
     start();
     world.desktop.createWindow(bank, "Bank");
     ASSERT_TRUE(browse([&](sim::SimForm& browser) {
@@ -250,8 +253,7 @@ TEST_F(BrowserHelp, TheLinkIsBlueAndExplainsHowToLockATask) {
                   "Open the program or web browser you want to lock with a password (for web browser, open it  on "
                   "the page you want locked), then, switch back here, click Refresh and select it from the list.");
         world.advance(100);
-        EXPECT_EQ(program.app->messageDialog().form()->findControl("Label1")->text(),
-                  program.app->state().messageText);
+        EXPECT_EQ(program.app->messageDialog().form()->findControl("Label1")->text(), program.app->state().messageText);
     }));
 }
 

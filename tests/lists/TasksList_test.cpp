@@ -1,11 +1,12 @@
 // The task-window table over the desktop: which top-level windows count as task windows, in which
 // order they come, and that a crowded desktop is listed whole.
+#include "lists/TasksList.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "lists/TasksList.h"
 #include "platform/sim/SimPlatform.h"
 
 namespace {

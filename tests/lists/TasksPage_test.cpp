@@ -23,12 +23,14 @@ using FirstLoad = TasksPageScenario;
 
 TEST_F(FirstLoad, AnEmptyStoreOffersThe29PresetsInOrderUncheckedAndCountsNone) {
     start();
+    // clang-format off
     const std::vector<std::string> presets = {
         "Inbox - Windows Live Mail", "Google Chrome", "Messenger", "Windows Live Messenger", "Windows Mail",
         "Inbox - Outlook Express", "Windows Media Player", "Notepad", "Paint", "Microsoft Word", "Solitaire",
         "Personalization", "Control Panel", "Display Properties", "Windows Firewall", "User Accounts", "System",
         "Disk Defragmenter", "Network", "Disk Cleanup", "Folder Options", "System Restore", "System Information",
         "Command Prompt", "System Configuration Utility", "Run", "Computer", "Music", "Pictures"};
+    // clang-format on
     EXPECT_EQ(tasks().items(), presets);
     EXPECT_EQ(program.checks("lstTasks"), std::vector<bool>(29, false));
     EXPECT_EQ(countLabel(), "Tasks Locked: 0");

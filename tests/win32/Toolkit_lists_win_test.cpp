@@ -30,7 +30,8 @@ void clickAt(HWND window, int x, int y) {
 class RealListsToolkit : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = backend.toolkit().createForm({.name = "frmLists", .caption = "Lists toolkit", .width = 360, .height = 260});
+        form =
+            backend.toolkit().createForm({.name = "frmLists", .caption = "Lists toolkit", .width = 360, .height = 260});
         link = &form->addLabel({.name = "lnk", .caption = "How to Lock a Task", .rect = {12, 10, 150, 18}});
         list = &form->addListBox({.name = "lst", .caption = "", .rect = {12, 40, 200, 120}}, {.sorted = true});
         cancel = &form->addButton({.name = "cmdCancel", .caption = "Cancel", .rect = {240, 200, 80, 28}});
@@ -76,7 +77,8 @@ TEST_F(RealListsToolkit, TheLinkLabelIsPaintedInItsColour) {
     ASSERT_NE(label, nullptr);
     link->setForeColor(0xFF0000);
     HDC dc = ::GetDC(label);
-    ::SendMessageW(toHwnd(form->id()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label));
+    ::SendMessageW(toHwnd(form->id()), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(label));
     EXPECT_EQ(::GetTextColor(dc), static_cast<COLORREF>(0xFF0000));
     ::ReleaseDC(label, dc);
 }

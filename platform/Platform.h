@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/IClock.h"
 #include "platform/ICrypto.h"
 #include "platform/IDesktop.h"
 #include "platform/IProcess.h"
@@ -14,4 +15,5 @@ struct Platform {
     IProcess& process;
     ui::Toolkit& ui;
     ICrypto& crypto;
+    IClock& clock;
 };

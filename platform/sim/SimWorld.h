@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimClockSource.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimRegistry.h"
 
@@ -19,6 +20,7 @@ public:
     SimRegistry registry;
     SimDesktop desktop;
     SimClock clock;
+    SimClockSource systemClock{clock};  // wall clock, time zone, uptime and boot, moving with `clock`
 
     // Moves the clock on, firing every timer of every process that falls due on the way, in time order.
     void advance(std::chrono::milliseconds span) { clock.advance(span.count(), 0); }

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Platform.h"
+#include "platform/win32/WinClock.h"
 #include "platform/win32/WinCrypto.h"
 #include "platform/win32/WinDesktop.h"
 #include "platform/win32/WinProcess.h"
@@ -23,5 +24,6 @@ private:
     WinProcess m_process;
     WinToolkit m_toolkit;
     WinCrypto m_crypto;
+    WinClock m_clock;
     Platform m_platform;
 };

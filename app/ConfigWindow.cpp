@@ -48,7 +48,7 @@ void ConfigWindow::connectHandlers() {
     timerInstance->onTick([this] { onInstanceTick(); });
     timerObelon->onTick([this] { m_watch->tick(); });
     cmdsetpassword->onClick([this] { cmdsetpasswordClick(); });
-    dynamic_cast<ui::Button&>(*m_form->findControl("cmdIgnore")).onClick([this] { m_ignoreList->open(); });
+    m_form->control<ui::Button>("cmdIgnore").onClick([this] { m_ignoreList->open(); });
     cmdcancel->onClick([this] { cmdcancelClick(); });
     cmdExit->onClick([this] { cmdExitClick(); });
     cmdPolicies->onClick([this] { launchBesideProgram("obext.exe"); });

@@ -13,12 +13,7 @@ constexpr const char* kRefusedMessage =
     "The settings could not be saved: changing the configuration of this computer needs administrative rights. "
     "The window shows the settings that are stored.";
 
-template <class T>
-T& controlOf(ui::Form& form, const char* name) {
-    return dynamic_cast<T&>(*form.findControl(name));
-}
-
-bool isChecked(ui::Form& form, const char* name) { return controlOf<ui::CheckBox>(form, name).isChecked(); }
+bool isChecked(ui::Form& form, const char* name) { return form.control<ui::CheckBox>(name).isChecked(); }
 
 std::string describe(const Status& status) {
     return "Error: \"" + status.api() + " failed with error " + std::to_string(status.code()) + "\".";
@@ -28,8 +23,8 @@ std::string describe(const Status& status) {
 
 ConfigApplier::ConfigApplier(Platform& platform, ProgramState& state, ui::Form& configWindow, Hooks hooks)
     : m_platform(platform), m_state(state), m_form(configWindow), m_hooks(std::move(hooks)) {
-    controlOf<ui::Button>(m_form, "cmdok").onClick([this] { cmdokClick(); });
-    controlOf<ui::CheckBox>(m_form, "chkAdmin").onClick([this] { chkAdminClick(); });
+    m_form.control<ui::Button>("cmdok").onClick([this] { cmdokClick(); });
+    m_form.control<ui::CheckBox>("chkAdmin").onClick([this] { chkAdminClick(); });
 }
 
 // Writes the user could not make (a standard user on the machine-wide key) are lost, and the reload
@@ -38,7 +33,7 @@ void ConfigApplier::cmdokClick() {
     m_refused = false;
     if (!applySteps()) return;
     if (m_hooks.GetConfig) m_hooks.GetConfig();
-    controlOf<ui::Button>(m_form, "cmdcancel").setText("Close");
+    m_form.control<ui::Button>("cmdcancel").setText("Close");
     if (m_refused) tell(kRefusedMessage);
 }
 
@@ -46,7 +41,7 @@ bool ConfigApplier::applySteps() {
     IRegistry& registry = m_platform.registry;
     if (!storeSetting(config::kTray, isChecked(m_form, "chkTray"))) return false;
     if (!writeLists()) return false;
-    const std::string limit = controlOf<ui::TextBox>(m_form, "txtrelock").text();
+    const std::string limit = m_form.control<ui::TextBox>("txtrelock").text();
     const bool noLimit = limit.empty() || limit == "0";
     if (!store(writeStringValue(registry, RootKey::CurrentUser, kSessionKey, "timer", noLimit ? "0" : limit))) {
         return false;
@@ -62,7 +57,7 @@ bool ConfigApplier::writeLists() {
         m_platform.ui.processEvents();
         DeleteValue(registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(slot));
     }
-    auto& tasks = controlOf<ui::ListBox>(m_form, "lstTasks");
+    auto& tasks = m_form.control<ui::ListBox>("lstTasks");
     for (int i = 0; i < tasks.count(); ++i) {
         const std::string stored = config::formatStoredTask({tasks.item(i), tasks.isChecked(i)});
         if (!store(writeStringValue(registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(i), stored))) {
@@ -70,7 +65,7 @@ bool ConfigApplier::writeLists() {
         }
     }
     DeleteKey(registry, RootKey::LocalMachine, config::kIgnoreListKey);
-    auto& ignore = controlOf<ui::ListBox>(m_form, "lstignore");
+    auto& ignore = m_form.control<ui::ListBox>("lstignore");
     for (int i = 0; i < ignore.count(); ++i) {
         m_platform.ui.processEvents();
         if (i >= ignore.count()) break;

@@ -6,15 +6,6 @@
 #include "password/AccessPassword.h"
 #include "registry/RegistryEdit.h"
 
-namespace {
-
-template <class T>
-T& controlOf(ui::Form& form, const char* name) {
-    return dynamic_cast<T&>(*form.findControl(name));
-}
-
-}  // namespace
-
 ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& configWindow, TasksPage& tasks,
                            PasswordDialogLauncher& launcher)
     : m_platform(platform),
@@ -23,17 +14,17 @@ ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& co
       m_tasks(tasks),
       m_launcher(launcher),
       lstTasks(tasks.list()),
-      lstignore(controlOf<ui::ListBox>(configWindow, "lstignore")),
-      chkAdmin(controlOf<ui::CheckBox>(configWindow, "chkAdmin")),
-      chkTray(controlOf<ui::CheckBox>(configWindow, "chkTray")),
-      chkDisableRegistry(controlOf<ui::CheckBox>(configWindow, "chkDisableRegistry")),
-      chkStartup(controlOf<ui::CheckBox>(configWindow, "chkStartup")),
-      chkHideSM(controlOf<ui::CheckBox>(configWindow, "chkHideSM")),
-      chkLockIE2(controlOf<ui::CheckBox>(configWindow, "chkLockIE2")),
-      chkLock3Party(controlOf<ui::CheckBox>(configWindow, "chkLock3Party")),
-      chkLockEx1(controlOf<ui::CheckBox>(configWindow, "chkLockEx1")),
-      chkTaskManager1(controlOf<ui::CheckBox>(configWindow, "chkTaskManager1")),
-      chklockinstall1(controlOf<ui::CheckBox>(configWindow, "chklockinstall1")) {}
+      lstignore(configWindow.control<ui::ListBox>("lstignore")),
+      chkAdmin(configWindow.control<ui::CheckBox>("chkAdmin")),
+      chkTray(configWindow.control<ui::CheckBox>("chkTray")),
+      chkDisableRegistry(configWindow.control<ui::CheckBox>("chkDisableRegistry")),
+      chkStartup(configWindow.control<ui::CheckBox>("chkStartup")),
+      chkHideSM(configWindow.control<ui::CheckBox>("chkHideSM")),
+      chkLockIE2(configWindow.control<ui::CheckBox>("chkLockIE2")),
+      chkLock3Party(configWindow.control<ui::CheckBox>("chkLock3Party")),
+      chkLockEx1(configWindow.control<ui::CheckBox>("chkLockEx1")),
+      chkTaskManager1(configWindow.control<ui::CheckBox>("chkTaskManager1")),
+      chklockinstall1(configWindow.control<ui::CheckBox>("chklockinstall1")) {}
 
 // Every list and switch is rebuilt from the registry; nothing of an earlier load survives. Events run
 // once per list slot, so the watch may see a list that is only partly rebuilt.

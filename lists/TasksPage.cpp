@@ -21,11 +21,6 @@ constexpr std::array<const char*, 29> kPresetTasks = {
     "Command Prompt", "System Configuration Utility", "Run", "Computer", "Music", "Pictures"};
 // clang-format on
 
-template <class T>
-T& controlOf(ui::Form& form, const char* name) {
-    return dynamic_cast<T&>(*form.findControl(name));
-}
-
 }  // namespace
 
 TasksPage::TasksPage(Platform& platform, ProgramState& state, ui::Form& configWindow, std::function<void()> showMessage)
@@ -33,12 +28,12 @@ TasksPage::TasksPage(Platform& platform, ProgramState& state, ui::Form& configWi
       m_state(state),
       m_form(configWindow),
       m_showMessage(std::move(showMessage)),
-      lstTasks(controlOf<ui::ListBox>(configWindow, "lstTasks")),
-      lblTaskCount(controlOf<ui::Label>(configWindow, "lblTaskCount")),
-      cmdadd(controlOf<ui::Button>(configWindow, "cmdadd")),
-      cmddel(controlOf<ui::Button>(configWindow, "cmddel")),
-      lblFolderLink(controlOf<ui::Label>(configWindow, "lblFolderLink")),
-      SmartTab1(controlOf<ui::TabStrip>(configWindow, "SmartTab1")) {
+      lstTasks(configWindow.control<ui::ListBox>("lstTasks")),
+      lblTaskCount(configWindow.control<ui::Label>("lblTaskCount")),
+      cmdadd(configWindow.control<ui::Button>("cmdadd")),
+      cmddel(configWindow.control<ui::Button>("cmddel")),
+      lblFolderLink(configWindow.control<ui::Label>("lblFolderLink")),
+      SmartTab1(configWindow.control<ui::TabStrip>("SmartTab1")) {
     cmdadd.onClick([this] { cmdaddClick(); });
     // Remove leaves the count as it was; the Delete key and a right press recount.
     cmddel.onClick([this] { removeSelectedTask(); });

@@ -61,6 +61,11 @@ public:
     virtual void setCancelButton(Button& button) = 0;
 
     virtual Control* findControl(std::string_view name) = 0;
+    // The control of that name as its kind, for a form's own code that knows the control exists.
+    template <class T>
+    T& control(std::string_view name) {
+        return dynamic_cast<T&>(*findControl(name));
+    }
     virtual Timer* findTimer(std::string_view name) = 0;
 };
 

@@ -23,12 +23,9 @@ protected:
     void start() {
         program = startProgram(world);
         ASSERT_TRUE(program.running);
-        program.app->state().configUnlocked = true;
-        program.run([&] { program.configForm().show(); });
+        program.openConfigWindow();
     }
-    void click(const char* button) {
-        program.run([&] { sim::control<sim::SimButton>(program.configForm(), button)->click(); });
-    }
+    void click(const char* button) { program.clickButton(button); }
     void tick(const char* box) {
         program.run([&] { program.checkBox(box).click(); });
     }

@@ -148,8 +148,7 @@ TEST_F(WatchScenario, EditsOfTheTaskListCountAtTheNextTickBeforeTheyAreSaved) {
 
 TEST_F(WatchScenario, AnEmptyEntryLocksForeignWindowsButNeverTheProgramsOwn) {
     start({",1"});
-    program.app->state().configUnlocked = true;
-    program.run([&] { program.configForm().show(); });
+    program.openConfigWindow();
     world.advance(0);
     ASSERT_EQ(world.desktop.foregroundWindow(), program.configForm().id());
     tick();

@@ -19,12 +19,11 @@ protected:
     void start() {
         program = startProgram(world);
         ASSERT_TRUE(program.running);
-        program.app->state().configUnlocked = true;
-        program.run([&] { program.configForm().show(); });
+        program.openConfigWindow();
         open();
     }
     void open() {
-        program.run([&] { sim::control<sim::SimButton>(program.configForm(), "cmdIgnore")->click(); });
+        program.clickButton("cmdIgnore");
         ASSERT_NE(editor(), nullptr);
     }
     ui::Form* editor() { return program.app->configWindow().ignoreListForm().form(); }

@@ -20,6 +20,15 @@ sim::SimCheckBox& RunningProgram::checkBox(const char* name) {
     return *sim::control<sim::SimCheckBox>(configForm(), name);
 }
 
+void RunningProgram::openConfigWindow() {
+    app->state().configUnlocked = true;
+    run([this] { configForm().show(); });
+}
+
+void RunningProgram::clickButton(const char* name) {
+    run([this, name] { sim::control<sim::SimButton>(configForm(), name)->click(); });
+}
+
 std::string RunningProgram::labelText(const char* name) { return configForm().findControl(name)->text(); }
 
 std::vector<bool> RunningProgram::checks(const char* name) {

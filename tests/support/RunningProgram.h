@@ -23,6 +23,10 @@ struct RunningProgram {
     // Runs the code inside the program's process, as its own event handlers run.
     bool run(const std::function<void()>& code) { return process->run(code); }
     void reload() { run([this] { app->configWindow().GetConfig(); }); }
+    // As after the right password: the configuration window is open for the administrator.
+    void openConfigWindow();
+    // A click on a button of the configuration window, as the user makes it.
+    void clickButton(const char* name);
 };
 
 // Starts the program the way Windows does at logon; `running` is false when it ended during start-up.

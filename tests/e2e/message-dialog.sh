@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The message window of the real program: ticking the administrator box shows "Message:" with the
+# administrator text, and OK empties and closes it. The box is reached on the hidden configuration
+# window by a click message from outside, as the driver sends it.
+source "$(dirname "$0")/lib.sh"
+ob_begin "$@"
+
+readonly config_title="Obelon Pro Configuration Tool"
+readonly box="Administrator (this user account will not be restricted)"
+readonly text="As Administrator Obelon Pro will be disabled on this user account."
+
+drv reg-delete --root HKCU --key 'Software\OBP' --tree >/dev/null
+
+ob_start program "$OB_PROGRAM"
+ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
+ob_expect "its start-up completes" ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "$config_title"
+
+ob_expect "the administrator box is ticked" drv click --title "$config_title" --caption "$box" --post
+ob_expect "'Message:' is shown" drv wait-window --title "Message:" --visible --timeout 3000
+ob_expect "it shows the administrator text within a moment" \
+    ob_poll 2000 drv child-text --title "Message:" --class Static --contains "$text"
+ob_expect_eq "the exemption is stored for this user" "REG_SZ Enabled" \
+    "$(drv reg-query --root HKCU --key 'Software\OBP\Settings' --value CurrentUser)"
+ob_expect "OK is pressed" drv click --title "Message:" --caption "OK" --post
+ob_expect "the message window closes" drv wait-gone --title "Message:" --visible --timeout 3000
+drv reg-delete --root HKCU --key 'Software\OBP' --tree >/dev/null

@@ -21,7 +21,7 @@ template <class Base>
 class SimControl : public Base {
 public:
     SimControl(SimControlHost& host, const ui::ControlSpec& spec)
-        : m_host(host), m_name(spec.name), m_text(spec.caption), m_page(spec.page) {}
+        : m_host(host), m_name(spec.name), m_text(spec.caption), m_toolTip(spec.toolTip), m_page(spec.page) {}
 
     const std::string& name() const override { return m_name; }
     void setText(std::string_view text) override { m_text = std::string(text); }
@@ -32,6 +32,7 @@ public:
     void setEnabled(bool on) override { m_enabled = on; }
     bool isEnabled() const override { return m_enabled; }
     int page() const { return m_page; }
+    const std::string& toolTip() const { return m_toolTip; }
     // What a user can reach: the control and its form both enabled.
     bool isUsable() const { return m_enabled && m_host.isEnabled(); }
 
@@ -46,6 +47,7 @@ protected:
     SimControlHost& m_host;
     std::string m_name;
     std::string m_text;
+    std::string m_toolTip;
 
 private:
     int m_page;

@@ -36,7 +36,12 @@ void SimOptionButton::click() {
 }
 
 void SimProgressBar::setValue(int percent) {
-    m_value = std::clamp(percent, 0, 100);
+    m_value = std::clamp(percent, 0, m_maximum);
+}
+
+void SimProgressBar::setRange(int maximum) {
+    m_maximum = std::max(maximum, 1);
+    m_value = std::min(m_value, m_maximum);
 }
 
 }  // namespace sim

@@ -71,9 +71,12 @@ public:
     using SimControl::SimControl;
     void setValue(int percent) override;
     int value() const override { return m_value; }
+    void setRange(int maximum) override;
+    int range() const { return m_maximum; }
 
 private:
     int m_value = 0;
+    int m_maximum = 100;
 };
 
 }  // namespace sim

@@ -48,6 +48,15 @@ bool SimDesktop::setWindowText(WindowId window, std::string_view text) {
 bool SimDesktop::showWindowAsync(WindowId window, ShowCommand command) {
     Entry* entry = find(window);
     if (!entry) return false;
+    SimWindowSink* sink = entry->sink;
+    const bool wasMinimized = entry->window.minimized;
+    const bool wasMaximized = entry->window.maximized;
+    const auto tellIfResized = [&] {
+        const Entry* after = find(window);
+        if (sink && after && (after->window.minimized != wasMinimized || after->window.maximized != wasMaximized)) {
+            sink->sizeChanged();
+        }
+    };
     switch (command) {
         case ShowCommand::Hide:
             setVisibleState(window, false);
@@ -55,6 +64,7 @@ bool SimDesktop::showWindowAsync(WindowId window, ShowCommand command) {
         case ShowCommand::Minimize:
             entry->window.visible = true;
             setMinimizedState(window, true, false);
+            tellIfResized();
             return true;
         case ShowCommand::Maximize:
             entry->window.minimized = false;
@@ -70,6 +80,7 @@ bool SimDesktop::showWindowAsync(WindowId window, ShowCommand command) {
     }
     entry->window.visible = true;
     activate(*entry);
+    tellIfResized();
     return true;
 }
 

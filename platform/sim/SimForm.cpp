@@ -51,9 +51,15 @@ bool SimForm::isVisible() const {
     return m_toolkit.desktop().isVisible(m_id);
 }
 
+// A change of state from code resizes the window at once, as ShowWindow does.
 void SimForm::setWindowState(ui::WindowState state) {
+    const ui::WindowState before = windowState();
     m_toolkit.desktop().setMinimizedState(m_id, state == ui::WindowState::Minimized,
                                           state == ui::WindowState::Maximized);
+    if (windowState() != before && m_onResize) {
+        const ui::Handler handler = m_onResize;
+        handler();
+    }
 }
 
 ui::WindowState SimForm::windowState() const {
@@ -126,6 +132,17 @@ void SimForm::activatedFromOutside() {
     const WindowId id = m_id;
     m_toolkit.clock().post(m_toolkit.process(), [toolkit, id] {
         if (SimForm* form = toolkit->formById(id)) form->raiseActivate();
+    });
+}
+
+void SimForm::sizeChanged() {
+    SimToolkit* toolkit = &m_toolkit;
+    const WindowId id = m_id;
+    m_toolkit.clock().post(m_toolkit.process(), [toolkit, id] {
+        SimForm* form = toolkit->formById(id);
+        if (!form || !form->m_onResize) return;
+        const ui::Handler handler = form->m_onResize;
+        handler();
     });
 }
 

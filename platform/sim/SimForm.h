@@ -41,6 +41,7 @@ public:
     void onMouseDown(std::function<void(ui::MouseButton button)> handler) override {
         m_onMouseDown = std::move(handler);
     }
+    void onResize(ui::Handler handler) override { m_onResize = std::move(handler); }
 
     ui::Button& addButton(const ui::ControlSpec& spec) override;
     ui::CheckBox& addCheckBox(const ui::ControlSpec& spec) override;
@@ -76,6 +77,7 @@ public:
     void closeRequested() override;
     void activatedFromOutside() override;
     void trayMouse(int message) override;
+    void sizeChanged() override;
     bool isPageSelected(int page) const override;
     void clearOtherOptions(const ui::Control& chosen, int page) override;
 
@@ -97,6 +99,7 @@ private:
     ui::Handler m_onActivate;
     ui::Handler m_onCloseRequest;
     std::function<void(int)> m_onTrayMouse;
+    ui::Handler m_onResize;
 };
 
 }  // namespace sim

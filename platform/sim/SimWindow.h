@@ -30,6 +30,7 @@ public:
     virtual void closeRequested() = 0;  // a posted WM_CLOSE
     virtual void activatedFromOutside() = 0;
     virtual void trayMouse(int message) = 0;
+    virtual void sizeChanged() {}  // minimized, maximized or restored by another program
 };
 
 }  // namespace sim

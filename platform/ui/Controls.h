@@ -19,6 +19,7 @@ struct ControlSpec {
     std::string caption{};
     Rect rect{};
     int page = -1;
+    std::string toolTip{};  // shown while the mouse rests on the control; empty: none
 };
 
 using Handler = std::function<void()>;
@@ -105,6 +106,8 @@ class ProgressBar : public Control {
 public:
     virtual void setValue(int percent) = 0;
     virtual int value() const = 0;
+    // The value that fills the bar (100 unless set); values beyond it fill the bar.
+    virtual void setRange(int maximum) = 0;
 };
 
 // Shows the controls of the selected page only.

@@ -43,6 +43,8 @@ public:
     virtual void onTrayMouse(std::function<void(int message)> handler) = 0;
     // A press on the form's own background, not on a control.
     virtual void onMouseDown(std::function<void(MouseButton button)> handler) = 0;
+    // The form was resized, minimized, maximized or restored, by the user or from code.
+    virtual void onResize(Handler handler) = 0;
 
     virtual Button& addButton(const ControlSpec& spec) = 0;
     virtual CheckBox& addCheckBox(const ControlSpec& spec) = 0;

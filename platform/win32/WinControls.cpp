@@ -225,7 +225,12 @@ WinProgressBar::WinProgressBar(WinForm& form, const ui::ControlSpec& spec)
 }
 
 void WinProgressBar::setValue(int percent) {
-    ::SendMessageW(m_hwnd, PBM_SETPOS, static_cast<WPARAM>(std::clamp(percent, 0, 100)), 0);
+    ::SendMessageW(m_hwnd, PBM_SETPOS, static_cast<WPARAM>(std::clamp(percent, 0, m_maximum)), 0);
+}
+
+void WinProgressBar::setRange(int maximum) {
+    m_maximum = std::max(maximum, 1);
+    ::SendMessageW(m_hwnd, PBM_SETRANGE32, 0, m_maximum);
 }
 
 int WinProgressBar::value() const {

@@ -90,4 +90,8 @@ public:
     WinProgressBar(WinForm& form, const ui::ControlSpec& spec);
     void setValue(int percent) override;
     int value() const override;
+    void setRange(int maximum) override;
+
+private:
+    int m_maximum = 100;
 };

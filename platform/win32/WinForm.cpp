@@ -27,6 +27,19 @@ int showCommandFor(ui::WindowState state) {
     return SW_SHOWNORMAL;
 }
 
+// The user's message font (size, weight, quality) with another typeface; null when the name cannot be a face name.
+HFONT createFontNamed(std::string_view faceName) {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof(metrics);
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return nullptr;
+    const std::wstring face = toWide(faceName);
+    if (face.empty() || face.size() >= LF_FACESIZE) return nullptr;
+    LOGFONTW font = metrics.lfMessageFont;
+    face.copy(font.lfFaceName, face.size());
+    font.lfFaceName[face.size()] = L'\0';
+    return ::CreateFontIndirectW(&font);
+}
+
 void logHandlerFailure(const char* what) {
     std::wstring line = L"Obelon: exception in a window procedure: " + toWide(what) + L"\n";
     ::OutputDebugStringW(line.c_str());
@@ -47,6 +60,9 @@ ATOM WinForm::registerClass(HINSTANCE instance) {
 }
 
 WinForm::WinForm(const FormContext& context, const ui::FormSpec& spec) : m_context(context), m_name(spec.name) {
+    // Every child gets the form's font as it is created; without one of its own, the toolkit's.
+    if (!spec.fontName.empty()) m_font.reset(createFontNamed(spec.fontName));
+    if (m_font) m_context.font = m_font.get();
     RECT frame = {0, 0, spec.width, spec.height};
     ::AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     // Created hidden: the logic decides when the form is first shown.
@@ -172,6 +188,12 @@ LRESULT WinForm::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             if (brush) return brush;
             break;
         }
+        case WM_SIZE:
+            if (m_onResize) {
+                const ui::Handler handler = m_onResize;
+                handler();
+            }
+            break;
         case WM_LBUTTONDOWN:
             mouseDown(ui::MouseButton::Left);
             return 0;

@@ -48,6 +48,7 @@ public:
     void onMouseDown(std::function<void(ui::MouseButton button)> handler) override {
         m_onMouseDown = std::move(handler);
     }
+    void onResize(ui::Handler handler) override { m_onResize = std::move(handler); }
 
     ui::Button& addButton(const ui::ControlSpec& spec) override;
     ui::CheckBox& addCheckBox(const ui::ControlSpec& spec) override;
@@ -82,9 +83,11 @@ private:
     template <class T>
     T& adopt(std::unique_ptr<T> control, Layer layer = Layer::Control);
     void stack(HWND hwnd, Layer layer);
+    void addToolTip(HWND control, const std::string& text);
 
     FormContext m_context;
     std::string m_name;
+    UniqueHFont m_font;  // the form's own typeface, if it names one; outlives the window that uses it
     UniqueHWnd m_hwnd;
     std::vector<std::unique_ptr<WinControlBase>> m_controls;
     std::unordered_map<HWND, WinControlBase*> m_byWindow;
@@ -95,11 +98,13 @@ private:
     HWND m_lastControl = nullptr;
     HWND m_lastFrame = nullptr;
     HWND m_savedFocus = nullptr;
+    HWND m_toolTips = nullptr;  // owned by the form's window, which destroys it with itself
     std::optional<ui::WindowState> m_pendingState;
     ui::Handler m_onActivate;
     ui::Handler m_onCloseRequest;
     std::function<void(int)> m_onTrayMouse;
     std::function<void(ui::MouseButton)> m_onMouseDown;
+    ui::Handler m_onResize;
     int m_nextControlId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends on its own
     UINT_PTR m_nextTimerId = 1;
 };

@@ -1,3 +1,8 @@
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
 #include <stdexcept>
 #include <string>
 
@@ -5,6 +10,7 @@
 #include "platform/win32/WinControlsList.h"
 #include "platform/win32/WinControlsTab.h"
 #include "platform/win32/WinForm.h"
+#include "platform/win32/Utf.h"
 #include "platform/win32/WinTimer.h"
 
 HWND WinForm::createChild(const ui::ControlSpec& spec, const ChildWindowArgs& args) {
@@ -16,7 +22,27 @@ HWND WinForm::createChild(const ui::ControlSpec& spec, const ChildWindowArgs& ar
         throw std::runtime_error("CreateWindowExW(" + spec.name + ") failed: " + std::to_string(::GetLastError()));
     }
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_context.font), FALSE);
+    if (!spec.toolTip.empty()) addToolTip(child, spec.toolTip);
     return child;
+}
+
+// One tool-tip window per form, made with the first tip. The version-2 record size is understood by every
+// common-controls version, with or without a manifest asking for version 6.
+void WinForm::addToolTip(HWND control, const std::string& text) {
+    if (!m_toolTips) {
+        m_toolTips = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd.get(),
+                                       nullptr, m_context.instance, nullptr);
+        if (!m_toolTips) return;
+    }
+    std::wstring wide = toWide(text);
+    TOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_hwnd.get();
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = wide.data();
+    ::SendMessageW(m_toolTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 template <class T>

@@ -5,6 +5,7 @@
 #include <openssl/rand.h>
 
 #include <climits>
+#include <memory>
 
 namespace sim {
 
@@ -22,6 +23,33 @@ Status openSslFailure(const char* api) {
     // The error queue is per thread and would otherwise be blamed on the next unrelated call.
     ERR_clear_error();
     return Status::failure(kGenFailure, api);
+}
+
+struct CipherContextFree {
+    void operator()(EVP_CIPHER_CTX* context) const { EVP_CIPHER_CTX_free(context); }
+};
+using CipherContext = std::unique_ptr<EVP_CIPHER_CTX, CipherContextFree>;
+
+// Sizes CNG would refuse are refused here too, so both backends fail alike.
+bool gcmSizesFit(size_t key, size_t nonce, size_t tag, size_t aad, size_t in, size_t out) {
+    return key == 32 && nonce == 12 && tag == 16 && in == out && fitsInt(aad) && fitsInt(in);
+}
+
+// One GCM pass over the message; `encrypting` chooses the direction. The tag is set before a decryption ends
+// and read after an encryption ends.
+CipherContext gcmStart(std::span<const uint8_t> key, std::span<const uint8_t> nonce,
+                       std::span<const uint8_t> associatedData, bool encrypting) {
+    CipherContext context(EVP_CIPHER_CTX_new());
+    if (!context) return nullptr;
+    int ignored = 0;
+    if (EVP_CipherInit_ex(context.get(), EVP_aes_256_gcm(), nullptr, nullptr, nullptr, encrypting ? 1 : 0) != 1 ||
+        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(nonce.size()), nullptr) != 1 ||
+        EVP_CipherInit_ex(context.get(), nullptr, nullptr, key.data(), nonce.data(), -1) != 1 ||
+        (!associatedData.empty() && EVP_CipherUpdate(context.get(), nullptr, &ignored, associatedData.data(),
+                                                     static_cast<int>(associatedData.size())) != 1)) {
+        return nullptr;
+    }
+    return context;
 }
 
 }  // namespace
@@ -48,6 +76,50 @@ Result<std::vector<uint8_t>> OpenSslCrypto::pbkdf2Sha256(std::string_view passwo
         return openSslFailure("PKCS5_PBKDF2_HMAC");
     }
     return key;
+}
+
+Status OpenSslCrypto::aes256GcmSeal(const GcmSealArgs& args) {
+    if (!gcmSizesFit(args.key.size(), args.nonce.size(), args.tag.size(), args.associatedData.size(),
+                     args.plain.size(), args.cipher.size())) {
+        return Status::failure(kInvalidParameter, "EVP_EncryptUpdate");
+    }
+    CipherContext context = gcmStart(args.key, args.nonce, args.associatedData, true);
+    if (!context) return openSslFailure("EVP_EncryptInit_ex");
+    int written = 0;
+    int finished = 0;
+    uint8_t finalBytes[16];  // GCM ends without output; the buffer is there for the call's sake
+    if ((!args.plain.empty() && EVP_CipherUpdate(context.get(), args.cipher.data(), &written, args.plain.data(),
+                                                 static_cast<int>(args.plain.size())) != 1) ||
+        EVP_CipherFinal_ex(context.get(), finalBytes, &finished) != 1 ||
+        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_GET_TAG, static_cast<int>(args.tag.size()),
+                            args.tag.data()) != 1) {
+        return openSslFailure("EVP_EncryptFinal_ex");
+    }
+    return Status::success();
+}
+
+Status OpenSslCrypto::aes256GcmOpen(const GcmOpenArgs& args) {
+    if (!gcmSizesFit(args.key.size(), args.nonce.size(), args.tag.size(), args.associatedData.size(),
+                     args.cipher.size(), args.plain.size())) {
+        return Status::failure(kInvalidParameter, "EVP_DecryptUpdate");
+    }
+    CipherContext context = gcmStart(args.key, args.nonce, args.associatedData, false);
+    if (!context) return openSslFailure("EVP_DecryptInit_ex");
+    int written = 0;
+    int finished = 0;
+    uint8_t finalBytes[16];  // GCM ends without output; the buffer is there for the call's sake
+    // OpenSSL reads the expected tag through a non-const pointer but does not change it.
+    auto* tag = const_cast<uint8_t*>(args.tag.data());
+    if ((!args.cipher.empty() && EVP_CipherUpdate(context.get(), args.plain.data(), &written, args.cipher.data(),
+                                                  static_cast<int>(args.cipher.size())) != 1) ||
+        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(args.tag.size()), tag) != 1) {
+        return openSslFailure("EVP_DecryptUpdate");
+    }
+    if (EVP_CipherFinal_ex(context.get(), finalBytes, &finished) != 1) {
+        ERR_clear_error();
+        return Status::failure(errc::kInvalidData, "EVP_DecryptFinal_ex");
+    }
+    return Status::success();
 }
 
 }  // namespace sim

@@ -1,5 +1,6 @@
 #include "platform/win32/WinCrypto.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -11,6 +12,31 @@ bool fitsUlong(size_t size) {
 // CNG reports NTSTATUS values; they are kept as they are, since the logic only tells success from failure.
 Status ntFailure(NTSTATUS status, const char* api) {
     return Status::failure(static_cast<uint32_t>(status), api);
+}
+
+constexpr NTSTATUS kAuthTagMismatch = static_cast<NTSTATUS>(0xC000A002L);
+
+bool gcmSizesFit(size_t key, size_t nonce, size_t tag, size_t aad, size_t in, size_t out) {
+    return key == 32 && nonce == 12 && tag == 16 && in == out && fitsUlong(aad) && fitsUlong(in);
+}
+
+// CNG takes non-const buffers for what it only reads; an empty buffer is passed as a valid pointer all the same.
+PUCHAR readOnly(std::span<const uint8_t> bytes) {
+    static UCHAR nothing = 0;
+    return bytes.empty() ? &nothing : const_cast<PUCHAR>(bytes.data());
+}
+
+BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO gcmInfo(std::span<const uint8_t> nonce, std::span<const uint8_t> aad,
+                                              PUCHAR tag) {
+    BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info;
+    BCRYPT_INIT_AUTH_MODE_INFO(info);
+    info.pbNonce = readOnly(nonce);
+    info.cbNonce = static_cast<ULONG>(nonce.size());
+    info.pbAuthData = aad.empty() ? nullptr : readOnly(aad);
+    info.cbAuthData = static_cast<ULONG>(aad.size());
+    info.pbTag = tag;
+    info.cbTag = 16;
+    return info;
 }
 
 }  // namespace
@@ -53,4 +79,66 @@ Result<std::vector<uint8_t>> WinCrypto::pbkdf2Sha256(std::string_view password, 
                                 static_cast<ULONG>(salt.size()), iterations, key.data(), static_cast<ULONG>(length), 0);
     if (!BCRYPT_SUCCESS(status)) return ntFailure(status, "BCryptDeriveKeyPBKDF2");
     return key;
+}
+
+// The key object is kept while the key stays the same: making one for every 64 KiB chunk would cost more
+// than sealing the chunk.
+Status WinCrypto::useGcmKey(std::span<const uint8_t> key) {
+    if (!m_aesGcm) {
+        NTSTATUS status = ::BCryptOpenAlgorithmProvider(m_aesGcm.put(), BCRYPT_AES_ALGORITHM, nullptr, 0);
+        if (!BCRYPT_SUCCESS(status)) {
+            m_aesGcm.release();
+            return ntFailure(status, "BCryptOpenAlgorithmProvider");
+        }
+        status = ::BCryptSetProperty(m_aesGcm.get(), BCRYPT_CHAINING_MODE,
+                                     reinterpret_cast<PUCHAR>(const_cast<wchar_t*>(BCRYPT_CHAIN_MODE_GCM)),
+                                     sizeof(BCRYPT_CHAIN_MODE_GCM), 0);
+        if (!BCRYPT_SUCCESS(status)) {
+            m_aesGcm.reset();
+            return ntFailure(status, "BCryptSetProperty");
+        }
+    }
+    if (m_gcmKey && std::equal(key.begin(), key.end(), m_gcmKeyBytes.begin())) return Status::success();
+    m_gcmKey.reset();
+    NTSTATUS status = ::BCryptGenerateSymmetricKey(m_aesGcm.get(), m_gcmKey.put(), nullptr, 0, readOnly(key),
+                                                   static_cast<ULONG>(key.size()), 0);
+    if (!BCRYPT_SUCCESS(status)) {
+        m_gcmKey.release();
+        return ntFailure(status, "BCryptGenerateSymmetricKey");
+    }
+    std::copy(key.begin(), key.end(), m_gcmKeyBytes.begin());
+    return Status::success();
+}
+
+Status WinCrypto::aes256GcmSeal(const GcmSealArgs& args) {
+    if (!gcmSizesFit(args.key.size(), args.nonce.size(), args.tag.size(), args.associatedData.size(),
+                     args.plain.size(), args.cipher.size())) {
+        return Status::failure(ERROR_INVALID_PARAMETER, "BCryptEncrypt");
+    }
+    if (Status keyed = useGcmKey(args.key); !keyed.ok()) return keyed;
+    BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info = gcmInfo(args.nonce, args.associatedData, args.tag.data());
+    UCHAR nothing = 0;
+    ULONG written = 0;
+    NTSTATUS status = ::BCryptEncrypt(m_gcmKey.get(), readOnly(args.plain), static_cast<ULONG>(args.plain.size()),
+                                      &info, nullptr, 0, args.cipher.empty() ? &nothing : args.cipher.data(),
+                                      static_cast<ULONG>(args.cipher.size()), &written, 0);
+    if (!BCRYPT_SUCCESS(status)) return ntFailure(status, "BCryptEncrypt");
+    return Status::success();
+}
+
+Status WinCrypto::aes256GcmOpen(const GcmOpenArgs& args) {
+    if (!gcmSizesFit(args.key.size(), args.nonce.size(), args.tag.size(), args.associatedData.size(),
+                     args.cipher.size(), args.plain.size())) {
+        return Status::failure(ERROR_INVALID_PARAMETER, "BCryptDecrypt");
+    }
+    if (Status keyed = useGcmKey(args.key); !keyed.ok()) return keyed;
+    BCRYPT_AUTHENTICATED_CIPHER_MODE_INFO info = gcmInfo(args.nonce, args.associatedData, readOnly(args.tag));
+    UCHAR nothing = 0;
+    ULONG written = 0;
+    NTSTATUS status = ::BCryptDecrypt(m_gcmKey.get(), readOnly(args.cipher), static_cast<ULONG>(args.cipher.size()),
+                                      &info, nullptr, 0, args.plain.empty() ? &nothing : args.plain.data(),
+                                      static_cast<ULONG>(args.plain.size()), &written, 0);
+    if (status == kAuthTagMismatch) return Status::failure(errc::kInvalidData, "BCryptDecrypt");
+    if (!BCRYPT_SUCCESS(status)) return ntFailure(status, "BCryptDecrypt");
+    return Status::success();
 }

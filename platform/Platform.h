@@ -2,6 +2,7 @@
 #include "platform/IClock.h"
 #include "platform/ICrypto.h"
 #include "platform/IDesktop.h"
+#include "platform/IFileSystem.h"
 #include "platform/IProcess.h"
 #include "platform/IRegistry.h"
 #include "platform/IShell.h"
@@ -16,4 +17,5 @@ struct Platform {
     ui::Toolkit& ui;
     ICrypto& crypto;
     IClock& clock;
+    IFileSystem& files;
 };

@@ -3,6 +3,7 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/OpenSslCrypto.h"
+#include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimProcess.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimToolkit.h"
@@ -24,6 +25,7 @@ public:
     SimShell& shell() { return m_shell; }
     SimProcess& process() { return m_process; }
     SimToolkit& toolkit() { return m_toolkit; }
+    SimFileSystem& files() { return m_files; }
     ProcessId id() const { return m_process.id(); }
 
     // Runs the code as this process. False when the process has ended, by then or before (nothing runs then).
@@ -37,6 +39,7 @@ private:
     SimProcess m_process;
     SimToolkit m_toolkit;
     OpenSslCrypto m_crypto;
+    SimFileSystem m_files;
     Platform m_platform;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/win32/WinClock.h"
 #include "platform/win32/WinCrypto.h"
 #include "platform/win32/WinDesktop.h"
+#include "platform/win32/WinFileSystem.h"
 #include "platform/win32/WinProcess.h"
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/WinShell.h"
@@ -25,5 +26,6 @@ private:
     WinToolkit m_toolkit;
     WinCrypto m_crypto;
     WinClock m_clock;
+    WinFileSystem m_files;
     Platform m_platform;
 };

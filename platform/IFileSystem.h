@@ -1,0 +1,81 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Status.h"
+#include "platform/WindowId.h"
+
+// Windows' file attribute bits, on both backends.
+namespace fileattr {
+constexpr uint32_t kReadOnly = 0x1;
+constexpr uint32_t kHidden = 0x2;
+constexpr uint32_t kSystem = 0x4;
+constexpr uint32_t kDirectory = 0x10;
+constexpr uint32_t kArchive = 0x20;
+constexpr uint32_t kNormal = 0x80;
+}  // namespace fileattr
+
+// One more error number the file operations report, beside those of platform/Status.h.
+namespace errc {
+constexpr uint32_t kPathNotFound = 3;
+constexpr uint32_t kWriteFault = 29;
+constexpr uint32_t kReadFault = 30;
+constexpr uint32_t kSharingViolation = 32;
+constexpr uint32_t kInvalidParameter = 87;
+constexpr uint32_t kDiskFull = 112;
+}  // namespace errc
+
+// An open file. Closing it is part of writing: a late write error shows up there, so writers call close().
+class IFile {
+public:
+    virtual ~IFile() = default;
+    // Fewer bytes than asked only at the end of the file; 0 there.
+    virtual Result<size_t> read(std::span<uint8_t> buffer) = 0;
+    virtual Status write(std::span<const uint8_t> bytes) = 0;
+    // Until this succeeds the written bytes may still be lost with the machine's power.
+    virtual Status flush() = 0;
+    virtual Result<uint64_t> size() = 0;
+    virtual Status close() = 0;
+};
+
+struct FileEntry {
+    std::string name;
+    uint32_t attributes = 0;
+};
+
+// What the shell's folder picker is asked; flags are the shell's BIF_ bits.
+struct FolderPickerArgs {
+    WindowId owner{};
+    uint32_t flags = 0;
+    std::optional<std::string> title{};  // nullopt: the picker shows no title text
+};
+
+// The machine's files, by full Windows paths in UTF-8 ("C:\Data\report.txt"). Names compare without regard to
+// case, as the Windows file system does.
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+    virtual Result<uint32_t> attributes(std::string_view path) = 0;
+    virtual Status setAttributes(std::string_view path, uint32_t attributes) = 0;
+    // A file or folder gets a new name; an item already under the new name is never replaced.
+    virtual Status rename(std::string_view from, std::string_view to) = 0;
+    virtual Status deleteFile(std::string_view path) = 0;
+    // Every file directly inside the folder (no folders), hidden and system ones too, with its attributes.
+    virtual Result<std::vector<FileEntry>> listFiles(std::string_view folder) = 0;
+    virtual Result<std::unique_ptr<IFile>> openForReading(std::string_view path) = 0;
+    // An existing file, emptied first.
+    virtual Result<std::unique_ptr<IFile>> openForWriting(std::string_view path) = 0;
+    // A new, empty, hidden file under a name no other file in the folder has; its full path.
+    virtual Result<std::string> createTemporaryFile(std::string_view folder) = 0;
+    // The shell's picker of a folder (or of a file, with the flag for it); "" when the user cancels or picks
+    // something that is not in the file system.
+    virtual std::string browseForFolder(const FolderPickerArgs& args) = 0;
+    // The system's own sentence for an error number ("The system cannot find the file specified.").
+    virtual std::string describeError(uint32_t code) = 0;
+};

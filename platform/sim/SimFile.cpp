@@ -1,0 +1,100 @@
+#include "platform/sim/SimFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/sim/SimFileSystem.h"
+
+namespace sim {
+
+// What Windows reports for the same trouble, so the logic sees one set of numbers on both backends.
+uint32_t windowsErrorFor(int error) {
+    switch (error) {
+        case ENOENT:
+            return errc::kFileNotFound;
+        case ENOTDIR:
+            return errc::kPathNotFound;
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            return errc::kAccessDenied;
+        case EEXIST:
+        case ENOTEMPTY:
+            return errc::kAlreadyExists;
+        case ENOSPC:
+        case EDQUOT:
+            return errc::kDiskFull;
+        case EBUSY:
+            return errc::kSharingViolation;
+        case ENAMETOOLONG:
+            return 206;  // ERROR_FILENAME_EXCED_RANGE
+        default:
+            return 31;  // ERROR_GEN_FAILURE
+    }
+}
+
+SimFile::SimFile(SimFileSystem& files, int fd, std::string host) : m_files(files), m_fd(fd), m_host(std::move(host)) {}
+
+SimFile::~SimFile() {
+    if (m_fd >= 0) (void)close();
+}
+
+Result<size_t> SimFile::read(std::span<uint8_t> buffer) {
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "ReadFile");
+    size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t got = ::read(m_fd, buffer.data() + done, buffer.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return Status::failure(windowsErrorFor(errno), "ReadFile");
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
+
+Status SimFile::write(std::span<const uint8_t> bytes) {
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "WriteFile");
+    size_t allowed = bytes.size();
+    const Status budget = m_files.writeAllowance(bytes.size(), allowed);
+    size_t done = 0;
+    while (done < allowed) {
+        const ssize_t put = ::write(m_fd, bytes.data() + done, allowed - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return Status::failure(windowsErrorFor(errno), "WriteFile");
+        done += static_cast<size_t>(put);
+    }
+    return budget;
+}
+
+Status SimFile::flush() {
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "FlushFileBuffers");
+    uint32_t code = 0;
+    if (m_files.injected(SimFileSystem::Op::Flush, code)) return Status::failure(code, "FlushFileBuffers");
+    if (::fsync(m_fd) != 0) return Status::failure(windowsErrorFor(errno), "FlushFileBuffers");
+    return Status::success();
+}
+
+Result<uint64_t> SimFile::size() {
+    struct stat info {};
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "GetFileSizeEx");
+    if (::fstat(m_fd, &info) != 0) return Status::failure(windowsErrorFor(errno), "GetFileSizeEx");
+    return static_cast<uint64_t>(info.st_size);
+}
+
+// The descriptor goes whatever happens, as CloseHandle's does; an injected failure is reported all the same.
+Status SimFile::close() {
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "CloseHandle");
+    uint32_t code = 0;
+    const bool failing = m_files.injected(SimFileSystem::Op::Close, code);
+    const int result = ::close(m_fd);
+    const int error = errno;
+    m_fd = -1;
+    m_files.fileClosed(m_host);
+    if (failing) return Status::failure(code, "CloseHandle");
+    if (result != 0) return Status::failure(windowsErrorFor(error), "CloseHandle");
+    return Status::success();
+}
+
+}  // namespace sim

@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+
+#include "platform/IFileSystem.h"
+
+namespace sim {
+
+class SimFileSystem;
+
+// errno as the Windows error number of the same failure.
+uint32_t windowsErrorFor(int error);
+
+// An open file of the simulated file system: a real descriptor, whose writes count against the disk's room.
+class SimFile final : public IFile {
+public:
+    SimFile(SimFileSystem& files, int fd, std::string host);
+    ~SimFile() override;
+    SimFile(const SimFile&) = delete;
+    SimFile& operator=(const SimFile&) = delete;
+
+    Result<size_t> read(std::span<uint8_t> buffer) override;
+    Status write(std::span<const uint8_t> bytes) override;
+    Status flush() override;
+    Result<uint64_t> size() override;
+    Status close() override;
+
+private:
+    SimFileSystem& m_files;
+    int m_fd;
+    std::string m_host;
+};
+
+}  // namespace sim

@@ -1,0 +1,390 @@
+#include "platform/sim/SimFileSystem.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/sim/SimFile.h"
+#include "platform/sim/SimText.h"
+
+namespace fs = std::filesystem;
+
+namespace sim {
+
+namespace {
+
+constexpr uint32_t kInvalidName = 123;  // ERROR_INVALID_NAME
+constexpr uint32_t kLeftFileAttributes =
+    fileattr::kReadOnly | fileattr::kHidden | fileattr::kSystem | fileattr::kArchive;
+
+bool isDriveAbsolute(std::string_view path) {
+    const bool letter = !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return path.size() >= 2 && letter && path[1] == ':' && (path.size() == 2 || path[2] == '\\' || path[2] == '/');
+}
+
+bool validComponent(std::string_view name) {
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"|?*").find(c) != std::string_view::npos;
+    });
+}
+
+// The folders and name after the drive, with "." and ".." worked out and doubled separators dropped, as
+// Windows normalises a full path.
+std::optional<std::vector<std::string>> componentsOf(std::string_view path) {
+    std::vector<std::string> parts;
+    std::string current;
+    auto finish = [&]() -> bool {
+        if (current.empty() || current == ".") {
+        } else if (current == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!validComponent(current)) {
+            return false;
+        } else {
+            parts.push_back(current);
+        }
+        current.clear();
+        return true;
+    };
+    for (char c : path.substr(2)) {
+        if (c == '\\' || c == '/') {
+            if (!finish()) return std::nullopt;
+        } else {
+            current.push_back(c);
+        }
+    }
+    if (!finish()) return std::nullopt;
+    return parts;
+}
+
+bool present(const fs::path& host) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(host, error));
+}
+
+bool isFolder(const fs::path& host) {
+    std::error_code error;
+    return fs::is_directory(host, error);
+}
+
+// The entry of the folder whose name matches without regard to case, if any.
+std::optional<fs::path> matchIn(const fs::path& folder, const std::string& name) {
+    const std::string wanted = foldCase(name);
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (foldCase(entry.path().filename().string()) == wanted) return entry.path();
+    }
+    return std::nullopt;
+}
+
+std::string lastNameOf(std::string_view path) {
+    const size_t cut = path.find_last_of("\\/");
+    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+std::string parentOf(std::string_view path) {
+    const size_t cut = path.find_last_of("\\/");
+    return std::string(cut == std::string_view::npos ? std::string_view() : path.substr(0, cut));
+}
+
+}  // namespace
+
+SimFileSystem::~SimFileSystem() {
+    if (!m_root) return;
+    std::error_code error;
+    fs::remove_all(*m_root, error);
+}
+
+const fs::path& SimFileSystem::root() {
+    if (!m_root) {
+        std::string pattern = (fs::temp_directory_path() / "obelon-sim-files-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for the simulated file system");
+        m_root = fs::path(pattern);
+    }
+    return *m_root;
+}
+
+// Each folder on the way is found without regard to case; the last name may be missing (about to be made).
+SimFileSystem::Resolved SimFileSystem::resolve(std::string_view path) {
+    if (path.empty() || !isDriveAbsolute(path)) return {{}, errc::kPathNotFound};
+    auto parts = componentsOf(path);
+    if (!parts) return {{}, kInvalidName};
+    fs::path current = root() / std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(path[0]))));
+    std::error_code error;
+    fs::create_directory(current, error);
+    for (size_t i = 0; i < parts->size(); ++i) {
+        const bool last = i + 1 == parts->size();
+        if (!isFolder(current)) return {{}, errc::kPathNotFound};
+        fs::path exact = current / (*parts)[i];
+        if (present(exact)) {
+            current = exact;
+        } else if (auto match = matchIn(current, (*parts)[i])) {
+            current = *match;
+        } else if (last) {
+            current = exact;
+        } else {
+            return {{}, errc::kPathNotFound};
+        }
+    }
+    return {current, 0};
+}
+
+bool SimFileSystem::injected(Op op, uint32_t& code) {
+    auto queued = m_failures.find(op);
+    if (queued == m_failures.end() || queued->second.empty()) return false;
+    code = queued->second.front();
+    queued->second.pop_front();
+    return true;
+}
+
+void SimFileSystem::failNext(Op op, uint32_t code) { m_failures[op].push_back(code); }
+
+void SimFileSystem::failWritesAfter(std::optional<uint64_t> bytes, uint32_t code) {
+    m_writeBudget = bytes;
+    m_writeFailure = code;
+}
+
+Status SimFileSystem::writeAllowance(size_t wanted, size_t& allowed) {
+    allowed = wanted;
+    if (!m_writeBudget) return Status::success();
+    allowed = static_cast<size_t>(std::min<uint64_t>(wanted, *m_writeBudget));
+    *m_writeBudget -= allowed;
+    if (allowed < wanted) return Status::failure(m_writeFailure, "WriteFile");
+    return Status::success();
+}
+
+void SimFileSystem::fileClosed(const std::string& host) {
+    auto open = m_openFiles.find(host);
+    if (open != m_openFiles.end()) m_openFiles.erase(open);
+}
+
+// An open file anywhere below a folder pins the folder too.
+bool SimFileSystem::isOpen(const fs::path& host) const {
+    const std::string item = host.string();
+    return std::any_of(m_openFiles.begin(), m_openFiles.end(), [&](const std::string& open) {
+        return open == item || (open.size() > item.size() && open.starts_with(item) && open[item.size()] == '/');
+    });
+}
+
+uint32_t SimFileSystem::extraAttributes(const fs::path& host) const {
+    auto found = m_attributes.find(host.string());
+    return found == m_attributes.end() ? fileattr::kArchive : found->second;
+}
+
+Result<uint32_t> SimFileSystem::attributes(std::string_view path) {
+    uint32_t code = 0;
+    if (injected(Op::Attributes, code)) return Status::failure(code, "GetFileAttributesW");
+    const Resolved at = resolve(path);
+    if (at.error) return Status::failure(at.error, "GetFileAttributesW");
+    if (!present(at.host)) return Status::failure(errc::kFileNotFound, "GetFileAttributesW");
+    uint32_t bits = extraAttributes(at.host);
+    if (isFolder(at.host)) return fileattr::kDirectory | (bits & ~fileattr::kArchive);
+    return bits == 0 ? fileattr::kNormal : bits;
+}
+
+Status SimFileSystem::setAttributes(std::string_view path, uint32_t attributes) {
+    uint32_t code = 0;
+    if (injected(Op::SetAttributes, code)) return Status::failure(code, "SetFileAttributesW");
+    const Resolved at = resolve(path);
+    if (at.error) return Status::failure(at.error, "SetFileAttributesW");
+    if (!present(at.host)) return Status::failure(errc::kFileNotFound, "SetFileAttributesW");
+    m_attributes[at.host.string()] = attributes & kLeftFileAttributes;
+    return Status::success();
+}
+
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING: the new name must be free, which renameat2 checks atomically.
+Status SimFileSystem::rename(std::string_view from, std::string_view to) {
+    uint32_t code = 0;
+    if (injected(Op::Rename, code)) return Status::failure(code, "MoveFileExW");
+    const Resolved source = resolve(from);
+    if (source.error) return Status::failure(source.error, "MoveFileExW");
+    if (!present(source.host)) return Status::failure(errc::kFileNotFound, "MoveFileExW");
+    const Resolved target = resolve(to);
+    if (target.error) return Status::failure(target.error, "MoveFileExW");
+    if (isOpen(source.host)) return Status::failure(errc::kSharingViolation, "MoveFileExW");
+    std::error_code error;
+    const bool sameItem = present(target.host) && fs::equivalent(source.host, target.host, error);
+    // Only the case of the name changes: the item keeps its place under the name as given.
+    const fs::path destination = sameItem ? target.host.parent_path() / lastNameOf(to) : target.host;
+    const int moved = sameItem ? ::rename(source.host.c_str(), destination.c_str())
+                               : ::renameat2(AT_FDCWD, source.host.c_str(), AT_FDCWD, destination.c_str(),
+                                             RENAME_NOREPLACE);
+    if (moved != 0) return Status::failure(windowsErrorFor(errno), "MoveFileExW");
+    const std::string oldName = source.host.string();
+    std::map<std::string, uint32_t> moves;
+    for (auto it = m_attributes.begin(); it != m_attributes.end();) {
+        if (it->first == oldName || (it->first.starts_with(oldName) && it->first[oldName.size()] == '/')) {
+            moves[destination.string() + it->first.substr(oldName.size())] = it->second;
+            it = m_attributes.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    m_attributes.merge(moves);
+    return Status::success();
+}
+
+Status SimFileSystem::deleteFile(std::string_view path) {
+    uint32_t code = 0;
+    if (injected(Op::Delete, code)) return Status::failure(code, "DeleteFileW");
+    const Resolved at = resolve(path);
+    if (at.error) return Status::failure(at.error, "DeleteFileW");
+    if (!present(at.host)) return Status::failure(errc::kFileNotFound, "DeleteFileW");
+    if (isFolder(at.host) || (extraAttributes(at.host) & fileattr::kReadOnly)) {
+        return Status::failure(errc::kAccessDenied, "DeleteFileW");
+    }
+    if (isOpen(at.host)) return Status::failure(errc::kSharingViolation, "DeleteFileW");
+    if (::unlink(at.host.c_str()) != 0) return Status::failure(windowsErrorFor(errno), "DeleteFileW");
+    m_attributes.erase(at.host.string());
+    return Status::success();
+}
+
+Result<std::vector<FileEntry>> SimFileSystem::listFiles(std::string_view folder) {
+    uint32_t code = 0;
+    if (injected(Op::List, code)) return Status::failure(code, "FindFirstFileW");
+    const Resolved at = resolve(folder);
+    if (at.error || !isFolder(at.host)) return Status::failure(errc::kPathNotFound, "FindFirstFileW");
+    std::vector<FileEntry> entries;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(at.host, error)) {
+        if (!entry.is_regular_file(error)) continue;
+        const uint32_t bits = extraAttributes(entry.path());
+        entries.push_back({entry.path().filename().string(), bits == 0 ? fileattr::kNormal : bits});
+    }
+    if (error) return Status::failure(windowsErrorFor(error.value()), "FindNextFileW");
+    std::sort(entries.begin(), entries.end(),
+              [](const FileEntry& a, const FileEntry& b) { return lessIgnoringCase(a.name, b.name); });
+    return entries;
+}
+
+Result<std::unique_ptr<IFile>> SimFileSystem::open(const Resolved& at, bool writing) {
+    if (at.error) return Status::failure(at.error, "CreateFileW");
+    if (!present(at.host)) return Status::failure(errc::kFileNotFound, "CreateFileW");
+    if (isFolder(at.host)) return Status::failure(errc::kAccessDenied, "CreateFileW");
+    if (writing && (extraAttributes(at.host) & fileattr::kReadOnly)) {
+        return Status::failure(errc::kAccessDenied, "CreateFileW");
+    }
+    const int fd = ::open(at.host.c_str(), (writing ? O_WRONLY | O_TRUNC : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0) return Status::failure(windowsErrorFor(errno), "CreateFileW");
+    m_openFiles.insert(at.host.string());
+    return std::unique_ptr<IFile>(std::make_unique<SimFile>(*this, fd, at.host.string()));
+}
+
+Result<std::unique_ptr<IFile>> SimFileSystem::openForReading(std::string_view path) {
+    uint32_t code = 0;
+    if (injected(Op::OpenRead, code)) return Status::failure(code, "CreateFileW");
+    return open(resolve(path), false);
+}
+
+Result<std::unique_ptr<IFile>> SimFileSystem::openForWriting(std::string_view path) {
+    uint32_t code = 0;
+    if (injected(Op::OpenWrite, code)) return Status::failure(code, "CreateFileW");
+    return open(resolve(path), true);
+}
+
+// Named as GetTempFileNameW names them: a prefix, four hex digits, ".tmp".
+Result<std::string> SimFileSystem::createTemporaryFile(std::string_view folder) {
+    uint32_t code = 0;
+    if (injected(Op::CreateTemporary, code)) return Status::failure(code, "GetTempFileNameW");
+    const Resolved at = resolve(folder);
+    if (at.error || !isFolder(at.host)) return Status::failure(errc::kPathNotFound, "GetTempFileNameW");
+    for (int attempt = 0; attempt < 0x10000; ++attempt) {
+        std::ostringstream name;
+        name << "ob7" << std::hex << std::uppercase << ((m_nextTemporary++ & 0xFFFF) | 0x1000) << ".tmp";
+        if (matchIn(at.host, name.str())) continue;
+        const fs::path host = at.host / name.str();
+        const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return Status::failure(windowsErrorFor(errno), "GetTempFileNameW");
+        ::close(fd);
+        m_attributes[host.string()] = fileattr::kArchive | fileattr::kHidden;
+        std::string full(folder);
+        if (!full.ends_with('\\')) full += '\\';
+        return full + name.str();
+    }
+    return Status::failure(80, "GetTempFileNameW");  // ERROR_FILE_EXISTS: every name is taken
+}
+
+std::string SimFileSystem::browseForFolder(const FolderPickerArgs& args) {
+    m_browses.push_back(args);
+    if (m_browseAnswers.empty()) return "";
+    std::string answer = std::move(m_browseAnswers.front());
+    m_browseAnswers.pop_front();
+    return answer;
+}
+
+// The sentences of Windows' own message table for the numbers this backend reports.
+std::string SimFileSystem::describeError(uint32_t code) {
+    static const std::map<uint32_t, const char*> kTexts = {
+        {errc::kFileNotFound, "The system cannot find the file specified."},
+        {errc::kPathNotFound, "The system cannot find the path specified."},
+        {errc::kAccessDenied, "Access is denied."},
+        {errc::kInvalidHandle, "The handle is invalid."},
+        {errc::kInvalidData, "The data is invalid."},
+        {errc::kWriteFault, "The system cannot write to the specified device."},
+        {errc::kReadFault, "The system cannot read from the specified device."},
+        {31, "A device attached to the system is not functioning."},
+        {errc::kSharingViolation, "The process cannot access the file because it is being used by another process."},
+        {80, "The file exists."},
+        {errc::kInvalidParameter, "The parameter is incorrect."},
+        {errc::kDiskFull, "There is not enough space on the disk."},
+        {kInvalidName, "The filename, directory name, or volume label syntax is incorrect."},
+        {errc::kAlreadyExists, "Cannot create a file when that file already exists."},
+        {206, "The filename or extension is too long."},
+    };
+    auto found = kTexts.find(code);
+    return found == kTexts.end() ? "Unknown error " + std::to_string(code) + "." : found->second;
+}
+
+fs::path SimFileSystem::hostPath(std::string_view path) { return resolve(path).host; }
+
+void SimFileSystem::makeFolder(std::string_view path) {
+    auto parts = componentsOf(path);
+    if (!isDriveAbsolute(path) || !parts) throw std::invalid_argument("not a full Windows path");
+    std::string prefix(path.substr(0, 2));
+    for (const std::string& part : *parts) {
+        prefix += "\\" + part;
+        const Resolved at = resolve(prefix);
+        if (at.error) throw std::runtime_error("cannot make the folder " + std::string(path));
+        std::error_code error;
+        if (!present(at.host)) fs::create_directory(at.host, error);
+    }
+}
+
+void SimFileSystem::writeFile(std::string_view path, std::string_view bytes) {
+    makeFolder(parentOf(path));
+    std::ofstream out(resolve(path).host, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::optional<std::string> SimFileSystem::readFile(std::string_view path) {
+    const Resolved at = resolve(path);
+    if (at.error || !present(at.host) || isFolder(at.host)) return std::nullopt;
+    std::ifstream in(at.host, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool SimFileSystem::exists(std::string_view path) {
+    const Resolved at = resolve(path);
+    return at.error == 0 && present(at.host);
+}
+
+std::vector<std::string> SimFileSystem::namesIn(std::string_view folder) {
+    std::vector<std::string> names;
+    const Resolved at = resolve(folder);
+    if (at.error || !isFolder(at.host)) return names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(at.host, error)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace sim

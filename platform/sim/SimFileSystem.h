@@ -1,0 +1,86 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/IFileSystem.h"
+
+namespace sim {
+
+// The machine's files, kept in a real temporary folder (made on first use, removed with the object): drive C:
+// is its sub-folder "c". Names match without regard to ASCII case and keep the case they were made with; the
+// attributes Linux has no room for (read-only, hidden, system) are kept beside. As on Windows, an open file can
+// be neither deleted nor renamed, and a rename never replaces.
+class SimFileSystem final : public IFileSystem {
+public:
+    enum class Op { Attributes, SetAttributes, Rename, Delete, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close };
+
+    SimFileSystem() = default;
+    ~SimFileSystem() override;
+    SimFileSystem(const SimFileSystem&) = delete;
+    SimFileSystem& operator=(const SimFileSystem&) = delete;
+
+    Result<uint32_t> attributes(std::string_view path) override;
+    Status setAttributes(std::string_view path, uint32_t attributes) override;
+    Status rename(std::string_view from, std::string_view to) override;
+    Status deleteFile(std::string_view path) override;
+    Result<std::vector<FileEntry>> listFiles(std::string_view folder) override;
+    Result<std::unique_ptr<IFile>> openForReading(std::string_view path) override;
+    Result<std::unique_ptr<IFile>> openForWriting(std::string_view path) override;
+    Result<std::string> createTemporaryFile(std::string_view folder) override;
+    std::string browseForFolder(const FolderPickerArgs& args) override;
+    std::string describeError(uint32_t code) override;
+
+    // Fault injection, as a full disk: every write past this many more bytes (all files together) fails with the
+    // code, after writing what still fits. nullopt: no limit.
+    void failWritesAfter(std::optional<uint64_t> bytes, uint32_t code = errc::kDiskFull);
+    // The next call of this kind fails once with the code; several calls queue up.
+    void failNext(Op op, uint32_t code);
+    // The folder picker's coming answers, in order; a picker with none scripted is cancelled ("").
+    void answerNextBrowse(std::string path) { m_browseAnswers.push_back(std::move(path)); }
+    const std::vector<FolderPickerArgs>& browses() const { return m_browses; }
+
+    // Test helpers on Windows paths; folders on the way are made as needed.
+    void makeFolder(std::string_view path);
+    void writeFile(std::string_view path, std::string_view bytes);
+    std::optional<std::string> readFile(std::string_view path);
+    bool exists(std::string_view path);
+    // Names directly inside a folder, files and folders, as they are spelt on disk, sorted.
+    std::vector<std::string> namesIn(std::string_view folder);
+    int openFileCount() const { return static_cast<int>(m_openFiles.size()); }
+    std::filesystem::path hostPath(std::string_view path);
+
+    // For the open files.
+    Status writeAllowance(size_t wanted, size_t& allowed);
+    void fileClosed(const std::string& host);
+    bool injected(Op op, uint32_t& code);
+
+private:
+    struct Resolved {
+        std::filesystem::path host;
+        uint32_t error = 0;  // the path itself is malformed or a folder on the way is missing
+    };
+    const std::filesystem::path& root();
+    Resolved resolve(std::string_view path);
+    bool isOpen(const std::filesystem::path& host) const;
+    uint32_t extraAttributes(const std::filesystem::path& host) const;
+    Result<std::unique_ptr<IFile>> open(const Resolved& at, bool writing);
+
+    std::optional<std::filesystem::path> m_root;
+    std::map<std::string, uint32_t> m_attributes;  // by host path: read-only, hidden, system, archive
+    std::multiset<std::string> m_openFiles;         // host paths
+    std::optional<uint64_t> m_writeBudget;
+    uint32_t m_writeFailure = errc::kDiskFull;
+    std::map<Op, std::deque<uint32_t>> m_failures;
+    std::deque<std::string> m_browseAnswers;
+    std::vector<FolderPickerArgs> m_browses;
+    uint32_t m_nextTemporary = 0;
+};
+
+}  // namespace sim

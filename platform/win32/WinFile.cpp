@@ -1,0 +1,59 @@
+#include "platform/win32/WinFile.h"
+
+#include <algorithm>
+
+namespace {
+
+// ReadFile and WriteFile take 32-bit counts; larger buffers go through in pieces.
+constexpr size_t kMaxPiece = 1u << 30;
+
+Status lastError(const char* api) {
+    return Status::failure(::GetLastError(), api);
+}
+
+}  // namespace
+
+Result<size_t> WinFile::read(std::span<uint8_t> buffer) {
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "ReadFile");
+    size_t done = 0;
+    while (done < buffer.size()) {
+        const auto piece = static_cast<DWORD>(std::min(buffer.size() - done, kMaxPiece));
+        DWORD got = 0;
+        if (!::ReadFile(m_handle.get(), buffer.data() + done, piece, &got, nullptr)) return lastError("ReadFile");
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+Status WinFile::write(std::span<const uint8_t> bytes) {
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "WriteFile");
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const auto piece = static_cast<DWORD>(std::min(bytes.size() - done, kMaxPiece));
+        DWORD put = 0;
+        if (!::WriteFile(m_handle.get(), bytes.data() + done, piece, &put, nullptr)) return lastError("WriteFile");
+        if (put == 0) return Status::failure(ERROR_WRITE_FAULT, "WriteFile");
+        done += put;
+    }
+    return Status::success();
+}
+
+Status WinFile::flush() {
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "FlushFileBuffers");
+    if (!::FlushFileBuffers(m_handle.get())) return lastError("FlushFileBuffers");
+    return Status::success();
+}
+
+Result<uint64_t> WinFile::size() {
+    LARGE_INTEGER size = {};
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "GetFileSizeEx");
+    if (!::GetFileSizeEx(m_handle.get(), &size)) return lastError("GetFileSizeEx");
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+Status WinFile::close() {
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "CloseHandle");
+    m_handle.reset();
+    return Status::success();
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/IFileSystem.h"
+#include "platform/win32/UniqueHandle.h"
+
+// One open file handle.
+class WinFile final : public IFile {
+public:
+    explicit WinFile(UniqueKernelHandle handle) : m_handle(std::move(handle)) {}
+    Result<size_t> read(std::span<uint8_t> buffer) override;
+    Status write(std::span<const uint8_t> bytes) override;
+    Status flush() override;
+    Result<uint64_t> size() override;
+    Status close() override;
+
+private:
+    UniqueKernelHandle m_handle;
+};

@@ -1,0 +1,151 @@
+#include "platform/win32/WinFileSystem.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Utf.h"
+#include "platform/win32/WinFile.h"
+#include "platform/win32/WindowHandle.h"
+
+namespace {
+
+struct FindTraits {
+    using Type = HANDLE;
+    static Type invalid() { return INVALID_HANDLE_VALUE; }
+    static bool isValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void close(Type h) { ::FindClose(h); }
+};
+using UniqueFind = UniqueHandle<FindTraits>;
+
+struct ItemIdListTraits {
+    using Type = PIDLIST_ABSOLUTE;
+    static Type invalid() { return nullptr; }
+    static bool isValid(Type h) { return h != nullptr; }
+    static void close(Type h) { ::CoTaskMemFree(h); }
+};
+using UniqueItemIdList = UniqueHandle<ItemIdListTraits>;
+
+// The shell's picker needs COM on this thread; only a successful initialisation may be undone.
+class ScopedComInit {
+public:
+    ScopedComInit() : m_result(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ~ScopedComInit() {
+        if (SUCCEEDED(m_result)) ::CoUninitialize();
+    }
+    ScopedComInit(const ScopedComInit&) = delete;
+    ScopedComInit& operator=(const ScopedComInit&) = delete;
+
+private:
+    HRESULT m_result;
+};
+
+Status lastError(const char* api) {
+    return Status::failure(::GetLastError(), api);
+}
+
+std::wstring insideFolder(std::string_view folder, const wchar_t* name) {
+    std::wstring path = toWide(folder);
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    return path + name;
+}
+
+}  // namespace
+
+Result<uint32_t> WinFileSystem::attributes(std::string_view path) {
+    const DWORD bits = ::GetFileAttributesW(toWide(path).c_str());
+    if (bits == INVALID_FILE_ATTRIBUTES) return lastError("GetFileAttributesW");
+    return static_cast<uint32_t>(bits);
+}
+
+Status WinFileSystem::setAttributes(std::string_view path, uint32_t attributes) {
+    if (!::SetFileAttributesW(toWide(path).c_str(), attributes)) return lastError("SetFileAttributesW");
+    return Status::success();
+}
+
+// No MOVEFILE_REPLACE_EXISTING: an item under the new name is never replaced. Write-through, so that the name
+// is on disk before the caller goes on (and, say, deletes the original).
+Status WinFileSystem::rename(std::string_view from, std::string_view to) {
+    if (!::MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_WRITE_THROUGH)) return lastError("MoveFileExW");
+    return Status::success();
+}
+
+Status WinFileSystem::deleteFile(std::string_view path) {
+    if (!::DeleteFileW(toWide(path).c_str())) return lastError("DeleteFileW");
+    return Status::success();
+}
+
+Result<std::vector<FileEntry>> WinFileSystem::listFiles(std::string_view folder) {
+    WIN32_FIND_DATAW found = {};
+    UniqueFind search(::FindFirstFileExW(insideFolder(folder, L"*").c_str(), FindExInfoBasic, &found,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search) return lastError("FindFirstFileExW");
+    std::vector<FileEntry> entries;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        entries.push_back({toUtf8(found.cFileName), static_cast<uint32_t>(found.dwFileAttributes)});
+    } while (::FindNextFileW(search.get(), &found));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) return lastError("FindNextFileW");
+    return entries;
+}
+
+Result<std::unique_ptr<IFile>> WinFileSystem::openForReading(std::string_view path) {
+    UniqueKernelHandle handle(::CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle) return lastError("CreateFileW");
+    return std::unique_ptr<IFile>(std::make_unique<WinFile>(std::move(handle)));
+}
+
+// Opened as it is and cut to nothing afterwards: truncating on open is refused for hidden files (ours are)
+// unless the caller repeats their attributes.
+Result<std::unique_ptr<IFile>> WinFileSystem::openForWriting(std::string_view path) {
+    UniqueKernelHandle handle(::CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return lastError("CreateFileW");
+    if (!::SetEndOfFile(handle.get())) return lastError("SetEndOfFile");
+    return std::unique_ptr<IFile>(std::make_unique<WinFile>(std::move(handle)));
+}
+
+Result<std::string> WinFileSystem::createTemporaryFile(std::string_view folder) {
+    wchar_t name[MAX_PATH] = {};
+    if (::GetTempFileNameW(toWide(folder).c_str(), L"ob7", 0, name) == 0) return lastError("GetTempFileNameW");
+    if (!::SetFileAttributesW(name, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE)) {
+        const Status failed = lastError("SetFileAttributesW");
+        ::DeleteFileW(name);
+        return failed;
+    }
+    return toUtf8(name);
+}
+
+// The display-name buffer is not needed, but a buffer is passed: some shells write to it whatever the caller says.
+std::string WinFileSystem::browseForFolder(const FolderPickerArgs& args) {
+    ScopedComInit com;
+    const std::wstring title = args.title ? toWide(*args.title) : std::wstring();
+    wchar_t displayName[MAX_PATH] = {};
+    BROWSEINFOW info = {};
+    info.hwndOwner = toHwnd(args.owner);
+    info.pidlRoot = nullptr;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = args.title ? title.c_str() : nullptr;
+    info.ulFlags = args.flags;
+    info.lpfn = nullptr;
+    UniqueItemIdList item(::SHBrowseForFolderW(&info));
+    if (!item) return {};
+    wchar_t path[1024] = {};
+    if (!::SHGetPathFromIDListEx(item.get(), path, static_cast<DWORD>(std::size(path)), GPFIDL_DEFAULT)) return {};
+    return toUtf8(path);
+}
+
+std::string WinFileSystem::describeError(uint32_t code) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0 || !text) return "Unknown error " + std::to_string(code) + ".";
+    std::wstring sentence(text, length);
+    ::LocalFree(text);
+    while (!sentence.empty() && (sentence.back() == L'\r' || sentence.back() == L'\n' || sentence.back() == L' ')) {
+        sentence.pop_back();
+    }
+    return toUtf8(sentence);
+}

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 
 class MessageDialog;
+class PasswordDialogHost;
 class TasksPage;
 class ConfigLoader;
 class ConfigApplier;
@@ -17,6 +18,7 @@ inline constexpr const char* kProductWebAddress = "https://obelonpro.example.com
 
 // The dialogs the shutdown closes, in the order it closes them.
 struct OpenDialogs {
+    PasswordDialogHost* frmPassword = nullptr;
     MessageDialog* frmError = nullptr;
 };
 

@@ -1,9 +1,12 @@
 #include "app/ObelonApp.h"
 
 ObelonApp::ObelonApp(Platform& platform)
-    : m_message(platform.ui, m_state), m_config(platform, m_state, *this, OpenDialogs{.frmError = &m_message}) {}
+    : m_message(platform.ui, m_state),
+      m_passwords(platform, m_state, m_message),
+      m_config(platform, m_state, m_passwords, OpenDialogs{.frmPassword = &m_passwords, .frmError = &m_message}) {
+    m_passwords.attach(m_config.form(), m_config.allowList());
+}
 
-void ObelonApp::start() { m_config.startUp(); }
-
-// The password dialog is not part of this build yet; the lock record already says what it would unlock.
-void ObelonApp::showPasswordDialog() {}
+void ObelonApp::start() {
+    m_config.startUp();
+}

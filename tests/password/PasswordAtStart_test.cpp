@@ -1,0 +1,96 @@
+// The password dialog inside the running program: the configuration lock at start, a new password that the next
+// start of the program loads, and the shutdown that closes the dialog.
+#include <gtest/gtest.h>
+
+#include "app/General.h"
+#include "tests/support/RunningProgram.h"
+
+namespace {
+
+class ProgramPasswords : public ::testing::Test {
+protected:
+    void start() {
+        program = testsupport::startProgram(world);
+        ASSERT_TRUE(program.running);
+    }
+    // Ends the program as logging off does, so that the next start is a first instance again.
+    void stop() {
+        program.app.reset();
+        program.process.reset();
+    }
+    sim::SimForm* dialog() { return sim::as<sim::SimForm>(program.app->passwordDialogs().form()); }
+    bool shown() { return dialog() && dialog()->isVisible(); }
+    void answer(const std::string& password) {
+        program.run([&] {
+            auto& box = *sim::control<sim::SimTextBox>(*dialog(), "txtPass");
+            box.erase();
+            box.type(password);
+            dialog()->pressEnter();
+        });
+    }
+    std::string prompt() { return dialog()->findControl("lblDefaultPass")->text(); }
+
+    sim::SimWorld world;
+    testsupport::RunningProgram program;
+};
+
+TEST_F(ProgramPasswords, AtStartTheConfigurationWaitsBehindRestrictions) {
+    start();
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(dialog()->caption(), "Restrictions");
+    EXPECT_EQ(program.app->state().lock.mode, "cfg");
+    EXPECT_FALSE(program.configForm().isVisible());
+    EXPECT_EQ(prompt(), "The default password is BLUEJAY.");
+    answer("robin");
+    EXPECT_EQ(prompt(), "Password is Invalid.");
+    EXPECT_FALSE(program.configForm().isVisible());
+    answer("bluejay");
+    EXPECT_FALSE(shown());
+    EXPECT_TRUE(program.configForm().isVisible());
+    EXPECT_EQ(program.configForm().caption(), "Obelon Pro Configuration Tool");
+}
+
+TEST_F(ProgramPasswords, ANewPasswordIsLoadedByTheNextStart) {
+    start();
+    answer("bluejay");
+    program.run([&] { sim::control<sim::SimButton>(program.configForm(), "cmdsetpassword")->click(); });
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(program.app->state().lock.mode, "pwd");
+    answer("Heron");
+    answer("heron");
+    ASSERT_FALSE(program.process->shell().boxes().empty());
+    EXPECT_EQ(program.process->shell().boxes().back().text, "Password set successfully.");
+    stop();
+
+    start();
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(prompt(), "Enter a password to continue, or, contact your network administrator.");
+    answer("bluejay");
+    EXPECT_EQ(prompt(), "Password is Invalid.");
+    answer("HERON");
+    EXPECT_TRUE(program.configForm().isVisible());
+}
+
+TEST_F(ProgramPasswords, TheShutdownClosesTheOpenDialogBeforeTheMessageWindow) {
+    start();
+    ASSERT_TRUE(shown());
+    std::vector<ui::Form*> forms = dialogsToClose(
+        OpenDialogs{.frmPassword = &program.app->passwordDialogs(), .frmError = &program.app->messageDialog()});
+    ASSERT_EQ(forms.size(), 1u);
+    EXPECT_EQ(forms[0], program.app->passwordDialogs().form());
+    program.run([&] {
+        program.app->state().messageText = "Message";
+        program.app->messageDialog().show();
+    });
+    forms = dialogsToClose(
+        OpenDialogs{.frmPassword = &program.app->passwordDialogs(), .frmError = &program.app->messageDialog()});
+    ASSERT_EQ(forms.size(), 2u);
+    EXPECT_EQ(forms[0], program.app->passwordDialogs().form());
+    EXPECT_EQ(forms[1], program.app->messageDialog().form());
+    answer("bluejay");
+    forms = dialogsToClose(
+        OpenDialogs{.frmPassword = &program.app->passwordDialogs(), .frmError = &program.app->messageDialog()});
+    EXPECT_EQ(forms.size(), 1u);
+}
+
+}  // namespace

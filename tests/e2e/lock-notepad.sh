@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# A locked task: with the checked task "Notepad" stored, Notepad in front is retitled "###" and hidden
+# within two seconds behind "Restrictions", which names it; a wrong password is refused, "bluejay"
+# brings Notepad back; a second lock ended with Cancel closes Notepad.
+source "$(dirname "$0")/lib.sh"
+ob_begin "$@"
+
+readonly config_title="Obelon Pro Configuration Tool"
+readonly dialog="Restrictions"
+
+drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null
+drv reg-set-raw --root HKLM --key 'Software\OBP\Tasks' --value Task0 --text "Notepad,1" >/dev/null
+
+ob_start program "$OB_PROGRAM"
+program=$OB_PID
+ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
+ob_expect "its start-up completes" ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "$config_title"
+
+# Notepad comes to the front and is locked.
+lock_notepad() {
+    ob_start notepad notepad
+    notepad=$OB_PID
+    local started
+    started=$(ob_now_ms)
+    ob_expect "Notepad opens" drv wait-window --class Notepad --timeout 10000
+    ob_expect "Notepad is retitled '###' and hidden within two seconds" \
+        drv wait-window --class Notepad --title "###" --hidden --timeout 2500
+    ob_log "locked $(($(ob_now_ms) - started)) ms after Notepad was started"
+    ob_expect "'$dialog' is shown" drv wait-window --title "$dialog" --visible --timeout 3000
+    ob_expect "'$dialog' names the locked task" \
+        ob_poll 3000 drv child-text --title "$dialog" --class Static --contains "Notepad"
+}
+
+enter_password() {
+    drv set-text --title "$dialog" --class Edit --text "$1" >/dev/null || ob_fail "no password box in '$dialog'"
+    drv click --title "$dialog" --caption "&OK" >/dev/null || ob_fail "no OK button in '$dialog'"
+}
+
+lock_notepad
+enter_password "not the password"
+ob_expect "a wrong password is refused" \
+    ob_poll 3000 drv child-text --title "$dialog" --class Static --contains "Password is Invalid."
+ob_expect "Notepad stays hidden" drv wait-window --class Notepad --title "###" --hidden --timeout 500
+
+enter_password "BlueJay"
+ob_expect "the right password, in any case, brings Notepad back under its title" \
+    drv wait-window --class Notepad --title "Notepad" --visible --timeout 3000
+ob_expect "'$dialog' goes" drv wait-gone --title "$dialog" --visible --timeout 3000
+
+# Once every Notepad window has closed, Notepad is locked again; Cancel then closes it.
+ob_stop "$notepad"
+ob_expect "the first Notepad is gone" drv wait-gone --class Notepad --timeout 3000
+sleep 2
+lock_notepad
+drv click --title "$dialog" --caption "Cance&l" --post >/dev/null || ob_fail "no Cancel button in '$dialog'"
+ob_wait_exit "$notepad" 5000 || ob_fail "Notepad still runs 5 s after Cancel"
+ob_log "ok: Cancel closed Notepad"
+ob_alive "$program" || ob_fail "the program ended"

@@ -33,6 +33,7 @@ std::vector<Command> allCommands() {
     addRegistryCommands(table);
     addStandInCommands(table);
     addSysMenuCommands(table);
+    addVersionCommands(table);
     return table;
 }
 

@@ -268,3 +268,24 @@ ob_begin() {
     drv list-windows >/dev/null || ob_fail "the driver does not run under Wine"
     ob_log "Wine desktop ready in $(($(ob_now_ms) - begin)) ms"
 }
+
+# --- the program's own steps -----------------------------------------------------------------
+
+# ob_unlock_configuration [PASSWORD]: answers the "Restrictions" dialog that guards the configuration
+# at start (default password "bluejay") and waits until the configuration window shows, the only way a
+# user reaches its controls.
+ob_unlock_configuration() {
+    ob_expect "'Restrictions' asks for the configuration password" \
+        drv wait-window --title "Restrictions" --visible --timeout 8000
+    drv set-text --title "Restrictions" --visible --class Edit --text "${1:-bluejay}" >/dev/null ||
+        ob_fail "no password box in 'Restrictions'"
+    drv click --title "Restrictions" --visible --caption "&OK" >/dev/null || ob_fail "no OK button in 'Restrictions'"
+    ob_expect "the configuration window shows" \
+        drv wait-window --title "Obelon Pro Configuration Tool" --visible --timeout 3000
+}
+
+# ob_select_page INDEX: brings the configuration window's tab INDEX (0 = Tasks ... 5 = About) to the front.
+ob_select_page() {
+    ob_expect "the configuration page $1 is selected" \
+        drv select-tab --title "Obelon Pro Configuration Tool" --visible --class SysTabControl32 --page "$1"
+}

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The message window of the real program: ticking the administrator box shows "Message:" with the
-# administrator text, and OK empties and closes it. The box is reached on the hidden configuration
-# window by a click message from outside, as the driver sends it.
+# administrator text, and OK empties and closes it. The box is on the "Users" page of the unlocked
+# configuration window.
 source "$(dirname "$0")/lib.sh"
 ob_begin "$@"
 
@@ -14,6 +14,8 @@ drv reg-delete --root HKCU --key 'Software\OBP' --tree >/dev/null
 ob_start program "$OB_PROGRAM"
 ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
 ob_expect "its start-up completes" ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "$config_title"
+ob_unlock_configuration
+ob_select_page 3
 
 ob_expect "the administrator box is ticked" drv click --title "$config_title" --caption "$box" --post
 ob_expect "'Message:' is shown" drv wait-window --title "Message:" --visible --timeout 3000

@@ -11,6 +11,8 @@ ob_start program "$OB_PROGRAM"
 program=$OB_PID
 ob_expect "the program starts" drv wait-window --title "$title" --timeout 5000
 ob_expect "its start-up completes" ob_poll 3000 ob_output_is no drv has-sysmenu-close --title "$title"
+ob_unlock_configuration
+ob_select_page 5
 
 # The button opens a modal box, so the click is posted: a sent click would wait for the answer.
 ask_to_shut_down() {

@@ -1,5 +1,8 @@
-// Commands about the controls inside a top-level window: list, read, click, type.
+// Commands about the controls inside a top-level window: list, read, click, type, choose a tab.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include "Args.h"
 #include "Commands.h"
@@ -119,6 +122,24 @@ int typeText(const Args& args) {
     return say("typed", kYes);
 }
 
+// Moving the focus of a tab strip without button style selects the tab and tells the window, as the user's
+// click on the tab does; TCM_SETCURSEL would change the strip alone.
+int selectTab(const Args& args) {
+    int code = kUsage;
+    auto target = locate(args, true, code);
+    if (!target) return code;
+    bool ok = true;
+    const long long page = args.number("page", -1, ok);
+    if (!ok || page < 0 || page > 63) return complain("--page N (a tab's index from 0) is needed", kUsage);
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(target->control, TCM_SETCURFOCUS, static_cast<WPARAM>(page), 0, SMTO_NORMAL,
+                               kSendTimeoutMs, &result)) {
+        return complain("the tab strip did not answer in time", kNo);
+    }
+    if (::SendMessageW(target->control, TCM_GETCURSEL, 0, 0) != static_cast<LRESULT>(page)) return complain("the tab was not selected", kNo);
+    return say("selected", kYes);
+}
+
 }  // namespace
 
 void addControlCommands(std::vector<Command>& table) {
@@ -131,4 +152,6 @@ void addControlCommands(std::vector<Command>& table) {
     table.push_back({"click", withChildOptions({"post!"}), clickUsage.c_str(), click});
     table.push_back({"set-text", withChildOptions({"text"}), textUsage.c_str(), setText});
     table.push_back({"type", withChildOptions({"text", "enter!"}), typeUsage.c_str(), typeText});
+    static const std::string tabUsage = std::string(kParentUsage) + " " + kChildUsage + " --page N";
+    table.push_back({"select-tab", withChildOptions({"page"}), tabUsage.c_str(), selectTab});
 }

@@ -71,3 +71,6 @@ enter_password "${new_password^^}"
 ob_expect "the new password, in any case, opens '$config_title'" \
     drv wait-window --title "$config_title" --visible --timeout 5000
 ob_alive "$program" || ob_fail "the program ended"
+ob_stop "$program"
+# The next scenarios start from the default password.
+drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null

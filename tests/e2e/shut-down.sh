@@ -7,6 +7,8 @@ readonly title="Obelon Pro Configuration Tool"
 readonly question="Exit Obelon Pro 2011"
 readonly warning="This will remove the program from memory and disable Task Locking until Windows next starts."
 
+# The default password opens the configuration, whatever an earlier scenario stored.
+drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null
 ob_start program "$OB_PROGRAM"
 program=$OB_PID
 ob_expect "the program starts" drv wait-window --title "$title" --timeout 5000

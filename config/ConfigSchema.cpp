@@ -2,7 +2,7 @@
 
 namespace config {
 
-std::string slotName(int slot) { return "Task" + std::to_string(slot); }
+std::string slotName(int slot) { return kSlotPrefix + std::to_string(slot); }
 
 bool parseStoredTask(std::string_view stored, StoredTask& task) {
     if (stored.size() < 2) return false;

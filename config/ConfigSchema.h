@@ -22,6 +22,22 @@ inline constexpr const char* kLockOtherBrowsers = "chkLock3Party";
 inline constexpr const char* kLockExplorer = "LockEx";
 inline constexpr const char* kLockInstall = "LockInstall";
 
+// The machine-wide values under kSettingsKey that the load reads, with the form each is stored in. Whatever
+// else writes the configuration (Apply, an imported file, Group Policy) must keep to these.
+enum class StoredForm { Text, Number };
+struct MachineSetting {
+    const char* name;
+    StoredForm form;
+};
+inline constexpr MachineSetting kMachineSettings[] = {
+    {kTray, StoredForm::Text},          {kPassword, StoredForm::Text},        {kDisableRegistryTools, StoredForm::Number},
+    {kStartup, StoredForm::Text},       {kHideStartMenu, StoredForm::Text},   {kTaskManager, StoredForm::Text},
+    {kLockIE, StoredForm::Text},        {kLockOtherBrowsers, StoredForm::Text}, {kLockExplorer, StoredForm::Text},
+    {kLockInstall, StoredForm::Text},
+};
+// The lists are read slot by slot, "Task0" to "Task999"; missing slots are skipped.
+inline constexpr const char* kSlotPrefix = "Task";
+
 std::string slotName(int slot);
 // Only the exact text "1" is on.
 inline bool isOn(std::string_view stored) { return stored == "1"; }

@@ -40,6 +40,20 @@ HFONT createFontNamed(std::string_view faceName) {
     return ::CreateFontIndirectW(&font);
 }
 
+// The dots per inch the window is shown at: per monitor on Windows 10, for the whole screen before it.
+UINT dpiOf(HWND hwnd) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (hwnd && dpiForWindow) {
+        if (const UINT dpi = dpiForWindow(hwnd)) return dpi;
+    }
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : kDesignDpi;
+}
+
 void logHandlerFailure(const char* what) {
     std::wstring line = L"Obelon: exception in a window procedure: " + toWide(what) + L"\n";
     ::OutputDebugStringW(line.c_str());
@@ -52,7 +66,9 @@ ATOM WinForm::registerClass(HINSTANCE instance) {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &WinForm::windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = ::LoadIconW(nullptr, IDI_SHIELD);
+    // The program file's own icon on every window; a program without one (a test program) shows the system's.
+    windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (!windowClass.hIcon) windowClass.hIcon = ::LoadIconW(nullptr, IDI_SHIELD);
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kFormClassName;
@@ -63,7 +79,9 @@ WinForm::WinForm(const FormContext& context, const ui::FormSpec& spec) : m_conte
     // Every child gets the form's font as it is created; without one of its own, the toolkit's.
     if (!spec.fontName.empty()) m_font.reset(createFontNamed(spec.fontName));
     if (m_font) m_context.font = m_font.get();
-    RECT frame = {0, 0, spec.width, spec.height};
+    // The forms are laid out at 96 dots per inch; the program is DPI-aware, so it scales them itself.
+    m_dpi = dpiOf(nullptr);
+    RECT frame = {0, 0, scaled(spec.width), scaled(spec.height)};
     ::AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
     // Created hidden: the logic decides when the form is first shown.
     m_hwnd.reset(::CreateWindowExW(kFormExStyle, kFormClassName, toWide(spec.caption).c_str(), kFormStyle,
@@ -183,11 +201,14 @@ LRESULT WinForm::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
             break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT: {
-            const LRESULT brush = controlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                                               message == WM_CTLCOLOREDIT);
+            const LRESULT brush =
+                controlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message == WM_CTLCOLOREDIT);
             if (brush) return brush;
             break;
         }
+        case WM_DPICHANGED:
+            dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_SIZE:
             if (m_onResize) {
                 const ui::Handler handler = m_onResize;
@@ -245,6 +266,30 @@ LRESULT WinForm::activated(HWND hwnd, WPARAM wParam) {
 }
 
 // Controls report through their own window handle; IDOK without one comes from Enter with no focused button.
+int WinForm::scaled(int designPixels) const {
+    return ::MulDiv(designPixels, static_cast<int>(m_dpi), static_cast<int>(kDesignDpi));
+}
+
+// Moved to a monitor of another density: the window takes the size Windows suggests and every control keeps
+// its place and size in proportion.
+void WinForm::dpiChanged(UINT dpi, const RECT& suggested) {
+    if (dpi == 0 || dpi == m_dpi) return;
+    const int from = static_cast<int>(m_dpi);
+    const int to = static_cast<int>(dpi);
+    m_dpi = dpi;
+    for (const auto& [child, control] : m_byWindow) {
+        (void)control;
+        RECT place;
+        if (!::GetWindowRect(child, &place)) continue;
+        ::MapWindowPoints(nullptr, m_hwnd.get(), reinterpret_cast<POINT*>(&place), 2);
+        ::SetWindowPos(child, nullptr, ::MulDiv(place.left, to, from), ::MulDiv(place.top, to, from),
+                       ::MulDiv(place.right - place.left, to, from), ::MulDiv(place.bottom - place.top, to, from),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::SetWindowPos(m_hwnd.get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void WinForm::command(WPARAM wParam, LPARAM lParam) {
     auto* sender = reinterpret_cast<HWND>(lParam);
     if (sender) {

@@ -16,6 +16,8 @@ class WinTabStrip;
 class WinTimer;
 
 constexpr const wchar_t* kFormClassName = L"ObelonForm";
+// The density the forms are designed at: their sizes are pixels at 96 dots per inch.
+constexpr UINT kDesignDpi = 96;
 
 // One top-level window of class "ObelonForm" and its controls.
 //
@@ -84,6 +86,8 @@ private:
     T& adopt(std::unique_ptr<T> control, Layer layer = Layer::Control);
     void stack(HWND hwnd, Layer layer);
     void addToolTip(HWND control, const std::string& text);
+    int scaled(int designPixels) const;
+    void dpiChanged(UINT dpi, const RECT& suggested);
 
     FormContext m_context;
     std::string m_name;
@@ -105,6 +109,7 @@ private:
     std::function<void(int)> m_onTrayMouse;
     std::function<void(ui::MouseButton)> m_onMouseDown;
     ui::Handler m_onResize;
+    UINT m_dpi = kDesignDpi;  // the density the controls are laid out for now
     int m_nextControlId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends on its own
     UINT_PTR m_nextTimerId = 1;
 };

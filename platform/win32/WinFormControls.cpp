@@ -6,18 +6,19 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/Utf.h"
 #include "platform/win32/WinControls.h"
 #include "platform/win32/WinControlsList.h"
 #include "platform/win32/WinControlsTab.h"
 #include "platform/win32/WinForm.h"
-#include "platform/win32/Utf.h"
 #include "platform/win32/WinTimer.h"
 
 HWND WinForm::createChild(const ui::ControlSpec& spec, const ChildWindowArgs& args) {
     const int id = m_nextControlId++;
-    HWND child = ::CreateWindowExW(args.exStyle, args.className, args.text.c_str(), WS_CHILD | args.style, spec.rect.x,
-                                   spec.rect.y, spec.rect.w, spec.rect.h, m_hwnd.get(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_context.instance, nullptr);
+    HWND child =
+        ::CreateWindowExW(args.exStyle, args.className, args.text.c_str(), WS_CHILD | args.style, scaled(spec.rect.x),
+                          scaled(spec.rect.y), scaled(spec.rect.w), scaled(spec.rect.h), m_hwnd.get(),
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_context.instance, nullptr);
     if (!child) {
         throw std::runtime_error("CreateWindowExW(" + spec.name + ") failed: " + std::to_string(::GetLastError()));
     }

@@ -35,12 +35,21 @@ NOTIFYICONDATAW trayRecord(WindowId owner, uint32_t id) {
     return record;
 }
 
+// The program's own padlock, closed or (for an exempt account) open, at the tray's size; shared icons are never
+// destroyed. A program file without them (a test program) shows the system's.
+HICON trayImage(TrayImage image) {
+    const bool exempt = image == TrayImage::Administrator;
+    auto* own =
+        static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(exempt ? 2 : 1), IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    return own ? own : ::LoadIconW(nullptr, exempt ? IDI_INFORMATION : IDI_SHIELD);
+}
+
 bool addIcon(const TrayIconArgs& args) {
     NOTIFYICONDATAW record = trayRecord(args.owner, args.id);
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = kTrayCallbackMessage;
-    // System icons: nothing to ship and nothing to destroy.
-    record.hIcon = ::LoadIconW(nullptr, args.image == TrayImage::Administrator ? IDI_INFORMATION : IDI_SHIELD);
+    record.hIcon = trayImage(args.image);
     copyTip(args.tip, record.szTip);
     return ::Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
 }

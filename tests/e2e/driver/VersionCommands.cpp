@@ -1,4 +1,4 @@
-// Commands about a program file's resources: its version record and its application manifest, read
+// Commands about a program file's resources: its version record, its application manifest and its icons, read
 // the way Windows' own file properties and loader read them.
 #include <windows.h>
 
@@ -80,10 +80,34 @@ int manifest(const Args& args) {
     return kYes;
 }
 
+// The icons a program file carries: the ids of its icon groups (resource type 14), one a line.
+int icons(const Args& args) {
+    auto file = args.value("file");
+    if (!file) return complain("name the program with --file", kUsage);
+    HMODULE module =
+        ::LoadLibraryExW(toWide(*file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module) return complain("cannot load the file (" + std::to_string(::GetLastError()) + ")", kMissing);
+    std::string ids;
+    ::EnumResourceNamesW(
+        module, MAKEINTRESOURCEW(14),
+        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) -> BOOL {
+            auto& text = *reinterpret_cast<std::string*>(found);
+            text += IS_INTRESOURCE(name) ? std::to_string(reinterpret_cast<ULONG_PTR>(name)) : toUtf8(name);
+            text += "\n";
+            return TRUE;
+        },
+        reinterpret_cast<LONG_PTR>(&ids));
+    ::FreeLibrary(module);
+    if (ids.empty()) return complain("the file has no icon", kMissing);
+    writeOut(ids);
+    return kYes;
+}
+
 }  // namespace
 
 void addVersionCommands(std::vector<Command>& table) {
     table.push_back(
         {"version-info", {"file", "string"}, "--file F [--string ProductName|FileVersion|...]", versionInfo});
     table.push_back({"manifest", {"file"}, "--file F", manifest});
+    table.push_back({"icons", {"file"}, "--file F", icons});
 }

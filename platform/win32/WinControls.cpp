@@ -62,7 +62,7 @@ namespace {
 
 // A click from code is a user's click: nothing happens where the user could not click.
 bool userCanClick(HWND control, bool shown, const WinForm& form) {
-    return ::IsWindowEnabled(control) != FALSE && shown && form.isEnabled();
+    return ::IsWindowEnabled(control) != FALSE && shown && form.isEnabled() && form.isVisible();
 }
 
 }  // namespace
@@ -71,8 +71,10 @@ void WinButton::click() {
     if (userCanClick(m_hwnd, effectiveVisible(), m_form)) raise(m_onClick);
 }
 
+// BM_CLICK from another program arrives here too, so the same rule holds: a hidden page's or a locked
+// window's button cannot be pressed from outside (the "Shut Down OB" button behind the password, say).
 void WinButton::command(WORD notification) {
-    if (notification == BN_CLICKED) raise(m_onClick);
+    if (notification == BN_CLICKED && userCanClick(m_hwnd, effectiveVisible(), m_form)) raise(m_onClick);
 }
 
 void WinButton::setDefault(bool on) {
@@ -98,9 +100,15 @@ void WinCheckBox::click() {
     if (userCanClick(m_hwnd, effectiveVisible(), m_form)) setChecked(!isChecked());
 }
 
-// The auto check box has already toggled itself when this arrives.
+// The auto check box has already toggled itself when this arrives; a click the user could not have made is
+// undone, so the box keeps showing the state the program acts on.
 void WinCheckBox::command(WORD notification) {
-    if (notification == BN_CLICKED) raise(m_onClick);
+    if (notification != BN_CLICKED) return;
+    if (!userCanClick(m_hwnd, effectiveVisible(), m_form)) {
+        ::SendMessageW(m_hwnd, BM_SETCHECK, isChecked() ? BST_UNCHECKED : BST_CHECKED, 0);
+        return;
+    }
+    raise(m_onClick);
 }
 
 WinOptionButton::WinOptionButton(WinForm& form, const ui::ControlSpec& spec)
@@ -119,7 +127,7 @@ void WinOptionButton::setChecked(bool on) {
 }
 
 void WinOptionButton::command(WORD notification) {
-    if (notification == BN_CLICKED) raise(m_onClick);
+    if (notification == BN_CLICKED && userCanClick(m_hwnd, effectiveVisible(), m_form)) raise(m_onClick);
 }
 
 // ---- labels, frames, images
@@ -158,7 +166,7 @@ bool WinLabel::foreColor(COLORREF& color) const {
 }
 
 void WinLabel::command(WORD notification) {
-    if (notification == STN_CLICKED) raise(m_onClick);
+    if (notification == STN_CLICKED && userCanClick(m_hwnd, effectiveVisible(), m_form)) raise(m_onClick);
 }
 
 // The text is kept as set, so reading it back gives the caller's line breaks, not the displayed ones.

@@ -41,6 +41,7 @@ ob_expect "the default password opens '$config_title'" \
     drv wait-window --title "$config_title" --visible --timeout 3000
 ob_expect "'$dialog' goes" drv wait-gone --title "$dialog" --visible --timeout 3000
 
+ob_select_page 2
 ob_expect "'Set Tasks Password...' is clicked" \
     drv click --title "$config_title" --caption "Set Tasks Password..." --post
 ob_expect "'$dialog' asks for the new password" drv wait-window --title "$dialog" --visible --timeout 3000

@@ -24,6 +24,7 @@ ob_expect "'$dialog' asks for the password to the configuration" \
 drv set-text --title "$dialog" --class Edit --text "bluejay" >/dev/null || ob_fail "no password box in '$dialog'"
 drv click --title "$dialog" --caption "&OK" >/dev/null || ob_fail "no OK button in '$dialog'"
 ob_expect "the configuration window opens" drv wait-window --title "$config_title" --visible --timeout 3000
+ob_select_page 0
 
 # The Browse handler waits for the browser to close, so the click is posted.
 ob_expect "'Browse' is clicked" drv click --title "$config_title" --caption "Browse" --post

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/win32/WinPlatform.h"
+#include "platform/win32/WindowHandle.h"
 
 namespace {
 
@@ -93,4 +94,34 @@ TEST_F(RealButtonClick, ADisabledCheckBoxKeepsItsStateWhenClicked) {
     box->click();
     EXPECT_FALSE(box->isChecked());
     EXPECT_EQ(boxClicks, 2);
+}
+
+// Another program can send BM_CLICK to any window it finds. The configuration window waits hidden behind
+// its password with "Shut Down OB" and the administrator box inside, so such a press must count only where a
+// user could have pressed.
+TEST_F(RealButtonClick, APressFromAnotherProgramCountsOnlyWhereTheUserCouldPress) {
+    HWND window = toHwnd(form->id());
+    HWND go = ::FindWindowExW(window, nullptr, L"Button", L"Go");
+    HWND other = ::FindWindowExW(window, nullptr, L"Button", L"Other");
+    HWND thing = ::FindWindowExW(window, nullptr, L"Button", L"Thing");
+    ASSERT_TRUE(go && other && thing);
+
+    ::SendMessageW(other, BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 0) << "a button of a page that is not shown";
+
+    form->hide();
+    backend.toolkit().processEvents();
+    ::SendMessageW(go, BM_CLICK, 0, 0);
+    ::SendMessageW(thing, BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 0) << "a button of a hidden window";
+    EXPECT_EQ(boxClicks, 0);
+    EXPECT_FALSE(box->isChecked()) << "the box shows the state the program acts on";
+
+    form->show();
+    backend.toolkit().processEvents();
+    ::SendMessageW(go, BM_CLICK, 0, 0);
+    ::SendMessageW(thing, BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(boxClicks, 1);
+    EXPECT_TRUE(box->isChecked());
 }

@@ -1,0 +1,408 @@
+#include "folders/EncryptionControl.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// Key bytes are overwritten through a volatile pointer, which the compiler may not drop as a dead store.
+void wipe(std::span<uint8_t> bytes) {
+    volatile uint8_t* at = bytes.data();
+    for (size_t i = 0; i < bytes.size(); ++i) at[i] = 0;
+}
+
+std::string folderOf(const std::string& path) {
+    const size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) return "";
+    // "C:\a.txt" lies in "C:\", not in "C:".
+    return path.substr(0, cut == 2 && path[1] == ':' ? cut + 1 : cut);
+}
+
+constexpr const char* kDamagedText = "The encrypted file is damaged or incomplete";
+
+}  // namespace
+
+// Removes the temporary output unless it was given its final name.
+class EncryptionControl::TemporaryOutput {
+public:
+    TemporaryOutput(IFileSystem& files, std::string path) : m_files(files), m_path(std::move(path)) {}
+    ~TemporaryOutput() {
+        if (!m_kept) (void)m_files.deleteFile(m_path);
+    }
+    TemporaryOutput(const TemporaryOutput&) = delete;
+    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+    const std::string& path() const { return m_path; }
+    void keep() { m_kept = true; }
+
+private:
+    IFileSystem& m_files;
+    std::string m_path;
+    bool m_kept = false;
+};
+
+// One encrypt or decrypt call: marks the control busy for its length and turns failures into error events.
+class EncryptionControl::Call {
+public:
+    explicit Call(EncryptionControl& control) : m_control(control) { m_control.m_busy = true; }
+    ~Call() { m_control.m_busy = false; }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+
+    void refuse(int32_t number, const char* sentence, const std::string& path) {
+        m_control.report(number, std::string(sentence) + ": " + path);
+    }
+    void failed(const Status& status, const char* doing, const std::string& path) {
+        m_control.report(static_cast<int32_t>(status.code()),
+                         std::string(doing) + " " + path + ": " + m_control.m_files.describeError(status.code()));
+    }
+    // What went wrong in a pass over the chunks, told in the words of the file it concerns.
+    void passFailed(const ob7::PassResult& result, const std::string& source, const std::string& output) {
+        switch (result.outcome) {
+            case ob7::Outcome::Done:
+                return;
+            case ob7::Outcome::Stopped:
+                return refuse(encryptionerror::kAborted, "Stopped before the end; the file was left as it was",
+                              source);
+            case ob7::Outcome::ReadFailed:
+                return failed(result.status, "Could not read", source);
+            case ob7::Outcome::WriteFailed:
+                return failed(result.status, "Could not write beside", output);
+            case ob7::Outcome::Damaged:
+                return refuse(encryptionerror::kDamaged, kDamagedText, source);
+            case ob7::Outcome::Mismatch:
+                return refuse(encryptionerror::kVerifyFailed,
+                              "The encrypted copy did not read back as the original, which was kept", source);
+            case ob7::Outcome::CipherFailed:
+                return failed(result.status, "Could not encrypt or decrypt", source);
+        }
+    }
+
+private:
+    EncryptionControl& m_control;
+};
+
+EncryptionControl::EncryptionControl(ICrypto& crypto, IFileSystem& files, ui::Toolkit& ui, EncryptionOptions options)
+    : m_crypto(crypto), m_files(files), m_ui(ui), m_options(options) {}
+
+EncryptionControl::~EncryptionControl() { forgetKeys(); }
+
+// The only value the program passes is 4; the control has nothing to choose.
+void EncryptionControl::selector(int32_t) {}
+
+void EncryptionControl::setRunFlag(bool on) {
+    if (m_busy) return;
+    forgetKeys();
+    m_aborted = false;
+    (void)on;
+}
+
+void EncryptionControl::abort() { m_aborted = true; }
+
+void EncryptionControl::forgetKeys() {
+    for (DerivedKey& derived : m_keys) wipe(derived.key);
+    m_keys.clear();
+    std::fill(m_keysPassword.begin(), m_keysPassword.end(), '\0');
+    m_keysPassword.clear();
+    m_haveOwnSalt = false;
+}
+
+void EncryptionControl::report(int32_t number, const std::string& text) {
+    if (m_onError) m_onError(number, text);
+}
+
+// A call during another one (from a handler run while the first lets events through) is refused: two passes
+// over the same files at once could only get in each other's way.
+bool EncryptionControl::startCall() {
+    if (m_busy) {
+        report(encryptionerror::kBusy, "Another file is being encrypted or decrypted; try again when it is done");
+        return false;
+    }
+    if (m_aborted) return false;
+    m_lastPercent = -1;
+    progress(0, 1);
+    return true;
+}
+
+void EncryptionControl::progress(uint64_t done, uint64_t total) {
+    const int percent = total == 0 ? 100 : static_cast<int>(std::min<uint64_t>(done * 100 / total, 100));
+    if (percent == m_lastPercent) return;
+    m_lastPercent = percent;
+    if (m_onProgress) m_onProgress(percent);
+}
+
+// Between chunks the window gets to repaint the bar and to take a click on "Abort".
+bool EncryptionControl::step(uint64_t done, uint64_t total) {
+    progress(done, total);
+    m_ui.processEvents();
+    return !m_aborted;
+}
+
+// With no salt given, the run's own: made with the first file the run writes, so all its files share one key.
+const EncryptionControl::DerivedKey* EncryptionControl::keyFor(const std::string& password, const ob7::Salt* salt,
+                                                               uint32_t iterations, Status& failure) {
+    if (password != m_keysPassword) {
+        forgetKeys();
+        m_keysPassword = password;
+    }
+    if (!salt) {
+        if (!m_haveOwnSalt) {
+            Result<std::vector<uint8_t>> fresh = m_crypto.randomBytes(ob7::kSaltSize);
+            if (!fresh.ok()) {
+                failure = fresh.status();
+                return nullptr;
+            }
+            std::copy(fresh.value().begin(), fresh.value().end(), m_ownSalt.begin());
+            m_haveOwnSalt = true;
+        }
+        salt = &m_ownSalt;
+    }
+    for (const DerivedKey& known : m_keys) {
+        if (known.salt == *salt && known.iterations == iterations) return &known;
+    }
+    Result<std::vector<uint8_t>> key = m_crypto.pbkdf2Sha256(password, *salt, iterations, ob7::kKeySize);
+    ++m_derivations;
+    if (!key.ok() || key.value().size() != ob7::kKeySize) {
+        failure = key.ok() ? Status::failure(errc::kInvalidData, "pbkdf2Sha256") : key.status();
+        return nullptr;
+    }
+    DerivedKey derived{.salt = *salt, .iterations = iterations};
+    std::copy(key.value().begin(), key.value().end(), derived.key.begin());
+    wipe(key.value());
+    m_keys.push_back(derived);
+    wipe(derived.key);
+    return &m_keys.back();
+}
+
+namespace {
+
+// Holds a copy of the run's key for one call, wiped when the call ends however it ends.
+struct CallKey {
+    ob7::Key bytes{};
+    ~CallKey() { wipe(bytes); }
+};
+
+// A pass's sink that proves each opened chunk equal to the next bytes of the original file.
+ob7::PlainSink sameAs(IFile& original, std::vector<uint8_t>& buffer) {
+    return [&original, &buffer](std::span<const uint8_t> plain) -> ob7::PassResult {
+        buffer.resize(plain.size());
+        Result<size_t> got = original.read(buffer);
+        if (!got.ok()) return {ob7::Outcome::ReadFailed, got.status()};
+        if (got.value() != plain.size() || !std::equal(plain.begin(), plain.end(), buffer.begin())) {
+            return {ob7::Outcome::Mismatch, Status::failure(errc::kInvalidData, "verify")};
+        }
+        return {};
+    };
+}
+
+}  // namespace
+
+// A file already under the destination name is never touched: the call skips the file and says so.
+bool EncryptionControl::destinationFree(Call& call, const std::string& destination) {
+    Result<uint32_t> there = m_files.attributes(destination);
+    if (there.ok()) {
+        call.refuse(encryptionerror::kDestinationExists,
+                    "A file of that name is already there, so this one was skipped and both were kept", destination);
+        return false;
+    }
+    const uint32_t code = there.status().code();
+    if (code == errc::kFileNotFound || code == errc::kPathNotFound) return true;
+    call.failed(there.status(), "Could not look at", destination);
+    return false;
+}
+
+// The finished output is shown and given its name; a name taken meanwhile is not replaced.
+bool EncryptionControl::publish(Call& call, TemporaryOutput& output, const std::string& destination) {
+    if (Status shown = m_files.setAttributes(output.path(), fileattr::kArchive); !shown.ok()) {
+        call.failed(shown, "Could not finish", destination);
+        return false;
+    }
+    if (Status named = m_files.rename(output.path(), destination); !named.ok()) {
+        if (named.code() == errc::kAlreadyExists || named.code() == 80) {
+            call.refuse(encryptionerror::kDestinationExists,
+                        "A file of that name appeared meanwhile, so this one was skipped and both were kept",
+                        destination);
+        } else {
+            call.failed(named, "Could not name", destination);
+        }
+        return false;
+    }
+    output.keep();
+    return true;
+}
+
+// Only now that the output stands complete under its name may the source go.
+void EncryptionControl::removeSource(Call& call, const std::string& source) {
+    if (Status removed = m_files.deleteFile(source); !removed.ok()) {
+        call.failed(removed, "The result is complete, but could not remove", source);
+    }
+}
+
+void EncryptionControl::encrypt(const std::string& source, const std::string& destination,
+                                const std::string& password) {
+    if (!startCall()) return;
+    Call call(*this);
+    if (!destinationFree(call, destination)) return;
+    Result<std::unique_ptr<IFile>> plain = m_files.openForReading(source);
+    if (!plain.ok()) return call.failed(plain.status(), "Could not open", source);
+    Result<uint64_t> size = plain.value()->size();
+    if (!size.ok()) return call.failed(size.status(), "Could not read", source);
+
+    Status failure;
+    const DerivedKey* derived = keyFor(password, nullptr, m_options.iterations, failure);
+    if (!derived) return call.failed(failure, "Could not make the key for", source);
+    CallKey key;
+    key.bytes = derived->key;
+    ob7::Header header{.iterations = m_options.iterations, .salt = derived->salt, .chunkSize = m_options.chunkSize};
+    Result<std::vector<uint8_t>> fileId = m_crypto.randomBytes(ob7::kFileIdSize);
+    if (!fileId.ok() || fileId.value().size() != ob7::kFileIdSize) {
+        return call.failed(fileId.ok() ? Status::failure(errc::kInvalidData, "randomBytes") : fileId.status(),
+                           "Could not encrypt", source);
+    }
+    std::copy(fileId.value().begin(), fileId.value().end(), header.fileId.begin());
+    if (Status sealed = ob7::sealHeader(m_crypto, key.bytes, header); !sealed.ok()) {
+        return call.failed(sealed, "Could not encrypt", source);
+    }
+
+    Result<std::string> temporary = m_files.createTemporaryFile(folderOf(destination));
+    if (!temporary.ok()) return call.failed(temporary.status(), "Could not write beside", destination);
+    TemporaryOutput output(m_files, temporary.value());
+    // Writing and proving read every byte once each; the bar covers both.
+    const uint64_t work = size.value() * 2;
+    {
+        Result<std::unique_ptr<IFile>> out = m_files.openForWriting(output.path());
+        if (!out.ok()) return call.failed(out.status(), "Could not write beside", destination);
+        const ob7::HeaderBytes headerBytes = ob7::encodeHeader(header);
+        if (Status written = out.value()->write(headerBytes); !written.ok()) {
+            return call.failed(written, "Could not write beside", destination);
+        }
+        const ob7::PassResult pass = ob7::sealChunks(m_crypto, key.bytes, header, *plain.value(), *out.value(),
+                                                     [&](uint64_t done) { return step(done, work); });
+        if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
+        if (Status flushed = out.value()->flush(); !flushed.ok()) {
+            return call.failed(flushed, "Could not write beside", destination);
+        }
+        if (Status closed = out.value()->close(); !closed.ok()) {
+            return call.failed(closed, "Could not write beside", destination);
+        }
+    }
+    (void)plain.value()->close();
+    plain.value().reset();
+    if (!proveSealed(call, {key.bytes, header, output.path(), source, size.value()})) return;
+    if (!publish(call, output, destination)) return;
+    removeSource(call, source);
+    progress(1, 1);
+}
+
+// Reads the written file back as decryption would and compares it with the source, byte for byte.
+bool EncryptionControl::proveSealed(Call& call, const SealedCopy& copy) {
+    const ob7::Key& key = copy.key;
+    const ob7::Header& header = copy.header;
+    const std::string& sealedPath = copy.path;
+    const std::string& source = copy.source;
+    const uint64_t plainSize = copy.plainSize;
+    Result<std::unique_ptr<IFile>> sealed = m_files.openForReading(sealedPath);
+    if (!sealed.ok()) return call.failed(sealed.status(), "Could not read back", sealedPath), false;
+    Result<std::unique_ptr<IFile>> original = m_files.openForReading(source);
+    if (!original.ok()) return call.failed(original.status(), "Could not read", source), false;
+    Result<uint64_t> sealedSize = sealed.value()->size();
+    if (!sealedSize.ok()) return call.failed(sealedSize.status(), "Could not read back", sealedPath), false;
+    ob7::HeaderBytes headerBytes{};
+    Result<size_t> got = sealed.value()->read(headerBytes);
+    if (!got.ok()) return call.failed(got.status(), "Could not read back", sealedPath), false;
+    const ob7::ParsedHeader parsed = ob7::parseHeader(std::span<const uint8_t>(headerBytes.data(), got.value()));
+    const ob7::PassResult mismatch{ob7::Outcome::Mismatch, Status::failure(errc::kInvalidData, "verify")};
+    if (parsed.problem != ob7::HeaderProblem::None || ob7::encodeHeader(parsed.header) != ob7::encodeHeader(header) ||
+        sealedSize.value() < ob7::kHeaderSize) {
+        return call.passFailed(mismatch, source, sealedPath), false;
+    }
+    std::vector<uint8_t> buffer;
+    const uint64_t work = plainSize * 2;
+    ob7::PassResult pass = ob7::checkHeader(m_crypto, key, parsed.header);
+    if (pass.outcome == ob7::Outcome::Done) {
+        pass = ob7::openChunks(m_crypto, key, parsed.header, sealedSize.value() - ob7::kHeaderSize, *sealed.value(),
+                               sameAs(*original.value(), buffer),
+                               [&](uint64_t done) { return step(plainSize + done, work); });
+    }
+    if (pass.outcome == ob7::Outcome::Damaged) pass = mismatch;
+    if (pass.outcome == ob7::Outcome::Done) {
+        // The source must end where the sealed copy does.
+        uint8_t extra = 0;
+        Result<size_t> more = original.value()->read(std::span<uint8_t>(&extra, 1));
+        if (!more.ok()) pass = {ob7::Outcome::ReadFailed, more.status()};
+        else if (more.value() != 0) pass = mismatch;
+    }
+    if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, sealedPath), false;
+    return true;
+}
+
+void EncryptionControl::decrypt(const std::string& source, const std::string& destination,
+                                const std::string& password) {
+    if (!startCall()) return;
+    Call call(*this);
+    if (!destinationFree(call, destination)) return;
+    Result<std::unique_ptr<IFile>> sealed = m_files.openForReading(source);
+    if (!sealed.ok()) return call.failed(sealed.status(), "Could not open", source);
+    Result<uint64_t> size = sealed.value()->size();
+    if (!size.ok()) return call.failed(size.status(), "Could not read", source);
+    ob7::HeaderBytes headerBytes{};
+    Result<size_t> got = sealed.value()->read(headerBytes);
+    if (!got.ok()) return call.failed(got.status(), "Could not read", source);
+    const ob7::ParsedHeader parsed = ob7::parseHeader(std::span<const uint8_t>(headerBytes.data(), got.value()));
+    switch (parsed.problem) {
+        case ob7::HeaderProblem::None:
+            break;
+        case ob7::HeaderProblem::NotOb7:
+            return call.refuse(encryptionerror::kNotEncrypted, "This is not a file encrypted by this program", source);
+        case ob7::HeaderProblem::UnsupportedVersion:
+            return call.refuse(encryptionerror::kUnsupported,
+                               "This file was encrypted by a newer version of this program", source);
+        case ob7::HeaderProblem::BadParameters:
+            return call.refuse(encryptionerror::kDamaged, kDamagedText, source);
+    }
+    const ob7::Header& header = parsed.header;
+    const auto layout = ob7::layoutOf(size.value() - ob7::kHeaderSize, header.chunkSize);
+    if (!layout) return call.refuse(encryptionerror::kDamaged, kDamagedText, source);
+
+    Status failure;
+    const DerivedKey* derived = keyFor(password, &header.salt, header.iterations, failure);
+    if (!derived) return call.failed(failure, "Could not make the key for", source);
+    CallKey key;
+    key.bytes = derived->key;
+    // The header's tag proves the password before anything is written.
+    ob7::PassResult pass = ob7::checkHeader(m_crypto, key.bytes, header);
+    if (pass.outcome == ob7::Outcome::Damaged) {
+        return call.refuse(encryptionerror::kWrongPassword, "Wrong password, or the file is damaged", source);
+    }
+    if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
+
+    Result<std::string> temporary = m_files.createTemporaryFile(folderOf(destination));
+    if (!temporary.ok()) return call.failed(temporary.status(), "Could not write beside", destination);
+    TemporaryOutput output(m_files, temporary.value());
+    {
+        Result<std::unique_ptr<IFile>> out = m_files.openForWriting(output.path());
+        if (!out.ok()) return call.failed(out.status(), "Could not write beside", destination);
+        IFile& plain = *out.value();
+        const uint64_t plainSize = size.value() - ob7::kHeaderSize - layout->chunks * ob7::kTagSize;
+        pass = ob7::openChunks(
+            m_crypto, key.bytes, header, size.value() - ob7::kHeaderSize, *sealed.value(),
+            [&plain](std::span<const uint8_t> bytes) -> ob7::PassResult {
+                if (Status written = plain.write(bytes); !written.ok()) {
+                    return {ob7::Outcome::WriteFailed, std::move(written)};
+                }
+                return {};
+            },
+            [&](uint64_t done) { return step(done, plainSize); });
+        if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
+        if (Status flushed = plain.flush(); !flushed.ok()) {
+            return call.failed(flushed, "Could not write beside", destination);
+        }
+        if (Status closed = plain.close(); !closed.ok()) {
+            return call.failed(closed, "Could not write beside", destination);
+        }
+    }
+    (void)sealed.value()->close();
+    sealed.value().reset();
+    if (!publish(call, output, destination)) return;
+    removeSource(call, source);
+    progress(1, 1);
+}

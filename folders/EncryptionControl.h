@@ -1,0 +1,95 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "folders/Ob7Stream.h"
+#include "platform/ICrypto.h"
+#include "platform/IFileSystem.h"
+#include "platform/ui/Toolkit.h"
+
+struct EncryptionOptions {
+    uint32_t iterations = ob7::kDefaultIterations;  // for files it writes; a file read names its own
+    uint32_t chunkSize = ob7::kDefaultChunkSize;
+};
+
+// The numbers the error event reports for the control's own refusals; failures of the machine carry the
+// system's error number instead.
+namespace encryptionerror {
+constexpr int32_t kWrongPassword = 1001;
+constexpr int32_t kDamaged = 1002;
+constexpr int32_t kNotEncrypted = 1003;
+constexpr int32_t kUnsupported = 1004;
+constexpr int32_t kDestinationExists = 1005;
+constexpr int32_t kAborted = 1006;
+constexpr int32_t kVerifyFailed = 1007;
+constexpr int32_t kBusy = 1008;
+}  // namespace encryptionerror
+
+// The encryption control `RSPEncrypt1`: encrypts a file into an ".ob7" file and back, one file per call,
+// reporting through its progress and error events. It never loses a file: the output is written under a
+// temporary name, flushed, proved, and only then given its name, which must be free; the source goes last.
+class EncryptionControl final {
+public:
+    EncryptionControl(ICrypto& crypto, IFileSystem& files, ui::Toolkit& ui, EncryptionOptions options = {});
+    ~EncryptionControl();
+    EncryptionControl(const EncryptionControl&) = delete;
+    EncryptionControl& operator=(const EncryptionControl&) = delete;
+
+    void selector(int32_t value);
+    // True starts a run: the password is stretched once per run, not once per file.
+    void setRunFlag(bool on);
+    void encrypt(const std::string& source, const std::string& destination, const std::string& password);
+    void decrypt(const std::string& source, const std::string& destination, const std::string& password);
+    // Ends the running call early; the rest of the run's calls then do nothing.
+    void abort();
+    void onProgress(std::function<void(int32_t percent)> handler) { m_onProgress = std::move(handler); }
+    void onError(std::function<void(int32_t number, const std::string& text)> handler) {
+        m_onError = std::move(handler);
+    }
+    // How many times a password was stretched into a key since the control was made.
+    int keyDerivations() const { return m_derivations; }
+
+private:
+    struct DerivedKey {
+        ob7::Salt salt{};
+        uint32_t iterations = 0;
+        ob7::Key key{};
+    };
+    struct SealedCopy {
+        const ob7::Key& key;
+        const ob7::Header& header;
+        const std::string& path;
+        const std::string& source;
+        uint64_t plainSize;
+    };
+    class Call;
+    class TemporaryOutput;
+
+    const DerivedKey* keyFor(const std::string& password, const ob7::Salt* salt, uint32_t iterations, Status& failure);
+    void forgetKeys();
+    bool startCall();
+    void progress(uint64_t done, uint64_t total);
+    bool step(uint64_t done, uint64_t total);
+    bool destinationFree(Call& call, const std::string& destination);
+    bool proveSealed(Call& call, const SealedCopy& copy);
+    bool publish(Call& call, TemporaryOutput& output, const std::string& destination);
+    void removeSource(Call& call, const std::string& source);
+    void report(int32_t number, const std::string& text);
+
+    ICrypto& m_crypto;
+    IFileSystem& m_files;
+    ui::Toolkit& m_ui;
+    EncryptionOptions m_options;
+    std::function<void(int32_t)> m_onProgress;
+    std::function<void(int32_t, const std::string&)> m_onError;
+    std::string m_keysPassword;
+    std::vector<DerivedKey> m_keys;
+    bool m_haveOwnSalt = false;
+    ob7::Salt m_ownSalt{};  // the salt of the files this run writes
+    bool m_busy = false;
+    bool m_aborted = false;
+    int m_lastPercent = -1;
+    int m_derivations = 0;
+};

@@ -1,0 +1,121 @@
+#include "folders/Ob7Stream.h"
+
+#include <vector>
+
+namespace ob7 {
+
+namespace {
+
+PassResult failed(Outcome outcome, Status status) {
+    return {outcome, std::move(status)};
+}
+
+PassResult cipherFailure(Status status) {
+    if (status.code() == errc::kInvalidData) return failed(Outcome::Damaged, std::move(status));
+    return failed(Outcome::CipherFailed, std::move(status));
+}
+
+Result<size_t> readFull(IFile& file, std::span<uint8_t> buffer) {
+    return file.read(buffer);
+}
+
+}  // namespace
+
+Status sealHeader(ICrypto& crypto, const Key& key, Header& header) {
+    const HeaderBody body = headerBody(header);
+    const Nonce nonce = nonceFor(header.fileId, kHeaderChunkIndex);
+    return crypto.aes256GcmSeal({.key = key, .nonce = nonce, .associatedData = body, .plain = {}, .cipher = {},
+                                 .tag = header.tag});
+}
+
+PassResult checkHeader(ICrypto& crypto, const Key& key, const Header& header) {
+    const HeaderBody body = headerBody(header);
+    const Nonce nonce = nonceFor(header.fileId, kHeaderChunkIndex);
+    Status opened = crypto.aes256GcmOpen(
+        {.key = key, .nonce = nonce, .associatedData = body, .cipher = {}, .tag = header.tag, .plain = {}});
+    if (!opened.ok()) return cipherFailure(std::move(opened));
+    return {};
+}
+
+// One chunk is read ahead: only when the next read comes back empty is the current chunk known to be the last,
+// which its associated data must say.
+PassResult sealChunks(ICrypto& crypto, const Key& key, const Header& header, IFile& plain, IFile& sealed,
+                      const ChunkStep& step) {
+    const HeaderBody body = headerBody(header);
+    std::vector<uint8_t> current(header.chunkSize);
+    std::vector<uint8_t> next(header.chunkSize);
+    std::vector<uint8_t> record(size_t{header.chunkSize} + kTagSize);
+    Result<size_t> got = readFull(plain, current);
+    if (!got.ok()) return failed(Outcome::ReadFailed, got.status());
+    size_t currentSize = got.value();
+    uint64_t done = 0;
+    for (uint32_t index = 0;; ++index) {
+        if (index == kHeaderChunkIndex) return failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealChunks"));
+        size_t nextSize = 0;
+        if (currentSize == header.chunkSize) {
+            Result<size_t> ahead = readFull(plain, next);
+            if (!ahead.ok()) return failed(Outcome::ReadFailed, ahead.status());
+            nextSize = ahead.value();
+        }
+        const bool final = nextSize == 0;
+        const ChunkAad aad = chunkAad(body, index, final);
+        const Nonce nonce = nonceFor(header.fileId, index);
+        const std::span<uint8_t> cipher(record.data(), currentSize);
+        const std::span<uint8_t> tag(record.data() + currentSize, kTagSize);
+        Status sealedChunk = crypto.aes256GcmSeal({.key = key,
+                                                   .nonce = nonce,
+                                                   .associatedData = aad,
+                                                   .plain = std::span<const uint8_t>(current.data(), currentSize),
+                                                   .cipher = cipher,
+                                                   .tag = tag});
+        if (!sealedChunk.ok()) return failed(Outcome::CipherFailed, std::move(sealedChunk));
+        Status written = sealed.write(std::span<const uint8_t>(record.data(), currentSize + kTagSize));
+        if (!written.ok()) return failed(Outcome::WriteFailed, std::move(written));
+        done += currentSize;
+        if (step && !step(done)) return failed(Outcome::Stopped, Status::success());
+        if (final) return {};
+        current.swap(next);
+        currentSize = nextSize;
+    }
+}
+
+PassResult openChunks(ICrypto& crypto, const Key& key, const Header& header, uint64_t sealedBytes, IFile& sealed,
+                      const PlainSink& sink, const ChunkStep& step) {
+    const auto layout = layoutOf(sealedBytes, header.chunkSize);
+    if (!layout) return failed(Outcome::Damaged, Status::failure(errc::kInvalidData, "openChunks"));
+    const HeaderBody body = headerBody(header);
+    std::vector<uint8_t> record(size_t{header.chunkSize} + kTagSize);
+    std::vector<uint8_t> plain(header.chunkSize);
+    uint64_t done = 0;
+    for (uint64_t index = 0; index < layout->chunks; ++index) {
+        const bool final = index + 1 == layout->chunks;
+        const size_t recordSize = final ? static_cast<size_t>(layout->lastRecord) : record.size();
+        Result<size_t> got = readFull(sealed, std::span<uint8_t>(record.data(), recordSize));
+        if (!got.ok()) return failed(Outcome::ReadFailed, got.status());
+        // The file shrank since its size was taken.
+        if (got.value() != recordSize) return failed(Outcome::Damaged, Status::failure(errc::kInvalidData, "ReadFile"));
+        const size_t plainSize = recordSize - kTagSize;
+        const auto chunkIndex = static_cast<uint32_t>(index);
+        const ChunkAad aad = chunkAad(body, chunkIndex, final);
+        const Nonce nonce = nonceFor(header.fileId, chunkIndex);
+        Status opened = crypto.aes256GcmOpen({.key = key,
+                                              .nonce = nonce,
+                                              .associatedData = aad,
+                                              .cipher = std::span<const uint8_t>(record.data(), plainSize),
+                                              .tag = std::span<const uint8_t>(record.data() + plainSize, kTagSize),
+                                              .plain = std::span<uint8_t>(plain.data(), plainSize)});
+        if (!opened.ok()) return cipherFailure(std::move(opened));
+        PassResult taken = sink(std::span<const uint8_t>(plain.data(), plainSize));
+        if (taken.outcome != Outcome::Done) return taken;
+        done += plainSize;
+        if (step && !step(done)) return failed(Outcome::Stopped, Status::success());
+    }
+    // Bytes appended after the last chunk would otherwise pass unnoticed.
+    uint8_t extra = 0;
+    Result<size_t> more = readFull(sealed, std::span<uint8_t>(&extra, 1));
+    if (!more.ok()) return failed(Outcome::ReadFailed, more.status());
+    if (more.value() != 0) return failed(Outcome::Damaged, Status::failure(errc::kInvalidData, "openChunks"));
+    return {};
+}
+
+}  // namespace ob7

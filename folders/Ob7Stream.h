@@ -1,0 +1,37 @@
+#pragma once
+#include <array>
+#include <functional>
+
+#include "folders/Ob7Format.h"
+#include "platform/ICrypto.h"
+#include "platform/IFileSystem.h"
+
+// Sealing and opening the chunks of an ".ob7" file, between open files.
+namespace ob7 {
+
+using Key = std::array<uint8_t, kKeySize>;
+
+enum class Outcome { Done, Stopped, ReadFailed, WriteFailed, Damaged, Mismatch, CipherFailed };
+struct PassResult {
+    Outcome outcome = Outcome::Done;
+    Status status{};
+};
+
+// Called after each chunk with the plain bytes done so far; false stops the pass.
+using ChunkStep = std::function<bool(uint64_t plainDone)>;
+// Takes each chunk's plain text once its tag has proved it.
+using PlainSink = std::function<PassResult(std::span<const uint8_t> plain)>;
+
+// Fills in the header's tag, which proves the password before any chunk is read.
+Status sealHeader(ICrypto& crypto, const Key& key, Header& header);
+// Done: the key is right and the header whole; Damaged: one of them is not.
+PassResult checkHeader(ICrypto& crypto, const Key& key, const Header& header);
+
+// Reads `plain` to its end and writes the sealed chunks to `sealed`, after the header written by the caller.
+PassResult sealChunks(ICrypto& crypto, const Key& key, const Header& header, IFile& plain, IFile& sealed,
+                      const ChunkStep& step);
+// Reads the `sealedBytes` after the header from `sealed` (positioned there), proving every chunk and the end.
+PassResult openChunks(ICrypto& crypto, const Key& key, const Header& header, uint64_t sealedBytes, IFile& sealed,
+                      const PlainSink& sink, const ChunkStep& step);
+
+}  // namespace ob7

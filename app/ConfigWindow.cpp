@@ -7,6 +7,7 @@
 #include "config/ConfigLoader.h"
 #include "engine/BuiltInProtections.h"
 #include "engine/Watch.h"
+#include "folders/FoldersPage.h"
 #include "lists/IgnoreListForm.h"
 #include "lists/TasksPage.h"
 
@@ -17,6 +18,7 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
     m_tasksPage = std::make_unique<TasksPage>(m_platform, m_state, *m_form, [this] {
         if (m_dialogs.frmError) m_dialogs.frmError->show();
     });
+    m_foldersPage = std::make_unique<FoldersPage>(m_platform, *m_form);
     m_loader = std::make_unique<ConfigLoader>(m_platform, m_state, *m_form, *m_tasksPage, m_launcher);
     m_applier = std::make_unique<ConfigApplier>(m_platform, m_state, *m_form,
                                                 ConfigApplier::Hooks{.GetConfig = [this] { GetConfig(); },

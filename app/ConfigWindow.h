@@ -8,6 +8,7 @@
 class MessageDialog;
 class PasswordDialogHost;
 class TasksPage;
+class FoldersPage;
 class ConfigLoader;
 class ConfigApplier;
 class Watch;
@@ -33,6 +34,7 @@ public:
     [[noreturn]] void shutdown();
     ui::Form& form() { return *m_form; }
     TasksPage& tasksPage() { return *m_tasksPage; }
+    FoldersPage& foldersPage() { return *m_foldersPage; }
     IgnoreListForm& ignoreListForm() { return *m_ignoreList; }
     ui::ListBox& allowList() { return *lstAllow; }
     ui::ListBox& ignoreList() { return *lstignore; }
@@ -68,6 +70,7 @@ private:
     OpenDialogs m_dialogs;
     std::unique_ptr<ui::Form> m_form;
     std::unique_ptr<TasksPage> m_tasksPage;
+    std::unique_ptr<FoldersPage> m_foldersPage;
     std::unique_ptr<ConfigLoader> m_loader;
     std::unique_ptr<ConfigApplier> m_applier;
     std::unique_ptr<BuiltInProtections> m_protections;

@@ -40,19 +40,23 @@ void ConfigWindow::createTasksPage() {
 
 void ConfigWindow::createFilesPage() {
     ui::Form& f = *m_form;
-    f.addCheckBox({"chkdisable", "Lock Access to Folder", {20, 44, 300, 20}, kFiles});
+    f.addCheckBox({"chkdisable", "Lock Access to Folder", {20, 44, 300, 20}, kFiles,
+                   "As well as Encrypting the Folder it Locks access to it system-wide"});
     f.addLabel({"Label3", "Enter a file or folder to Lock or Encrypt:", {20, 72, 380, 18}, kFiles});
     f.addTextBox({"txtenpath", "", {20, 92, 370, 24}, kFiles}, {});
-    f.addButton({"cmdbrowse2", "Browse...", {400, 90, 96, 28}, kFiles});
+    f.addButton({"cmdbrowse2", "Browse...", {400, 90, 96, 28}, kFiles, "Browse"});
     f.addLabel({"Label4", "Password:", {20, 126, 100, 18}, kFiles});
     f.addTextBox({"txtenpwd", "", {20, 146, 250, 24}, kFiles}, {.passwordChar = '*', .maxLength = 32});
-    f.addCheckBox({"chkInclude", "Include all files", {20, 180, 250, 20}, kFiles});
-    f.addButton({"cmdencrypt", "Encrypt 256 AES", {20, 210, 140, 28}, kFiles});
+    f.addButton({"cmdencrypt", "Encrypt 256 AES", {20, 210, 140, 28}, kFiles, "256 Bit AES"});
     f.addButton({"cmddecrypt", "Decrypt", {170, 210, 110, 28}, kFiles});
-    f.addButton({"cmdAbort", "Abort", {290, 210, 100, 28}, kFiles});
-    f.addLabel({"lblprogress", "Progress:", {20, 252, 100, 18}, kFiles});
-    f.addProgressBar({"ProgressBar", "", {20, 272, 470, 20}, kFiles});
-    f.addLabel({"lblerr", "0 - No Error", {20, 302, 470, 36}, kFiles});
+    f.addCheckBox({"chkInclude", "Include all files", {20, 180, 250, 20}, kFiles});
+    // Shown only while a run goes on, or after it reported an error.
+    f.addButton({"cmdAbort", "Abort", {290, 210, 100, 28}, kFiles}).setVisible(false);
+    f.addLabel({"lblprogress", "Progress:", {20, 252, 100, 18}, kFiles}).setVisible(false);
+    // 2190 twips, the width of a full bar.
+    f.addProgressBar({"ProgressBar", "", {20, 272, 146, 20}, kFiles}).setVisible(false);
+    f.addLabel({"lblerr", "0 - No Error", {20, 302, 470, 36}, kFiles}).setVisible(false);
+    f.addLabel({"lblFolderHelp", "How to Lock Access to a Folder without Encrypting it", {20, 340, 370, 18}, kFiles});
 }
 
 void ConfigWindow::createSettingsPage() {

@@ -140,6 +140,15 @@ int selectTab(const Args& args) {
     return say("selected", kYes);
 }
 
+// A check box or option button: "checked" (yes) or "unchecked" (no).
+int isChecked(const Args& args) {
+    int code = kUsage;
+    auto target = locate(args, true, code);
+    if (!target) return code;
+    const bool on = ::SendMessageW(target->control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return say(on ? "checked" : "unchecked", on ? kYes : kNo);
+}
+
 }  // namespace
 
 void addControlCommands(std::vector<Command>& table) {
@@ -154,4 +163,5 @@ void addControlCommands(std::vector<Command>& table) {
     table.push_back({"type", withChildOptions({"text", "enter!"}), typeUsage.c_str(), typeText});
     static const std::string tabUsage = std::string(kParentUsage) + " " + kChildUsage + " --page N";
     table.push_back({"select-tab", withChildOptions({"page"}), tabUsage.c_str(), selectTab});
+    table.push_back({"is-checked", withChildOptions({}), childUsage.c_str(), isChecked});
 }

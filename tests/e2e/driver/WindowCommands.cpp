@@ -9,9 +9,10 @@
 namespace {
 
 const std::vector<std::string> kTopOptions = {"title",    "title-contains", "class",  "pid",
-                                              "visible!", "hidden!",        "timeout"};
+                                              "visible!", "hidden!",        "minimized!", "maximized!",
+                                              "timeout"};
 constexpr const char* kTopUsage =
-    "(--title T | --title-contains S | --class C | --pid N) [--visible | --hidden] [--timeout ms]";
+    "(--title T | --title-contains S | --class C | --pid N) [--visible | --hidden] [--minimized] [--maximized] [--timeout ms]";
 
 // Parses the window options of a command; on a usage error `code` says what to return.
 std::optional<WindowQuery> queryOf(const Args& args, int& code) {

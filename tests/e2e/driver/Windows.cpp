@@ -17,6 +17,8 @@ struct Search {
 bool matches(HWND window, const WindowQuery& query) {
     if (query.visibleOnly && !::IsWindowVisible(window)) return false;
     if (query.hiddenOnly && ::IsWindowVisible(window)) return false;
+    if (query.minimizedOnly && !::IsIconic(window)) return false;
+    if (query.maximizedOnly && !::IsZoomed(window)) return false;
     if (query.pid && windowPid(window) != *query.pid) return false;
     if (query.className && ::lstrcmpiW(windowClass(window).c_str(), query.className->c_str()) != 0) return false;
     if (query.title || query.titleContains) {
@@ -60,6 +62,8 @@ std::optional<WindowQuery> windowQueryFrom(const Args& args, const char* classOp
     if (args.has("pid")) query.pid = static_cast<DWORD>(args.number("pid", 0, ok));
     query.visibleOnly = args.has("visible");
     query.hiddenOnly = args.has("hidden");
+    query.minimizedOnly = args.has("minimized");
+    query.maximizedOnly = args.has("maximized");
     if (!ok) {
         error = "--pid needs a number";
         return std::nullopt;

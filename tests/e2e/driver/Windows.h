@@ -15,6 +15,8 @@ struct WindowQuery {
     std::optional<DWORD> pid;
     bool visibleOnly = false;
     bool hiddenOnly = false;
+    bool minimizedOnly = false;
+    bool maximizedOnly = false;
 };
 
 // Which control below a top-level window. `index` counts among the matches, in enumeration order.

@@ -15,6 +15,8 @@ ob_start program "$OB_PROGRAM"
 program=$OB_PID
 ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
 ob_expect "its start-up completes" ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "$config_title"
+# The start-up prompt for the configuration comes first; Notepad, opened after it, is the window in front.
+ob_expect "the start-up prompt is shown" drv wait-window --title "$dialog" --visible --timeout 5000
 
 # Notepad comes to the front and is locked.
 lock_notepad() {

@@ -67,6 +67,18 @@ int isVisible(const Args& args) {
     return say(visible ? "yes" : "no", visible ? kYes : kNo);
 }
 
+// "X Y WIDTH HEIGHT" of the window on the screen, frame included: what a screenshot crops to.
+int windowRect(const Args& args) {
+    int code = kUsage;
+    HWND window = located(args, 3000, code);
+    if (!window) return code;
+    RECT rect{};
+    if (!::GetWindowRect(window, &rect)) return complain("GetWindowRect failed", kCannot);
+    return say(std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+                   std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top),
+               kYes);
+}
+
 int getTitle(const Args& args) {
     int code = kUsage;
     HWND window = located(args, 3000, code);
@@ -156,6 +168,7 @@ void addWindowCommands(std::vector<Command>& table) {
     table.push_back({"window-exists", kTopOptions, kTopUsage, windowExists});
     table.push_back({"is-visible", kTopOptions, kTopUsage, isVisible});
     table.push_back({"get-title", kTopOptions, kTopUsage, getTitle});
+    table.push_back({"window-rect", kTopOptions, kTopUsage, windowRect});
     table.push_back({"pid-of", kTopOptions, kTopUsage, pidOf});
     table.push_back({"close", kTopOptions, kTopUsage, closeWindow});
     table.push_back({"foreground", kTopOptions, kTopUsage, foreground});

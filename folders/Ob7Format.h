@@ -19,7 +19,7 @@ constexpr size_t kNonceSize = 12;
 constexpr uint16_t kVersion = 1;
 constexpr uint32_t kDefaultChunkSize = 64 * 1024;
 constexpr uint32_t kDefaultIterations = 600000;
-constexpr uint32_t kMaxIterations = 10000000;
+constexpr uint32_t kMaxIterations = 2000000;
 constexpr uint32_t kMaxChunkSize = 16 * 1024 * 1024;
 constexpr uint32_t kHeaderChunkIndex = 0xFFFFFFFF;  // the header's own nonce; never a chunk's
 

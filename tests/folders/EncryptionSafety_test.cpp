@@ -1,0 +1,266 @@
+// Whatever stops an encryption or decryption part-way, the source stays as it was and nothing half-written
+// appears under the destination name; a run stretches its password once, however many files it holds.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "tests/folders/EncryptionFixture.h"
+
+namespace {
+
+using namespace ob7test;
+using Names = std::vector<std::string>;
+
+const std::string kPlainPath = "C:\\Data\\a.txt";
+const std::string kSealedPath = "C:\\Data\\a.txt.ob7";
+const std::string kPassword = "s3cret";
+
+// Bytes of every value, so that a lost, doubled or reordered chunk shows.
+std::string patterned(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    return bytes;
+}
+
+class EncryptionSafety : public EncryptionFixture {
+protected:
+    std::string sealedCopyOf(const std::string& plain) {
+        files.writeFile(kPlainPath, plain);
+        startRun();
+        control.encrypt(kPlainPath, kSealedPath, kPassword);
+        EXPECT_TRUE(errors.empty());
+        std::string sealed = files.readFile(kSealedPath).value_or("");
+        errors.clear();
+        return sealed;
+    }
+};
+
+TEST_F(EncryptionSafety, FullDiskAtAnyByteKeepsTheSourceAndMakesNoDestination) {
+    const std::string plain = patterned(100);
+    const std::string sealed = sealedCopyOf(plain);
+    ASSERT_EQ(sealed.size(), 60u + 100u + 7u * 16u);
+    (void)files.deleteFile(kSealedPath);
+
+    for (uint64_t room = 0; room < sealed.size(); ++room) {
+        files.writeFile(kPlainPath, plain);
+        files.failWritesAfter(room);
+        errors.clear();
+        startRun();
+        control.encrypt(kPlainPath, kSealedPath, kPassword);
+        files.failWritesAfter(std::nullopt);
+        ASSERT_EQ(errors.size(), 1u) << "room " << room;
+        EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kDiskFull));
+        EXPECT_EQ(files.readFile(kPlainPath), plain) << "room " << room;
+        EXPECT_EQ(names(), Names{"a.txt"}) << "room " << room;
+    }
+    (void)files.deleteFile(kPlainPath);
+    for (uint64_t room = 0; room < plain.size(); ++room) {
+        files.writeFile(kSealedPath, sealed);
+        files.failWritesAfter(room);
+        errors.clear();
+        startRun();
+        control.decrypt(kSealedPath, kPlainPath, kPassword);
+        files.failWritesAfter(std::nullopt);
+        ASSERT_EQ(errors.size(), 1u) << "room " << room;
+        EXPECT_EQ(files.readFile(kSealedPath), sealed) << "room " << room;
+        EXPECT_EQ(names(), Names{"a.txt.ob7"}) << "room " << room;
+    }
+    // Room for exactly the output is enough.
+    files.failWritesAfter(plain.size());
+    errors.clear();
+    control.decrypt(kSealedPath, kPlainPath, kPassword);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(files.readFile(kPlainPath), plain);
+}
+
+TEST_F(EncryptionSafety, FailureOfAnyStepBeforeTheNameIsGivenKeepsTheSource) {
+    using Op = sim::SimFileSystem::Op;
+    const std::string plain = patterned(100);
+    const std::string sealed = sealedCopyOf(plain);
+    for (Op op : {Op::OpenRead, Op::CreateTemporary, Op::OpenWrite, Op::Flush, Op::Close, Op::SetAttributes,
+                  Op::Rename}) {
+        (void)files.deleteFile(kSealedPath);
+        files.writeFile(kPlainPath, plain);
+        files.failNext(op, errc::kAccessDenied);
+        errors.clear();
+        startRun();
+        control.encrypt(kPlainPath, kSealedPath, kPassword);
+        ASSERT_EQ(errors.size(), 1u) << "op " << static_cast<int>(op);
+        EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kAccessDenied));
+        EXPECT_EQ(names(), Names{"a.txt"}) << "op " << static_cast<int>(op);
+
+        (void)files.deleteFile(kPlainPath);
+        files.writeFile(kSealedPath, sealed);
+        files.failNext(op, errc::kAccessDenied);
+        errors.clear();
+        control.decrypt(kSealedPath, kPlainPath, kPassword);
+        ASSERT_EQ(errors.size(), 1u) << "op " << static_cast<int>(op);
+        EXPECT_EQ(files.readFile(kSealedPath), sealed);
+        EXPECT_EQ(names(), Names{"a.txt.ob7"}) << "op " << static_cast<int>(op);
+    }
+    // A source that cannot be removed stays beside its complete result.
+    files.failNext(Op::Delete, errc::kAccessDenied);
+    errors.clear();
+    control.decrypt(kSealedPath, kPlainPath, kPassword);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(files.readFile(kPlainPath), plain);
+    EXPECT_EQ(files.readFile(kSealedPath), sealed);
+}
+
+// A cipher whose output goes bad on the way to the disk, as failing memory would spoil it.
+class SpoilingCrypto final : public ICrypto {
+public:
+    explicit SpoilingCrypto(ICrypto& real) : m_real(real) {}
+    Result<std::vector<uint8_t>> randomBytes(size_t count) override { return m_real.randomBytes(count); }
+    Result<std::vector<uint8_t>> pbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
+                                              uint32_t iterations, size_t length) override {
+        return m_real.pbkdf2Sha256(password, salt, iterations, length);
+    }
+    Status aes256GcmSeal(const GcmSealArgs& args) override {
+        Status sealed = m_real.aes256GcmSeal(args);
+        if (++m_seals == 3) args.tag[0] ^= 1;
+        return sealed;
+    }
+    Status aes256GcmOpen(const GcmOpenArgs& args) override { return m_real.aes256GcmOpen(args); }
+
+private:
+    ICrypto& m_real;
+    int m_seals = 0;
+};
+
+TEST_F(EncryptionSafety, CopyThatDoesNotReadBackIsDroppedAndTheSourceKept) {
+    SpoilingCrypto spoiling(crypto);
+    EncryptionControl control(spoiling, files, ui, {.iterations = 1000, .chunkSize = 16});
+    control.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });
+    files.writeFile(kPlainPath, patterned(100));
+    control.selector(4);
+    control.setRunFlag(true);
+    control.encrypt(kPlainPath, kSealedPath, kPassword);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, encryptionerror::kVerifyFailed);
+    EXPECT_EQ(files.readFile(kPlainPath), patterned(100));
+    EXPECT_EQ(names(), Names{"a.txt"});
+}
+
+TEST_F(EncryptionSafety, AbortWhileWritingOrProvingStopsTheRunAndKeepsTheSource) {
+    const std::string plain = patterned(1000);  // 63 chunks: written in 63 turns, proved in 63 more
+    for (int abortAt : {1, 30, 70, 125}) {
+        files.writeFile(kPlainPath, plain);
+        files.writeFile("C:\\Data\\b.txt", "next file of the run");
+        errors.clear();
+        startRun();
+        ui.turns = 0;
+        ui.onTurn = [&](int turn) {
+            if (turn == abortAt) control.abort();
+        };
+        control.encrypt(kPlainPath, kSealedPath, kPassword);
+        control.encrypt("C:\\Data\\b.txt", "C:\\Data\\b.txt.ob7", kPassword);
+        ui.onTurn = nullptr;
+        ASSERT_EQ(errors.size(), 1u) << "abort at " << abortAt;
+        EXPECT_EQ(errors[0].number, encryptionerror::kAborted);
+        EXPECT_EQ(ui.turns, abortAt) << "the call went on after the abort";
+        EXPECT_EQ(files.readFile(kPlainPath), plain);
+        EXPECT_EQ(names(), (Names{"a.txt", "b.txt"})) << "abort at " << abortAt;
+    }
+    // The next run starts afresh.
+    errors.clear();
+    startRun();
+    control.encrypt(kPlainPath, kSealedPath, kPassword);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(names(), (Names{"a.txt.ob7", "b.txt"}));
+    EXPECT_GE(ui.turns, 63 * 2);
+
+    // Decryption, stopped half-way, leaves the encrypted file and no plain one.
+    startRun();
+    ui.turns = 0;
+    ui.onTurn = [&](int turn) {
+        if (turn == 30) control.abort();
+    };
+    control.decrypt(kSealedPath, kPlainPath, kPassword);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, encryptionerror::kAborted);
+    EXPECT_EQ(names(), (Names{"a.txt.ob7", "b.txt"}));
+}
+
+TEST_F(EncryptionSafety, ProgressRisesToOneHundredOnceEachStep) {
+    files.writeFile(kPlainPath, patterned(1000));
+    startRun();
+    control.encrypt(kPlainPath, kSealedPath, kPassword);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), 0);
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(std::adjacent_find(progress.begin(), progress.end()), progress.end()) << "a percentage told twice";
+    EXPECT_GT(progress.size(), 50u);
+}
+
+TEST_F(EncryptionSafety, FolderRunStretchesThePasswordOnceButGivesEveryFileItsOwnId) {
+    const int kFiles = 6;
+    startRun();
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string path = "C:\\Data\\f" + std::to_string(i) + ".txt";
+        files.writeFile(path, patterned(static_cast<size_t>(i) * 13));
+        control.encrypt(path, path + ".ob7", kPassword);
+    }
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(control.keyDerivations(), 1);
+    std::set<std::string> salts;
+    std::set<std::string> ids;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string sealed = files.readFile("C:\\Data\\f" + std::to_string(i) + ".txt.ob7").value_or("");
+        ASSERT_GE(sealed.size(), 60u);
+        salts.insert(sealed.substr(16, 16));
+        ids.insert(sealed.substr(36, 8));
+    }
+    EXPECT_EQ(salts.size(), 1u);
+    EXPECT_EQ(ids.size(), static_cast<size_t>(kFiles));
+
+    startRun();
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string path = "C:\\Data\\f" + std::to_string(i) + ".txt";
+        control.decrypt(path + ".ob7", path, kPassword);
+        EXPECT_EQ(files.readFile(path), patterned(static_cast<size_t>(i) * 13));
+    }
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(control.keyDerivations(), 2);
+
+    // A new run draws a new salt.
+    files.writeFile(kPlainPath, "x");
+    startRun();
+    control.encrypt(kPlainPath, kSealedPath, kPassword);
+    EXPECT_EQ(control.keyDerivations(), 3);
+    EXPECT_EQ(salts.count(files.readFile(kSealedPath).value_or("").substr(16, 16)), 0u);
+}
+
+TEST_F(EncryptionSafety, TakenDestinationIsSkippedAndBothFilesKept) {
+    files.writeFile(kPlainPath, "plain");
+    files.writeFile(kSealedPath, "someone else's file");
+    startRun();
+    control.encrypt(kPlainPath, kSealedPath, kPassword);
+    control.decrypt(kSealedPath, kPlainPath, kPassword);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].number, encryptionerror::kDestinationExists);
+    EXPECT_EQ(errors[1].number, encryptionerror::kDestinationExists);
+    EXPECT_EQ(files.readFile(kPlainPath), "plain");
+    EXPECT_EQ(files.readFile(kSealedPath), "someone else's file");
+    EXPECT_EQ(names(), (Names{"a.txt", "a.txt.ob7"}));
+}
+
+TEST_F(EncryptionSafety, EmptyChunkSizedAndNonAsciiFilesComeBackByteForByte) {
+    const std::string name = "C:\\Data\\Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x94\x92.txt";
+    for (size_t size : {0u, 1u, 15u, 16u, 17u, 32u, 4099u}) {
+        const std::string plain = patterned(size);
+        files.writeFile(name, plain);
+        startRun();
+        control.encrypt(name, name + ".ob7", kPassword);
+        EXPECT_FALSE(files.exists(name));
+        control.decrypt(name + ".ob7", name, kPassword);
+        EXPECT_EQ(files.readFile(name), plain) << "size " << size;
+        EXPECT_FALSE(files.exists(name + ".ob7"));
+    }
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(files.openFileCount(), 0);
+}
+
+}  // namespace

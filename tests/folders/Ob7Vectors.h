@@ -1,0 +1,65 @@
+#pragma once
+// One small ".ob7" file computed outside this program, and a random source that gives scripted bytes, shared by
+// the native suite (OpenSSL) and the Win32 suite (CNG under Wine): both must write exactly these bytes.
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ICrypto.h"
+
+namespace ob7test {
+
+// Made with Python's hashlib.pbkdf2_hmac and cryptography's AESGCM, following docs/ob7-format.md: password
+// "pässwörd" (UTF-8), 1000 iterations, salt 00..0f, chunks of 16 bytes, file id a0..a7.
+inline constexpr std::string_view kPassword = "p\xC3\xA4ssw\xC3\xB6rd";
+inline constexpr std::string_view kPlain = "Obelon Pro known answer: 40 bytes long!!";
+inline constexpr uint32_t kIterations = 1000;
+inline constexpr uint32_t kChunkSize = 16;
+inline constexpr std::string_view kSealedHex =
+    "4f4237435259505401000101e8030000000102030405060708090a0b0c0d0e0f10000000a0a1a2a3a4a5a6a7f45f8e4279892ffc"
+    "805289b681ae9992ba2bf593ebab2195098ad41f20833ceefa485ca28d6162a12d738c977ca5eb47097f0602e27c91c71f7f6643"
+    "33ee285976575c110e3d55bc0eb8d0883217bfd40f99048e948856cbd43b25620a455ae5db4dfef6bf90140d";
+// The committed files of tests/folders/data hold this text, encrypted with this password by each build.
+inline constexpr std::string_view kCrossPlain = "Written by one build, read by the other: \xE2\x9C\x93\n";
+inline constexpr std::string_view kCrossPassword = "cross-build";
+
+inline std::string fromHex(std::string_view hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+        bytes += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+    }
+    return bytes;
+}
+
+inline std::vector<uint8_t> counting(uint8_t from, size_t count) {
+    std::vector<uint8_t> bytes(count);
+    for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(from + i);
+    return bytes;
+}
+
+// The machine's cryptography with the random source replaced by answers given in advance.
+class ScriptedRandom final : public ICrypto {
+public:
+    explicit ScriptedRandom(ICrypto& real) : m_real(real) {}
+    void next(std::vector<uint8_t> bytes) { m_answers.push_back(std::move(bytes)); }
+    Result<std::vector<uint8_t>> randomBytes(size_t count) override {
+        if (m_answers.empty() || m_answers.front().size() != count) return Status::failure(13, "randomBytes");
+        std::vector<uint8_t> bytes = std::move(m_answers.front());
+        m_answers.pop_front();
+        return bytes;
+    }
+    Result<std::vector<uint8_t>> pbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
+                                              uint32_t iterations, size_t length) override {
+        return m_real.pbkdf2Sha256(password, salt, iterations, length);
+    }
+    Status aes256GcmSeal(const GcmSealArgs& args) override { return m_real.aes256GcmSeal(args); }
+    Status aes256GcmOpen(const GcmOpenArgs& args) override { return m_real.aes256GcmOpen(args); }
+
+private:
+    ICrypto& m_real;
+    std::deque<std::vector<uint8_t>> m_answers;
+};
+
+}  // namespace ob7test

@@ -5,6 +5,7 @@
 #include "dialogs/MessageDialog.h"
 #include "config/ConfigApplier.h"
 #include "config/ConfigLoader.h"
+#include "config/ConfigTransfer.h"
 #include "engine/BuiltInProtections.h"
 #include "engine/Watch.h"
 #include "folders/FoldersPage.h"
@@ -23,6 +24,7 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
     m_applier = std::make_unique<ConfigApplier>(m_platform, m_state, *m_form,
                                                 ConfigApplier::Hooks{.GetConfig = [this] { GetConfig(); },
                                                                      .showMessage = [this] { showMessage(); }});
+    m_transfer = std::make_unique<ConfigTransfer>(m_platform, m_state, *m_form, [this] { GetConfig(); });
     m_protections = std::make_unique<BuiltInProtections>(m_platform, m_state, m_launcher);
     m_watch = std::make_unique<Watch>(
         m_platform, m_state, WatchLists{m_tasksPage->list(), *lstAllow, *lstignore}, m_launcher,

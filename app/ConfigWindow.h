@@ -11,6 +11,7 @@ class TasksPage;
 class FoldersPage;
 class ConfigLoader;
 class ConfigApplier;
+class ConfigTransfer;
 class Watch;
 class BuiltInProtections;
 class IgnoreListForm;
@@ -73,6 +74,7 @@ private:
     std::unique_ptr<FoldersPage> m_foldersPage;
     std::unique_ptr<ConfigLoader> m_loader;
     std::unique_ptr<ConfigApplier> m_applier;
+    std::unique_ptr<ConfigTransfer> m_transfer;
     std::unique_ptr<BuiltInProtections> m_protections;
     std::unique_ptr<Watch> m_watch;
     std::unique_ptr<IgnoreListForm> m_ignoreList;

@@ -74,8 +74,9 @@ void ConfigWindow::createUsersPage() {
     f.addTextBox({"txtrelock", "0", {100, 104, 60, 24}, kUsers}, {.maxLength = 3});
     f.addLabel({"Label6", "Mins (0 = off)", {170, 108, 150, 18}, kUsers});
     f.addLabel({"Label7", "Setting takes effect on next logon.", {36, 146, 400, 18}, kUsers});
-    f.addButton({"cmdImport", "Import...", {20, 210, 110, 28}, kUsers});
-    f.addButton({"cmdExport", "Export...", {140, 210, 110, 28}, kUsers});
+    f.addLabel({"Label8", "Copy the Configuration to other computers.", {20, 206, 470, 18}, kUsers});
+    f.addButton({"cmdImport", "Import...", {20, 228, 110, 28}, kUsers});
+    f.addButton({"cmdExport", "Export...", {140, 228, 110, 28}, kUsers});
 }
 
 void ConfigWindow::createAdvancedPage() {

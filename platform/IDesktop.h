@@ -8,7 +8,16 @@
 #include "platform/WindowId.h"
 
 // Show states, with Windows' own numbers.
-enum class ShowCommand : int { Hide = 0, ShowNormal = 1, Maximize = 3, Show = 5, Minimize = 6, Restore = 9 };
+enum class ShowCommand : int {
+    Hide = 0,
+    ShowNormal = 1,
+    ShowMinimized = 2,
+    Maximize = 3,
+    ShowNoActivate = 4,
+    Show = 5,
+    Minimize = 6,
+    Restore = 9
+};
 
 constexpr uint32_t kScClose = 0xF060;
 

@@ -66,6 +66,8 @@ public:
     // A file or folder gets a new name; an item already under the new name is never replaced.
     virtual Status rename(std::string_view from, std::string_view to) = 0;
     virtual Status deleteFile(std::string_view path) = 0;
+    // One new folder inside an existing one; a folder already there counts as made.
+    virtual Status createFolder(std::string_view path) = 0;
     // Every file directly inside the folder (no folders), hidden and system ones too, with its attributes.
     virtual Result<std::vector<FileEntry>> listFiles(std::string_view folder) = 0;
     virtual Result<std::unique_ptr<IFile>> openForReading(std::string_view path) = 0;

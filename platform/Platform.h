@@ -4,6 +4,7 @@
 #include "platform/IDesktop.h"
 #include "platform/IFileSystem.h"
 #include "platform/IProcess.h"
+#include "platform/IProgramRunner.h"
 #include "platform/IRegistry.h"
 #include "platform/IShell.h"
 #include "platform/ui/Toolkit.h"
@@ -18,4 +19,5 @@ struct Platform {
     ICrypto& crypto;
     IClock& clock;
     IFileSystem& files;
+    IProgramRunner& programs;
 };

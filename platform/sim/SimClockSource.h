@@ -1,6 +1,8 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/IClock.h"
 #include "platform/sim/SimClock.h"
@@ -20,6 +22,7 @@ public:
     int utcOffsetMinutes() override { return m_offsetMinutes; }
     int64_t uptimeMs() override;
     std::string bootToken() override { return "boot-" + std::to_string(m_boots); }
+    std::string formatDate(const CivilTime& date, std::string_view picture) override;
     void beep() override { ++m_beeps; }
 
     // The wall clock reads `utcMs` now and runs on from there with the scheduler.
@@ -28,6 +31,8 @@ public:
     // A new boot: the uptime starts again from 0 and the boot token changes; the wall clock runs on.
     void reboot();
     int beeps() const { return m_beeps; }
+    // The user's language as far as dates go: the twelve full month names, January first (English unless set).
+    void setMonthNames(const std::array<std::string, 12>& names) { m_monthNames = names; }
 
 private:
     const SimClock& m_scheduler;
@@ -36,6 +41,8 @@ private:
     int m_offsetMinutes = 0;
     int m_boots = 1;
     int m_beeps = 0;
+    std::array<std::string, 12> m_monthNames{"January", "February", "March",     "April",   "May",      "June",
+                                             "July",    "August",   "September", "October", "November", "December"};
 };
 
 }  // namespace sim

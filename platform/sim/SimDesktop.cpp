@@ -61,6 +61,7 @@ bool SimDesktop::showWindowAsync(WindowId window, ShowCommand command) {
         case ShowCommand::Hide:
             setVisibleState(window, false);
             return true;
+        case ShowCommand::ShowMinimized:
         case ShowCommand::Minimize:
             entry->window.visible = true;
             setMinimizedState(window, true, false);
@@ -75,6 +76,12 @@ bool SimDesktop::showWindowAsync(WindowId window, ShowCommand command) {
             entry->window.minimized = false;
             entry->window.maximized = false;
             break;
+        case ShowCommand::ShowNoActivate:
+            entry->window.minimized = false;
+            entry->window.maximized = false;
+            entry->window.visible = true;
+            tellIfResized();
+            return true;
         case ShowCommand::Show:
             break;
     }

@@ -247,6 +247,18 @@ Status SimFileSystem::deleteFile(std::string_view path) {
     return Status::success();
 }
 
+Status SimFileSystem::createFolder(std::string_view path) {
+    uint32_t code = 0;
+    if (injected(Op::CreateFolder, code)) return Status::failure(code, "CreateDirectoryW");
+    const Resolved at = resolve(path);
+    if (at.error) return Status::failure(at.error, "CreateDirectoryW");
+    if (isFolder(at.host)) return Status::success();
+    if (present(at.host)) return Status::failure(errc::kAlreadyExists, "CreateDirectoryW");
+    std::error_code error;
+    if (!fs::create_directory(at.host, error)) return Status::failure(windowsErrorFor(error.value()), "CreateDirectoryW");
+    return Status::success();
+}
+
 Result<std::vector<FileEntry>> SimFileSystem::listFiles(std::string_view folder) {
     uint32_t code = 0;
     if (injected(Op::List, code)) return Status::failure(code, "FindFirstFileW");

@@ -19,7 +19,7 @@ namespace sim {
 // be neither deleted nor renamed, and a rename never replaces.
 class SimFileSystem final : public IFileSystem {
 public:
-    enum class Op { Attributes, SetAttributes, Rename, Delete, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close };
+    enum class Op { Attributes, SetAttributes, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close };
 
     SimFileSystem() = default;
     ~SimFileSystem() override;
@@ -30,6 +30,7 @@ public:
     Status setAttributes(std::string_view path, uint32_t attributes) override;
     Status rename(std::string_view from, std::string_view to) override;
     Status deleteFile(std::string_view path) override;
+    Status createFolder(std::string_view path) override;
     Result<std::vector<FileEntry>> listFiles(std::string_view folder) override;
     Result<std::unique_ptr<IFile>> openForReading(std::string_view path) override;
     Result<std::unique_ptr<IFile>> openForWriting(std::string_view path) override;

@@ -10,7 +10,8 @@ SimInstance::SimInstance(SimWorld& world)
       m_shell(world.desktop),
       m_process(world, world.newProcessId()),
       m_toolkit(world.desktop, world.clock, m_process.id()),
-      m_platform{world.registry, world.desktop, m_shell, m_process, m_toolkit, m_crypto, world.systemClock, m_files} {}
+      m_platform{world.registry, world.desktop, m_shell, m_process, m_toolkit, m_crypto, world.systemClock, m_files,
+                 m_programs} {}
 
 // A process object that goes away ends its process, so nothing queued for it runs afterwards.
 SimInstance::~SimInstance() {

@@ -5,6 +5,7 @@
 #include "platform/sim/OpenSslCrypto.h"
 #include "platform/sim/SimFileSystem.h"
 #include "platform/sim/SimProcess.h"
+#include "platform/sim/SimProgramRunner.h"
 #include "platform/sim/SimShell.h"
 #include "platform/sim/SimToolkit.h"
 
@@ -26,6 +27,7 @@ public:
     SimProcess& process() { return m_process; }
     SimToolkit& toolkit() { return m_toolkit; }
     SimFileSystem& files() { return m_files; }
+    SimProgramRunner& programs() { return m_programs; }
     ProcessId id() const { return m_process.id(); }
 
     // Runs the code as this process. False when the process has ended, by then or before (nothing runs then).
@@ -40,6 +42,7 @@ private:
     SimToolkit m_toolkit;
     OpenSslCrypto m_crypto;
     SimFileSystem m_files;
+    SimProgramRunner m_programs;
     Platform m_platform;
 };
 

@@ -13,6 +13,7 @@ intptr_t SimShell::shellExecute(const ShellExecuteArgs& args) {
 
 MessageBoxAnswer SimShell::messageBox(const MessageBoxArgs& args) {
     m_boxes.push_back(args);
+    if (m_boxLook) m_boxLook(args);
     if (m_answers.empty()) return MessageBoxAnswer::Ok;
     const MessageBoxAnswer answer = m_answers.front();
     m_answers.pop_front();

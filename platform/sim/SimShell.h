@@ -1,5 +1,6 @@
 #pragma once
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
     const std::vector<ShellExecuteArgs>& executed() const { return m_executed; }
     void setExecuteResult(intptr_t result) { m_executeResult = result; }
     const std::vector<MessageBoxArgs>& boxes() const { return m_boxes; }
+    // Runs while each box is up, before it is answered: what the machine looks like as the user reads it.
+    void whileBoxShown(std::function<void(const MessageBoxArgs&)> look) { m_boxLook = std::move(look); }
     // Answers of the coming boxes, in order; a box with none scripted is answered Ok.
     void answerNext(MessageBoxAnswer answer) { m_answers.push_back(answer); }
     std::optional<TrayIconArgs> trayIcon(WindowId owner, uint32_t id) const;
@@ -36,6 +39,7 @@ private:
     intptr_t m_executeResult = 42;
     std::vector<MessageBoxArgs> m_boxes;
     std::deque<MessageBoxAnswer> m_answers;
+    std::function<void(const MessageBoxArgs&)> m_boxLook;
     std::vector<TrayIconArgs> m_trayIcons;
 };
 

@@ -98,6 +98,24 @@ std::string WinClock::bootToken() {
     return m_bootToken;
 }
 
+// Formatting the whole picture at once lets languages that inflect a month after its day (Polish "6-grudnia")
+// do so.
+std::string WinClock::formatDate(const CivilTime& date, std::string_view picture) {
+    SYSTEMTIME when = {};
+    when.wYear = static_cast<WORD>(date.year);
+    when.wMonth = static_cast<WORD>(date.month);
+    when.wDay = static_cast<WORD>(date.day);
+    when.wHour = static_cast<WORD>(date.hour);
+    when.wMinute = static_cast<WORD>(date.minute);
+    when.wSecond = static_cast<WORD>(date.second);
+    const std::wstring format = toWide(picture);
+    wchar_t text[128] = {};
+    const int length = ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &when, format.c_str(), text,
+                                         static_cast<int>(std::size(text)), nullptr);
+    if (length <= 0) return {};
+    return toUtf8(std::wstring_view(text, static_cast<size_t>(length - 1)));
+}
+
 void WinClock::beep() {
     (void)::MessageBeep(MB_OK);
 }

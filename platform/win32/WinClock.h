@@ -11,6 +11,7 @@ public:
     int utcOffsetMinutes() override;
     int64_t uptimeMs() override;
     std::string bootToken() override;
+    std::string formatDate(const CivilTime& date, std::string_view picture) override;
     void beep() override;
 
 private:

@@ -75,6 +75,17 @@ Status WinFileSystem::deleteFile(std::string_view path) {
     return Status::success();
 }
 
+Status WinFileSystem::createFolder(std::string_view path) {
+    const std::wstring wide = toWide(path);
+    if (::CreateDirectoryW(wide.c_str(), nullptr)) return Status::success();
+    const Status failed = lastError("CreateDirectoryW");
+    const DWORD bits = ::GetFileAttributesW(wide.c_str());
+    if (failed.code() == ERROR_ALREADY_EXISTS && bits != INVALID_FILE_ATTRIBUTES && (bits & FILE_ATTRIBUTE_DIRECTORY)) {
+        return Status::success();
+    }
+    return failed;
+}
+
 Result<std::vector<FileEntry>> WinFileSystem::listFiles(std::string_view folder) {
     WIN32_FIND_DATAW found = {};
     UniqueFind search(::FindFirstFileExW(insideFolder(folder, L"*").c_str(), FindExInfoBasic, &found,

@@ -5,6 +5,7 @@
 #include "platform/win32/WinDesktop.h"
 #include "platform/win32/WinFileSystem.h"
 #include "platform/win32/WinProcess.h"
+#include "platform/win32/WinProgramRunner.h"
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/WinShell.h"
 #include "platform/win32/WinToolkit.h"
@@ -27,5 +28,6 @@ private:
     WinCrypto m_crypto;
     WinClock m_clock;
     WinFileSystem m_files;
+    WinProgramRunner m_programs;
     Platform m_platform;
 };

@@ -1,0 +1,266 @@
+#include "config/ConfigTransfer.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "config/RegFileCheck.h"
+
+namespace {
+
+constexpr const char* kApplicationTitle = "Obelon Pro";
+constexpr const char* kExportFileName = "obelon7.reg";
+constexpr const char* kAutoUpdateFile = "save\\obelon7.reg";
+constexpr const char* kFailedSuffix = ".failed";
+constexpr uint32_t kBrowseFileSystemFolders = 0x1;  // BIF_RETURNONLYFSDIRS
+constexpr uint32_t kBrowseIncludeFiles = 0x4000;    // BIF_BROWSEINCLUDEFILES
+constexpr int kWaitSliceMs = 50;
+constexpr int kRegTimeLimitMs = 30000;
+constexpr size_t kLargestConfigurationFile = 16 * 1024 * 1024;
+
+// The export file is named inside the folder; a drive's root comes back from the picker with its backslash.
+std::string inFolder(const std::string& folder, const std::string& name) {
+    return (!folder.empty() && folder.back() == '\\' ? folder : folder + "\\") + name;
+}
+
+std::string twoDigits(int value) {
+    std::string text = std::to_string(value);
+    if (value < 10) text.insert(text.begin(), '0');
+    return text;
+}
+
+// Days since 1970-01-01 to a calendar date (proleptic Gregorian, as Windows counts).
+CivilTime civilFromMs(int64_t ms) {
+    int64_t days = ms / 86400000;
+    int64_t rest = ms % 86400000;
+    if (rest < 0) {
+        rest += 86400000;
+        --days;
+    }
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    CivilTime time;
+    time.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    time.month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    time.year = static_cast<int>(yearOfEra + era * 400 + (time.month <= 2 ? 1 : 0));
+    time.hour = static_cast<int>(rest / 3600000);
+    time.minute = static_cast<int>(rest / 60000 % 60);
+    time.second = static_cast<int>(rest / 1000 % 60);
+    return time;
+}
+
+CivilTime localNow(IClock& clock) {
+    return civilFromMs(clock.utcNowMs() + static_cast<int64_t>(clock.utcOffsetMinutes()) * 60000);
+}
+
+// reg.exe's own lines, on one line for a message.
+std::string oneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) {
+        const bool blank = c == '\r' || c == '\n' || c == ' ' || c == '\t';
+        if (blank && (line.empty() || line.back() == ' ')) continue;
+        line.push_back(blank ? ' ' : c);
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+}  // namespace
+
+ConfigTransfer::ConfigTransfer(Platform& platform, ProgramState& state, ui::Form& configWindow,
+                               std::function<void()> GetConfig)
+    : m_platform(platform), m_state(state), m_form(configWindow), m_GetConfig(std::move(GetConfig)) {
+    m_form.control<ui::Button>("cmdExport").onClick([this] { cmdExportClick(); });
+    m_form.control<ui::Button>("cmdImport").onClick([this] { cmdImportClick(); });
+    m_form.control<ui::Button>("Command1").onClick([this] { Command1Click(); });
+    m_form.findTimer("tmrAutoUpdated")->onTick([this] { tmrAutoUpdatedTick(); });
+}
+
+// The path is quoted, so a folder with blanks works, and /y lets a second export replace the first instead of
+// waiting for an answer nobody can give.
+void ConfigTransfer::cmdExportClick() {
+    if (m_busy) return;
+    const std::string folder =
+        m_platform.files.browseForFolder({.owner = m_form.id(), .flags = kBrowseFileSystemFolders, .title = {}});
+    if (folder.empty()) return;
+    m_busy = true;
+    const Outcome exported = runReg("export hklm\\software\\obp \"" + inFolder(folder, kExportFileName) + "\" /y",
+                                    ShowCommand::ShowNoActivate);
+    if (!exported.ok) showBox("The configuration could not be exported: " + exported.reason, false);
+    m_busy = false;
+}
+
+void ConfigTransfer::cmdImportClick() {
+    if (m_busy) return;
+    const std::string path = m_platform.files.browseForFolder(
+        {.owner = m_form.id(), .flags = kBrowseIncludeFiles, .title = "Select import folder:"});
+    if (path.empty()) return;
+    m_busy = true;
+    const Outcome checked = checkFile(path);
+    const Outcome saved = checked.ok ? backUpConfiguration() : Outcome{};
+    if (!checked.ok) {
+        showBox("The file " + path + " was not imported: " + checked.reason, true);
+    } else if (!saved.ok) {
+        showBox("Nothing was imported, because the current configuration could not be saved first: " + saved.reason,
+                false);
+    } else {
+        const Outcome imported = runReg("import \"" + path + "\"", ShowCommand::ShowMinimized);
+        // reg.exe may have written part of the file before it failed: the window shows what the registry holds.
+        m_GetConfig();
+        if (!imported.ok) showBox("The configuration could not be imported: " + imported.reason, false);
+    }
+    m_busy = false;
+}
+
+void ConfigTransfer::tmrAutoUpdatedTick() {
+    m_autoUpdatePath = m_state.programFolder + kAutoUpdateFile;
+    if (!FileExists(m_autoUpdatePath)) return;
+    Command1Click();
+}
+
+void ConfigTransfer::Command1Click() {
+    if (m_busy) return;
+    m_busy = true;
+    autoUpdate();
+    m_busy = false;
+}
+
+// A file that was refused or failed is kept under another name, so it is not tried again every minute.
+void ConfigTransfer::autoUpdate() {
+    const std::string& path = m_autoUpdatePath;
+    const Outcome checked = checkFile(path);
+    if (!checked.ok) {
+        if (checked.reason.empty()) return;  // still being copied into the folder: the next tick tries again
+        std::string keptAs;
+        const Outcome kept = keepAsFailed(path, keptAs);
+        showBox("The file " + path + " was not imported: " + checked.reason + " " +
+                    (kept.ok ? "It was kept as " + keptAs + "." : kept.reason),
+                true);
+        return;
+    }
+    const Outcome saved = backUpConfiguration();
+    if (!saved.ok) {
+        showBox(
+            "Auto-update of configuration failed: the current configuration could not be saved first: " + saved.reason,
+            false);
+        return;
+    }
+    const Outcome imported = runReg("import \"" + path + "\"", ShowCommand::ShowMinimized);
+    if (imported.ok) {
+        showBox(completedText(), false);
+        const Status deleted = m_platform.files.deleteFile(path);
+        if (!deleted.ok()) {
+            showBox("The file " + path + " could not be deleted: " + m_platform.files.describeError(deleted.code()),
+                    false);
+        }
+    } else {
+        std::string keptAs;
+        const Outcome kept = keepAsFailed(path, keptAs);
+        showBox("Auto-update of configuration failed: " + imported.reason + " " +
+                    (kept.ok ? "The file was kept as " + keptAs + "." : kept.reason),
+                false);
+    }
+    m_GetConfig();
+}
+
+// Refused with an empty reason while another program still has the file open.
+ConfigTransfer::Outcome ConfigTransfer::checkFile(const std::string& path) {
+    const Result<uint32_t> bits = m_platform.files.attributes(path);
+    if (bits.ok() && (bits.value() & fileattr::kDirectory) != 0) return {false, "it is a folder, not a registry file."};
+    auto opened = m_platform.files.openForReading(path);
+    if (!opened.ok()) {
+        if (opened.status().code() == errc::kSharingViolation) return {false, {}};
+        return {false, "it could not be read: " + m_platform.files.describeError(opened.status().code())};
+    }
+    IFile& file = *opened.value();
+    std::string bytes;
+    std::array<uint8_t, 8192> buffer{};
+    for (;;) {
+        auto read = file.read(buffer);
+        if (!read.ok()) {
+            (void)file.close();
+            return {false, "it could not be read: " + m_platform.files.describeError(read.status().code())};
+        }
+        if (read.value() == 0) break;
+        bytes.append(reinterpret_cast<const char*>(buffer.data()), read.value());
+        if (bytes.size() > kLargestConfigurationFile) {
+            (void)file.close();
+            return {false, "it is far too large for a configuration file."};
+        }
+    }
+    (void)file.close();
+    const RegFileVerdict verdict = checkRegFile(bytes);
+    return {verdict.allowed, verdict.reason};
+}
+
+// Before every import: one bad file can then be undone by importing the copy. The key is made first, so a
+// machine that never stored a configuration still gets a copy to go back to.
+ConfigTransfer::Outcome ConfigTransfer::backUpConfiguration() {
+    const std::string save = m_state.programFolder + "save";
+    const std::string backup = save + "\\backup";
+    for (const std::string& folder : {save, backup}) {
+        const Status made = m_platform.files.createFolder(folder);
+        if (!made.ok())
+            return {false,
+                    "the folder " + folder + " could not be made: " + m_platform.files.describeError(made.code())};
+    }
+    (void)m_platform.registry.createKey(RootKey::LocalMachine, "Software\\OBP");
+    const CivilTime now = localNow(m_platform.clock);
+    const std::string name = "obelon7-" + std::to_string(now.year) + twoDigits(now.month) + twoDigits(now.day) + "-" +
+                             twoDigits(now.hour) + twoDigits(now.minute) + twoDigits(now.second) + ".reg";
+    return runReg("export hklm\\software\\obp \"" + backup + "\\" + name + "\" /y", ShowCommand::ShowMinimized);
+}
+
+// Waits for reg.exe with pending events let through, so the window and the watch go on meanwhile.
+ConfigTransfer::Outcome ConfigTransfer::runReg(const std::string& arguments, ShowCommand show) {
+    auto started = m_platform.programs.start({.commandLine = "reg.exe " + arguments, .show = show});
+    if (!started.ok()) {
+        return {false, "reg.exe could not be started: " + m_platform.files.describeError(started.status().code())};
+    }
+    IChildProgram& reg = *started.value();
+    for (int waited = 0; !reg.waitForExit(kWaitSliceMs); waited += kWaitSliceMs) {
+        if (waited >= kRegTimeLimitMs) {
+            reg.terminate();
+            return {false, "reg.exe did not finish within " + std::to_string(kRegTimeLimitMs / 1000) + " seconds."};
+        }
+        m_platform.ui.processEvents();
+    }
+    const uint32_t code = reg.exitCode();
+    if (code == 0) return {true, {}};
+    const std::string said = oneLine(reg.output());
+    return {false, said.empty() ? "reg.exe ended with exit code " + std::to_string(code) + "." : said};
+}
+
+// A file kept from an earlier failure gives way to the newer one.
+ConfigTransfer::Outcome ConfigTransfer::keepAsFailed(const std::string& path, std::string& keptAs) {
+    keptAs = path + kFailedSuffix;
+    if (FileExists(keptAs)) (void)m_platform.files.deleteFile(keptAs);
+    const Status renamed = m_platform.files.rename(path, keptAs);
+    if (renamed.ok()) return {true, {}};
+    return {false,
+            "The file could not be renamed to " + keptAs + ": " + m_platform.files.describeError(renamed.code())};
+}
+
+bool ConfigTransfer::FileExists(const std::string& path) {
+    const Result<uint32_t> bits = m_platform.files.attributes(path);
+    return bits.ok() && (bits.value() & fileattr::kDirectory) == 0;
+}
+
+// "d-mmmm h:mm": the day and the month's name in the user's language, the hour of the 24-hour clock.
+std::string ConfigTransfer::completedText() {
+    const CivilTime now = localNow(m_platform.clock);
+    return "Auto-update of configuration completed on " + m_platform.clock.formatDate(now, "d-MMMM") + " " +
+           std::to_string(now.hour) + ":" + twoDigits(now.minute);
+}
+
+void ConfigTransfer::showBox(const std::string& text, bool refusal) {
+    (void)m_platform.shell.messageBox({.owner = m_form.id(),
+                                       .text = text,
+                                       .title = kApplicationTitle,
+                                       .icon = refusal ? MessageBoxIcon::Exclamation : MessageBoxIcon::None,
+                                       .buttons = MessageBoxButtons::Ok});
+}

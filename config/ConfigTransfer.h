@@ -1,0 +1,44 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "engine/ProgramState.h"
+#include "platform/Platform.h"
+
+// "Export...", "Import..." and the automatic update through "save\obelon7.reg": reg.exe moves the configuration
+// key, this program checks what it is given and waits for reg.exe's verdict.
+class ConfigTransfer final {
+public:
+    // The controls cmdExport, cmdImport, Command1 and the timer tmrAutoUpdated must already exist on the form.
+    ConfigTransfer(Platform& platform, ProgramState& state, ui::Form& configWindow, std::function<void()> GetConfig);
+    const std::string& autoUpdatePath() const { return m_autoUpdatePath; }
+
+private:
+    struct Outcome {
+        bool ok = false;
+        std::string reason{};
+    };
+
+    void cmdExportClick();
+    void cmdImportClick();
+    void tmrAutoUpdatedTick();
+    void Command1Click();
+    void autoUpdate();
+
+    Outcome checkFile(const std::string& path);
+    Outcome backUpConfiguration();
+    Outcome runReg(const std::string& arguments, ShowCommand show);
+    Outcome keepAsFailed(const std::string& path, std::string& keptAs);
+    bool FileExists(const std::string& path);
+    std::string completedText();
+    void showBox(const std::string& text, bool refusal);
+
+    Platform& m_platform;
+    ProgramState& m_state;
+    ui::Form& m_form;
+    std::function<void()> m_GetConfig;
+    std::string m_autoUpdatePath;
+    // Set while one of the transfers runs: waiting for reg.exe and the message boxes let the timer and clicks in.
+    bool m_busy = false;
+};

@@ -1,0 +1,8 @@
+#pragma once
+#include "platform/IProgramRunner.h"
+
+// Programs started with CreateProcessW; their standard output and error go to a temporary file of their own.
+class WinProgramRunner final : public IProgramRunner {
+public:
+    Result<std::unique_ptr<IChildProgram>> start(const StartProgramArgs& args) override;
+};

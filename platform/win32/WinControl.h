@@ -25,6 +25,8 @@ public:
     WinControlBase& operator=(const WinControlBase&) = delete;
 
     HWND hwnd() const { return m_hwnd; }
+    // The tab page the control sits on; below 0 on the form itself.
+    int page() const { return m_page; }
     virtual ui::Control& asControl() = 0;
     virtual void command(WORD notification);
     // true when the notification was handled; result is then the window procedure's answer.

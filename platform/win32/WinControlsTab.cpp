@@ -1,6 +1,7 @@
 #include "platform/win32/WinControlsTab.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include "platform/win32/Utf.h"
 #include "platform/win32/WinForm.h"
@@ -44,4 +45,8 @@ bool WinTabStrip::notify(const NMHDR& header, LRESULT& result) {
     m_form.showSelectedPage();
     result = 0;
     return true;
+}
+
+bool WinTabStrip::isThemed() const {
+    return ::GetWindowTheme(m_hwnd) != nullptr;
 }

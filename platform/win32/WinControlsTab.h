@@ -14,6 +14,8 @@ public:
     std::string text() const override;
     void setText(std::string_view) override {}
     bool notify(const NMHDR& header, LRESULT& result) override;
+    // Drawn by the visual style: its pages are then the window colour, not the dialog grey.
+    bool isThemed() const;
 
 private:
     std::vector<std::string> m_pages;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32/Utf.h"
+#include "platform/win32/WinControlsTab.h"
 #include "platform/win32/WinControls.h"
 #include "platform/win32/WinShell.h"
 #include "platform/win32/WinTimer.h"
@@ -307,12 +308,17 @@ void WinForm::command(WPARAM wParam, LPARAM lParam) {
 }
 
 // A control with a colour of its own: its text in that colour on the background it would have had.
+// Labels, check boxes and frames on a styled tab page take the page's colour, so they do not sit in grey boxes;
+// a control given its own text colour keeps it.
 LRESULT WinForm::controlColor(HDC dc, HWND control, bool edit) {
     auto found = m_byWindow.find(control);
+    if (found == m_byWindow.end()) return 0;
     COLORREF color = 0;
-    if (found == m_byWindow.end() || !found->second->foreColor(color)) return 0;
-    const int background = edit ? COLOR_WINDOW : COLOR_BTNFACE;
-    ::SetTextColor(dc, color);
+    const bool ownColor = found->second->foreColor(color);
+    const bool onStyledPage = !edit && found->second->page() >= 0 && m_tabStrip && m_tabStrip->isThemed();
+    if (!ownColor && !onStyledPage) return 0;
+    const int background = edit || onStyledPage ? COLOR_WINDOW : COLOR_BTNFACE;
+    if (ownColor) ::SetTextColor(dc, color);
     ::SetBkColor(dc, ::GetSysColor(background));
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(background));
 }

@@ -24,6 +24,7 @@ void addRegistryCommands(std::vector<Command>& table);
 void addStandInCommands(std::vector<Command>& table);
 void addSysMenuCommands(std::vector<Command>& table);
 void addVersionCommands(std::vector<Command>& table);
+void addTreeCommands(std::vector<Command>& table);
 
 // Shared by the command files: print a line, report a problem, read a timeout option.
 int say(const std::string& line, int code);

@@ -34,6 +34,7 @@ std::vector<Command> allCommands() {
     addStandInCommands(table);
     addSysMenuCommands(table);
     addVersionCommands(table);
+    addTreeCommands(table);
     return table;
 }
 

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "config/RegFileCheck.h"
+#include "folders/BrowseDialog.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr const char* kApplicationTitle = "Obelon Pro";
 constexpr const char* kExportFileName = "obelon7.reg";
 constexpr const char* kAutoUpdateFile = "save\\obelon7.reg";
 constexpr const char* kFailedSuffix = ".failed";
+constexpr const char* kNoTitle = "@@@";             // what the folder picker reads as no title
 constexpr uint32_t kBrowseFileSystemFolders = 0x1;  // BIF_RETURNONLYFSDIRS
 constexpr uint32_t kBrowseIncludeFiles = 0x4000;    // BIF_BROWSEINCLUDEFILES
 constexpr int kWaitSliceMs = 50;
@@ -84,8 +86,7 @@ ConfigTransfer::ConfigTransfer(Platform& platform, ProgramState& state, ui::Form
 // waiting for an answer nobody can give.
 void ConfigTransfer::cmdExportClick() {
     if (m_busy) return;
-    const std::string folder =
-        m_platform.files.browseForFolder({.owner = m_form.id(), .flags = kBrowseFileSystemFolders, .title = {}});
+    const std::string folder = BrowseForFolder(m_platform.files, m_form.id(), kBrowseFileSystemFolders, kNoTitle);
     if (folder.empty()) return;
     m_busy = true;
     const Outcome exported = runReg("export hklm\\software\\obp \"" + inFolder(folder, kExportFileName) + "\" /y",
@@ -96,8 +97,8 @@ void ConfigTransfer::cmdExportClick() {
 
 void ConfigTransfer::cmdImportClick() {
     if (m_busy) return;
-    const std::string path = m_platform.files.browseForFolder(
-        {.owner = m_form.id(), .flags = kBrowseIncludeFiles, .title = "Select import folder:"});
+    const std::string path =
+        BrowseForFolder(m_platform.files, m_form.id(), kBrowseIncludeFiles, "Select import folder:");
     if (path.empty()) return;
     m_busy = true;
     const Outcome checked = checkFile(path);

@@ -40,8 +40,8 @@ void ConfigWindow::createTasksPage() {
 
 void ConfigWindow::createFilesPage() {
     ui::Form& f = *m_form;
-    f.addCheckBox({"chkdisable", "Lock Access to Folder", {20, 44, 300, 20}, kFiles,
-                   "As well as Encrypting the Folder it Locks access to it system-wide"});
+    const char* lockTip = "As well as Encrypting the Folder it Locks access to it system-wide";
+    f.addCheckBox({"chkdisable", "Lock Access to Folder", {20, 44, 300, 20}, kFiles, lockTip});
     f.addLabel({"Label3", "Enter a file or folder to Lock or Encrypt:", {20, 72, 380, 18}, kFiles});
     f.addTextBox({"txtenpath", "", {20, 92, 370, 24}, kFiles}, {});
     f.addButton({"cmdbrowse2", "Browse...", {400, 90, 96, 28}, kFiles, "Browse"});

@@ -34,7 +34,9 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && lowerCased(std::string(a)) == lowerCased(std::string(b));
 }
 
-bool isEncryptedName(std::string_view path) { return endsWith(path, "ob7") || endsWith(path, "obp"); }
+bool isEncryptedName(std::string_view path) {
+    return endsWith(path, "ob7") || endsWith(path, "obp");
+}
 
 // The file list `File1` pointed at a folder: the files directly inside it, as full paths, in name order.
 // Hidden and system files are not listed, so nothing works on them.
@@ -282,12 +284,15 @@ void FoldersPage::showFailure(uint32_t code) {
     lblerr.setVisible(true);
 }
 
-void FoldersPage::onProgress(int32_t percent) { ProgressBar.setValue(progressBarTwips(percent)); }
+void FoldersPage::onProgress(int32_t percent) {
+    ProgressBar.setValue(progressBarTwips(percent));
+}
 
 void FoldersPage::showHelp() {
-    tell("To have the folder access disable without encrypting it, simply leave the password field blank and click "
-         "encrypt. The folder will be disabled but not encrypted.",
-         MessageBoxIcon::None);
+    tell(
+        "To have the folder access disable without encrypting it, simply leave the password field blank and click "
+        "encrypt. The folder will be disabled but not encrypted.",
+        MessageBoxIcon::None);
 }
 
 void FoldersPage::tell(const char* text, MessageBoxIcon icon) {

@@ -1,12 +1,13 @@
 // The Files/Folders page as the administrator uses it: picking a folder, locking and unlocking it by its
 // name, encrypting and decrypting a file or a folder's files, and what the page shows meanwhile.
+#include "folders/FoldersPage.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "app/ConfigWindow.h"
-#include "folders/FoldersPage.h"
 #include "tests/support/RunningProgram.h"
 
 namespace {
@@ -60,6 +61,31 @@ std::string bytes(size_t count, char seed) {
 
 }  // namespace
 
+using PageAtStart = FoldersPageScenario;
+
+TEST_F(PageAtStart, EncryptionIsChosenAndTheRunDisplayIsHidden) {
+    EXPECT_EQ(text("chkdisable"), "Lock Access to Folder");
+    EXPECT_EQ(sim::control<sim::SimCheckBox>(form(), "chkdisable")->toolTip(),
+              "As well as Encrypting the Folder it Locks access to it system-wide");
+    EXPECT_EQ(sim::control<sim::SimButton>(form(), "cmdbrowse2")->toolTip(), "Browse");
+    EXPECT_EQ(sim::control<sim::SimButton>(form(), "cmdencrypt")->toolTip(), "256 Bit AES");
+    EXPECT_EQ(text("cmdencrypt"), "Encrypt 256 AES");
+    EXPECT_EQ(text("cmddecrypt"), "Decrypt");
+    EXPECT_EQ(text("lblerr"), "0 - No Error");
+    const ui::TextBoxOptions& password = sim::control<sim::SimTextBox>(form(), "txtenpwd")->options();
+    EXPECT_EQ(password.passwordChar, '*');
+    EXPECT_EQ(password.maxLength, 32);
+    for (const char* name : {"cmdAbort", "lblprogress", "ProgressBar", "lblerr"}) EXPECT_FALSE(shown(name)) << name;
+    for (const char* name : {"chkdisable", "txtenpath", "cmdbrowse2", "txtenpwd", "chkInclude", "lblFolderHelp"}) {
+        EXPECT_TRUE(shown(name)) << name;
+    }
+    // A cancelled picker changes nothing.
+    press("cmdbrowse2");
+    EXPECT_EQ(files().browses().size(), 1u);
+    EXPECT_EQ(text("txtenpath"), "");
+    EXPECT_EQ(page().rememberedPath(), "");
+}
+
 using FolderLock = FoldersPageScenario;
 
 TEST_F(FolderLock, LockRenamesThePickedFolderAndUnlockGivesItsPlainNameBack) {
@@ -81,7 +107,9 @@ TEST_F(FolderLock, LockRenamesThePickedFolderAndUnlockGivesItsPlainNameBack) {
     EXPECT_FALSE(program.checkBox("chkInclude").isChecked());
     EXPECT_FALSE(control("chkInclude").isEnabled());
 
+    program.run([&] { form().control<ui::ProgressBar>("ProgressBar").setValue(1000); });
     press("cmdencrypt");
+    EXPECT_EQ(barWidth(), 44);
     EXPECT_EQ(files().namesIn("C:\\Data"), std::vector<std::string>{"Private.{09799AFB-AD67-11d1-ABCD-00C04FC30936}"});
     EXPECT_EQ(files().readFile(std::string(kLocked) + "\\notes.txt"), "mine");
     EXPECT_EQ(text("txtenpath"), "C:\\Data\\Private");
@@ -205,8 +233,8 @@ TEST_F(FolderEncryption, EveryVisibleFileDirectlyInsideIsEncryptedAndComesBackOn
     press("cmddecrypt");
     EXPECT_TRUE(shown("lblerr"));
     EXPECT_NE(page().lastReportedError().number, 0);
-    EXPECT_EQ(text("lblerr"), std::to_string(page().lastReportedError().number) + " - " +
-                                  page().lastReportedError().text);
+    EXPECT_EQ(text("lblerr"),
+              std::to_string(page().lastReportedError().number) + " - " + page().lastReportedError().text);
     EXPECT_TRUE(files().exists("C:\\Box\\a.txt.obp"));
     EXPECT_FALSE(files().exists("C:\\Box\\a.txt"));
 
@@ -329,8 +357,8 @@ TEST_F(RunRefusals, AbortInTheMiddleLeavesTheFileAsItWasAndSaysSo) {
 TEST(ProgressBarWidth, PercentTimes219TenthsOfATwipRoundedToEvenAndFullWhenOutOfRange) {
     EXPECT_EQ(progressBarTwips(0), 0);
     EXPECT_EQ(progressBarTwips(50), 1095);
-    EXPECT_EQ(progressBarTwips(5), 110);    // 109.5
-    EXPECT_EQ(progressBarTwips(15), 328);   // 328.5
+    EXPECT_EQ(progressBarTwips(5), 110);   // 109.5
+    EXPECT_EQ(progressBarTwips(15), 328);  // 328.5
     EXPECT_EQ(progressBarTwips(100), 2190);
     EXPECT_EQ(progressBarTwips(1496), 32762);
     EXPECT_EQ(progressBarTwips(1497), 2190);

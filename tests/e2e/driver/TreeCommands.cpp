@@ -98,7 +98,8 @@ int treeSelect(const Args& args) {
     HTREEITEM chosen = nullptr;
     for (size_t start = 0; start <= path.size();) {
         const size_t bar = path.find(L'|', start);
-        const std::wstring part = lowered(path.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start));
+        const std::wstring part =
+            lowered(path.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start));
         start = bar == std::wstring::npos ? path.size() + 1 : bar + 1;
         chosen = nullptr;
         for (HTREEITEM item = level; item; item = nextItem(tree, item, TVGN_NEXT)) {
@@ -139,14 +140,14 @@ int treeList(const Args& args) {
 }  // namespace
 
 void addTreeCommands(std::vector<Command>& table) {
-    static const std::vector<std::string> options = {"title", "title-contains", "class", "pid",
-                                                     "visible!", "hidden!", "timeout"};
+    static const std::vector<std::string> options = {"title",    "title-contains", "class",  "pid",
+                                                     "visible!", "hidden!",        "timeout"};
     static const std::vector<std::string> selectOptions = [] {
         std::vector<std::string> all = options;
         all.push_back("path");
         return all;
     }();
-    table.push_back({"tree-select", selectOptions, "(--title T | --title-contains S | --class C) --path A|B|C",
-                     treeSelect});
+    table.push_back(
+        {"tree-select", selectOptions, "(--title T | --title-contains S | --class C) --path A|B|C", treeSelect});
     table.push_back({"tree-list", options, "(--title T | --title-contains S | --class C)", treeList});
 }

@@ -11,10 +11,7 @@ readonly settings='Software\OBP\Settings'
 drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null
 
 start_unlocked() {
-    ob_start program "$OB_PROGRAM"
-    program=$OB_PID
-    ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
-    ob_expect "its start-up completes" ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "$config_title"
+    ob_start_program
     ob_unlock_configuration
     ob_select_page 4
 }

@@ -11,9 +11,7 @@ readonly editor="Ignore List"
 drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null
 drv reg-set-raw --root HKLM --key 'Software\OBP\Tasks' --value Task0 --text "Notepad,1" >/dev/null
 
-ob_start program "$OB_PROGRAM"
-ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
-ob_expect "its start-up completes" ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "$config_title"
+ob_start_program
 ob_unlock_configuration
 
 open_editor() {

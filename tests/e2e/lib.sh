@@ -271,6 +271,16 @@ ob_begin() {
 
 # --- the program's own steps -----------------------------------------------------------------
 
+# ob_start_program: starts the program under test and waits until its start-up is over (the
+# configuration window exists and has given up its close box); its pid is then in $program.
+ob_start_program() {
+    ob_start program "$OB_PROGRAM"
+    program=$OB_PID
+    ob_expect "the program starts" drv wait-window --title "Obelon Pro Configuration Tool" --timeout 5000
+    ob_expect "its start-up completes" \
+        ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "Obelon Pro Configuration Tool"
+}
+
 # ob_unlock_configuration [PASSWORD]: answers the "Restrictions" dialog that guards the configuration
 # at start (default password "bluejay") and waits until the configuration window shows, the only way a
 # user reaches its controls.

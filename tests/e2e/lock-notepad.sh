@@ -11,10 +11,7 @@ readonly dialog="Restrictions"
 drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null
 drv reg-set-raw --root HKLM --key 'Software\OBP\Tasks' --value Task0 --text "Notepad,1" >/dev/null
 
-ob_start program "$OB_PROGRAM"
-program=$OB_PID
-ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
-ob_expect "its start-up completes" ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "$config_title"
+ob_start_program
 # The start-up prompt for the configuration comes first; Notepad, opened after it, is the window in front.
 ob_expect "the start-up prompt is shown" drv wait-window --title "$dialog" --visible --timeout 5000
 

@@ -13,9 +13,7 @@ drv reg-delete --root HKCU --key 'Software\OBP' --tree >/dev/null
 
 # The default password opens the configuration, whatever an earlier scenario stored.
 drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null
-ob_start program "$OB_PROGRAM"
-ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
-ob_expect "its start-up completes" ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "$config_title"
+ob_start_program
 ob_unlock_configuration
 ob_select_page 3
 

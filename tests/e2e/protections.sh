@@ -17,17 +17,14 @@ for value in LockIE chkLock3Party LockEx TaskManager LockInstall; do
     drv reg-set-raw --root HKLM --key "$settings" --value "$value" --text 1 >/dev/null
 done
 
-ob_start program "$OB_PROGRAM"
-program=$OB_PID
-ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
-ob_expect "its start-up completes" ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "$config_title"
+ob_start_program
 # The start-up password prompt is answered and the window closed, so each lock opens the dialog anew.
 ob_unlock_configuration
 ob_expect "the configuration window is closed" drv click --title "$config_title" --visible --caption "Cancel"
 ob_expect "it goes" drv wait-window --title "$config_title" --hidden --timeout 3000
 
 expect_dialog_for() {
-    ob_expect "'$dialog' is shown" drv wait-window --title "$dialog" --visible --timeout 3000
+    ob_expect "'$dialog' is shown" drv wait-window --title "$dialog" --visible --timeout 5000
     ob_expect "'$dialog' is labelled '$1'" \
         ob_poll 3000 drv child-text --title "$dialog" --visible --class Static --contains "$1"
 }
@@ -54,12 +51,9 @@ locked_stand_in() {
 # Registry tools: the real Registry Editor, found by the title in front.
 ob_start regedit regedit
 regedit=$OB_PID
-ob_expect "the Registry Editor opens" drv wait-window --title "Registry Editor" --visible --timeout 10000
-# The user clicks it to the front.
-ob_expect "the Registry Editor comes to the front" drv foreground --title "Registry Editor"
-ob_expect "the Registry Editor is hidden within two seconds" \
-    drv wait-window --title "Registry Editor" --hidden --timeout 2500
+ob_expect "the Registry Editor opens" drv wait-window --title "Registry Editor" --timeout 10000
 expect_dialog_for "Registry Tools"
+ob_expect "the Registry Editor is hidden" drv wait-window --title "Registry Editor" --hidden --timeout 500
 answer_password
 ob_expect "the password brings the Registry Editor back" \
     drv wait-window --title "Registry Editor" --visible --timeout 3000
@@ -91,10 +85,8 @@ ob_stop "$stand_in"
 # An installer is only minimized, and the dialog covers the screen.
 ob_start installer "$OB_DRIVER" create-window --title "Quokka Ledger Setup" --class ObStandInSetup
 installer=$OB_PID
-ob_expect "the installer opens" drv wait-window --title "Quokka Ledger Setup" --visible --timeout 5000
-ob_expect "the installer comes to the front" drv foreground --title "Quokka Ledger Setup"
 ob_expect "the installer is minimized within two seconds" \
-    drv wait-window --title "Quokka Ledger Setup" --minimized --timeout 3500
+    drv wait-window --title "Quokka Ledger Setup" --minimized --timeout 5000
 expect_dialog_for "Installation Program"
 ob_expect "'$dialog' covers the screen" drv wait-window --title "$dialog" --visible --maximized --timeout 2000
 answer_password

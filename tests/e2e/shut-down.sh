@@ -9,10 +9,7 @@ readonly warning="This will remove the program from memory and disable Task Lock
 
 # The default password opens the configuration, whatever an earlier scenario stored.
 drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null
-ob_start program "$OB_PROGRAM"
-program=$OB_PID
-ob_expect "the program starts" drv wait-window --title "$title" --timeout 5000
-ob_expect "its start-up completes" ob_poll 3000 ob_output_is no drv has-sysmenu-close --title "$title"
+ob_start_program
 ob_unlock_configuration
 ob_select_page 5
 

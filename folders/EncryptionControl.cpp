@@ -61,8 +61,7 @@ public:
             case ob7::Outcome::Done:
                 return;
             case ob7::Outcome::Stopped:
-                return refuse(encryptionerror::kAborted, "Stopped before the end; the file was left as it was",
-                              source);
+                return refuse(encryptionerror::kAborted, "Stopped before the end; the file was left as it was", source);
             case ob7::Outcome::ReadFailed:
                 return failed(result.status, "Could not read", source);
             case ob7::Outcome::WriteFailed:
@@ -84,7 +83,9 @@ private:
 EncryptionControl::EncryptionControl(ICrypto& crypto, IFileSystem& files, ui::Toolkit& ui, EncryptionOptions options)
     : m_crypto(crypto), m_files(files), m_ui(ui), m_options(options) {}
 
-EncryptionControl::~EncryptionControl() { forgetKeys(); }
+EncryptionControl::~EncryptionControl() {
+    forgetKeys();
+}
 
 // The only value the program passes is 4; the control has nothing to choose.
 void EncryptionControl::selector(int32_t) {}
@@ -96,7 +97,9 @@ void EncryptionControl::setRunFlag(bool on) {
     (void)on;
 }
 
-void EncryptionControl::abort() { m_aborted = true; }
+void EncryptionControl::abort() {
+    m_aborted = true;
+}
 
 void EncryptionControl::forgetKeys() {
     for (DerivedKey& derived : m_keys) wipe(derived.key);
@@ -180,19 +183,6 @@ struct CallKey {
     ob7::Key bytes{};
     ~CallKey() { wipe(bytes); }
 };
-
-// A pass's sink that proves each opened chunk equal to the next bytes of the original file.
-ob7::PlainSink sameAs(IFile& original, std::vector<uint8_t>& buffer) {
-    return [&original, &buffer](std::span<const uint8_t> plain) -> ob7::PassResult {
-        buffer.resize(plain.size());
-        Result<size_t> got = original.read(buffer);
-        if (!got.ok()) return {ob7::Outcome::ReadFailed, got.status()};
-        if (got.value() != plain.size() || !std::equal(plain.begin(), plain.end(), buffer.begin())) {
-            return {ob7::Outcome::Mismatch, Status::failure(errc::kInvalidData, "verify")};
-        }
-        return {};
-    };
-}
 
 }  // namespace
 
@@ -295,44 +285,18 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
 
 // Reads the written file back as decryption would and compares it with the source, byte for byte.
 bool EncryptionControl::proveSealed(Call& call, const SealedCopy& copy) {
-    const ob7::Key& key = copy.key;
-    const ob7::Header& header = copy.header;
-    const std::string& sealedPath = copy.path;
-    const std::string& source = copy.source;
-    const uint64_t plainSize = copy.plainSize;
-    Result<std::unique_ptr<IFile>> sealed = m_files.openForReading(sealedPath);
-    if (!sealed.ok()) return call.failed(sealed.status(), "Could not read back", sealedPath), false;
-    Result<std::unique_ptr<IFile>> original = m_files.openForReading(source);
-    if (!original.ok()) return call.failed(original.status(), "Could not read", source), false;
-    Result<uint64_t> sealedSize = sealed.value()->size();
-    if (!sealedSize.ok()) return call.failed(sealedSize.status(), "Could not read back", sealedPath), false;
-    ob7::HeaderBytes headerBytes{};
-    Result<size_t> got = sealed.value()->read(headerBytes);
-    if (!got.ok()) return call.failed(got.status(), "Could not read back", sealedPath), false;
-    const ob7::ParsedHeader parsed = ob7::parseHeader(std::span<const uint8_t>(headerBytes.data(), got.value()));
-    const ob7::PassResult mismatch{ob7::Outcome::Mismatch, Status::failure(errc::kInvalidData, "verify")};
-    if (parsed.problem != ob7::HeaderProblem::None || ob7::encodeHeader(parsed.header) != ob7::encodeHeader(header) ||
-        sealedSize.value() < ob7::kHeaderSize) {
-        return call.passFailed(mismatch, source, sealedPath), false;
+    Result<std::unique_ptr<IFile>> sealed = m_files.openForReading(copy.path);
+    Result<std::unique_ptr<IFile>> original = m_files.openForReading(copy.source);
+    if (!sealed.ok() || !original.ok()) {
+        call.failed(sealed.ok() ? original.status() : sealed.status(), "Could not read back", copy.path);
+        return false;
     }
-    std::vector<uint8_t> buffer;
-    const uint64_t work = plainSize * 2;
-    ob7::PassResult pass = ob7::checkHeader(m_crypto, key, parsed.header);
-    if (pass.outcome == ob7::Outcome::Done) {
-        pass = ob7::openChunks(m_crypto, key, parsed.header, sealedSize.value() - ob7::kHeaderSize, *sealed.value(),
-                               sameAs(*original.value(), buffer),
-                               [&](uint64_t done) { return step(plainSize + done, work); });
-    }
-    if (pass.outcome == ob7::Outcome::Damaged) pass = mismatch;
-    if (pass.outcome == ob7::Outcome::Done) {
-        // The source must end where the sealed copy does.
-        uint8_t extra = 0;
-        Result<size_t> more = original.value()->read(std::span<uint8_t>(&extra, 1));
-        if (!more.ok()) pass = {ob7::Outcome::ReadFailed, more.status()};
-        else if (more.value() != 0) pass = mismatch;
-    }
-    if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, sealedPath), false;
-    return true;
+    const uint64_t work = copy.plainSize * 2;
+    const ob7::PassResult pass = ob7::proveCopy(m_crypto, copy.key, copy.header, {*sealed.value(), *original.value()},
+                                                [&](uint64_t done) { return step(copy.plainSize + done, work); });
+    if (pass.outcome == ob7::Outcome::Done) return true;
+    call.passFailed(pass, copy.source, copy.path);
+    return false;
 }
 
 void EncryptionControl::decrypt(const std::string& source, const std::string& destination,

@@ -1,5 +1,6 @@
 #include "folders/Ob7Stream.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace ob7 {
@@ -24,8 +25,8 @@ Result<size_t> readFull(IFile& file, std::span<uint8_t> buffer) {
 Status sealHeader(ICrypto& crypto, const Key& key, Header& header) {
     const HeaderBody body = headerBody(header);
     const Nonce nonce = nonceFor(header.fileId, kHeaderChunkIndex);
-    return crypto.aes256GcmSeal({.key = key, .nonce = nonce, .associatedData = body, .plain = {}, .cipher = {},
-                                 .tag = header.tag});
+    return crypto.aes256GcmSeal(
+        {.key = key, .nonce = nonce, .associatedData = body, .plain = {}, .cipher = {}, .tag = header.tag});
 }
 
 PassResult checkHeader(ICrypto& crypto, const Key& key, const Header& header) {
@@ -50,7 +51,8 @@ PassResult sealChunks(ICrypto& crypto, const Key& key, const Header& header, IFi
     size_t currentSize = got.value();
     uint64_t done = 0;
     for (uint32_t index = 0;; ++index) {
-        if (index == kHeaderChunkIndex) return failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealChunks"));
+        if (index == kHeaderChunkIndex)
+            return failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealChunks"));
         size_t nextSize = 0;
         if (currentSize == header.chunkSize) {
             Result<size_t> ahead = readFull(plain, next);
@@ -116,6 +118,37 @@ PassResult openChunks(ICrypto& crypto, const Key& key, const Header& header, uin
     if (!more.ok()) return failed(Outcome::ReadFailed, more.status());
     if (more.value() != 0) return failed(Outcome::Damaged, Status::failure(errc::kInvalidData, "openChunks"));
     return {};
+}
+
+PassResult proveCopy(ICrypto& crypto, const Key& key, const Header& header, const CopyToProve& files,
+                     const ChunkStep& step) {
+    const PassResult mismatch = failed(Outcome::Mismatch, Status::failure(errc::kInvalidData, "proveCopy"));
+    Result<uint64_t> sealedSize = files.sealed.size();
+    if (!sealedSize.ok()) return failed(Outcome::ReadFailed, sealedSize.status());
+    HeaderBytes headerBytes{};
+    Result<size_t> got = readFull(files.sealed, headerBytes);
+    if (!got.ok()) return failed(Outcome::ReadFailed, got.status());
+    const ParsedHeader parsed = parseHeader(std::span<const uint8_t>(headerBytes.data(), got.value()));
+    if (parsed.problem != HeaderProblem::None || encodeHeader(parsed.header) != encodeHeader(header)) return mismatch;
+    PassResult pass = checkHeader(crypto, key, parsed.header);
+    std::vector<uint8_t> buffer(header.chunkSize);
+    const PlainSink sameAsOriginal = [&](std::span<const uint8_t> plain) -> PassResult {
+        Result<size_t> read = readFull(files.original, std::span<uint8_t>(buffer.data(), plain.size()));
+        if (!read.ok()) return failed(Outcome::ReadFailed, read.status());
+        if (read.value() != plain.size() || !std::equal(plain.begin(), plain.end(), buffer.begin())) return mismatch;
+        return {};
+    };
+    if (pass.outcome == Outcome::Done) {
+        pass = openChunks(crypto, key, parsed.header, sealedSize.value() - kHeaderSize, files.sealed, sameAsOriginal,
+                          step);
+    }
+    if (pass.outcome == Outcome::Damaged) return mismatch;
+    if (pass.outcome != Outcome::Done) return pass;
+    // The original must end where the sealed copy does.
+    uint8_t extra = 0;
+    Result<size_t> more = readFull(files.original, std::span<uint8_t>(&extra, 1));
+    if (!more.ok()) return failed(Outcome::ReadFailed, more.status());
+    return more.value() == 0 ? PassResult{} : mismatch;
 }
 
 }  // namespace ob7

@@ -34,4 +34,13 @@ PassResult sealChunks(ICrypto& crypto, const Key& key, const Header& header, IFi
 PassResult openChunks(ICrypto& crypto, const Key& key, const Header& header, uint64_t sealedBytes, IFile& sealed,
                       const PlainSink& sink, const ChunkStep& step);
 
+struct CopyToProve {
+    IFile& sealed;    // at its start
+    IFile& original;  // at its start
+};
+// Reads a sealed file back as decryption would and compares it with the original byte for byte; any difference,
+// in the header, a chunk or the length, is a Mismatch.
+PassResult proveCopy(ICrypto& crypto, const Key& key, const Header& header, const CopyToProve& files,
+                     const ChunkStep& step);
+
 }  // namespace ob7

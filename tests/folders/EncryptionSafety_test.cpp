@@ -78,8 +78,8 @@ TEST_F(EncryptionSafety, FailureOfAnyStepBeforeTheNameIsGivenKeepsTheSource) {
     using Op = sim::SimFileSystem::Op;
     const std::string plain = patterned(100);
     const std::string sealed = sealedCopyOf(plain);
-    for (Op op : {Op::OpenRead, Op::CreateTemporary, Op::OpenWrite, Op::Flush, Op::Close, Op::SetAttributes,
-                  Op::Rename}) {
+    for (Op op :
+         {Op::OpenRead, Op::CreateTemporary, Op::OpenWrite, Op::Flush, Op::Close, Op::SetAttributes, Op::Rename}) {
         (void)files.deleteFile(kSealedPath);
         files.writeFile(kPlainPath, plain);
         files.failNext(op, errc::kAccessDenied);
@@ -248,7 +248,9 @@ TEST_F(EncryptionSafety, TakenDestinationIsSkippedAndBothFilesKept) {
 }
 
 TEST_F(EncryptionSafety, EmptyChunkSizedAndNonAsciiFilesComeBackByteForByte) {
-    const std::string name = "C:\\Data\\Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x94\x92.txt";
+    const std::string name =
+        "C:\\Data\\Gr\xC3\xBC\xC3\x9F"
+        "e \xF0\x9F\x94\x92.txt";
     for (size_t size : {0u, 1u, 15u, 16u, 17u, 32u, 4099u}) {
         const std::string plain = patterned(size);
         files.writeFile(name, plain);

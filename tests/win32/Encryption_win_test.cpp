@@ -39,9 +39,9 @@ void writeAll(const std::filesystem::path& path, std::string_view bytes) {
 class EncryptionUnderCng : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("ob7-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_folder =
+            std::filesystem::temp_directory_path() / ("ob7-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(m_folder);
     }
     void TearDown() override { std::filesystem::remove_all(m_folder); }

@@ -200,6 +200,14 @@ bool EncryptionControl::destinationFree(Call& call, const std::string& destinati
     return false;
 }
 
+// Until the output is on the disk, a power cut could leave the named file short.
+bool EncryptionControl::settle(Call& call, IFile& output, const std::string& destination) {
+    Status done = output.flush();
+    if (done.ok()) done = output.close();
+    if (!done.ok()) call.failed(done, "Could not write beside", destination);
+    return done.ok();
+}
+
 // The finished output is shown and given its name; a name taken meanwhile is not replaced.
 bool EncryptionControl::publish(Call& call, TemporaryOutput& output, const std::string& destination) {
     if (Status shown = m_files.setAttributes(output.path(), fileattr::kArchive); !shown.ok()) {
@@ -268,12 +276,7 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
         const ob7::PassResult pass = ob7::sealChunks(m_crypto, key.bytes, header, *plain.value(), *out.value(),
                                                      [&](uint64_t done) { return step(done, work); });
         if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
-        if (Status flushed = out.value()->flush(); !flushed.ok()) {
-            return call.failed(flushed, "Could not write beside", destination);
-        }
-        if (Status closed = out.value()->close(); !closed.ok()) {
-            return call.failed(closed, "Could not write beside", destination);
-        }
+        if (!settle(call, *out.value(), destination)) return;
     }
     (void)plain.value()->close();
     plain.value().reset();
@@ -357,12 +360,7 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
             },
             [&](uint64_t done) { return step(done, plainSize); });
         if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
-        if (Status flushed = plain.flush(); !flushed.ok()) {
-            return call.failed(flushed, "Could not write beside", destination);
-        }
-        if (Status closed = plain.close(); !closed.ok()) {
-            return call.failed(closed, "Could not write beside", destination);
-        }
+        if (!settle(call, plain, destination)) return;
     }
     (void)sealed.value()->close();
     sealed.value().reset();

@@ -74,6 +74,7 @@ private:
     bool step(uint64_t done, uint64_t total);
     bool destinationFree(Call& call, const std::string& destination);
     bool proveSealed(Call& call, const SealedCopy& copy);
+    bool settle(Call& call, IFile& output, const std::string& destination);
     bool publish(Call& call, TemporaryOutput& output, const std::string& destination);
     void removeSource(Call& call, const std::string& source);
     void report(int32_t number, const std::string& text);

@@ -76,45 +76,45 @@ std::string oneLine(const std::string& text) {
 ConfigTransfer::ConfigTransfer(Platform& platform, ProgramState& state, ui::Form& configWindow,
                                std::function<void()> GetConfig)
     : m_platform(platform), m_state(state), m_form(configWindow), m_GetConfig(std::move(GetConfig)) {
-    m_form.control<ui::Button>("cmdExport").onClick([this] { cmdExportClick(); });
-    m_form.control<ui::Button>("cmdImport").onClick([this] { cmdImportClick(); });
+    m_form.control<ui::Button>("cmdExport").onClick([this] { exclusive(&ConfigTransfer::exportConfiguration); });
+    m_form.control<ui::Button>("cmdImport").onClick([this] { exclusive(&ConfigTransfer::importConfiguration); });
     m_form.control<ui::Button>("Command1").onClick([this] { Command1Click(); });
     m_form.findTimer("tmrAutoUpdated")->onTick([this] { tmrAutoUpdatedTick(); });
 }
 
-// The path is quoted, so a folder with blanks works, and /y lets a second export replace the first instead of
-// waiting for an answer nobody can give.
-void ConfigTransfer::cmdExportClick() {
+// The pickers, the waits for reg.exe and the message boxes let the timer and clicks in: one transfer at a time.
+void ConfigTransfer::exclusive(void (ConfigTransfer::*transfer)()) {
     if (m_busy) return;
-    const std::string folder = BrowseForFolder(m_platform.files, m_form.id(), kBrowseFileSystemFolders, kNoTitle);
-    if (folder.empty()) return;
     m_busy = true;
-    const Outcome exported = runReg("export hklm\\software\\obp \"" + inFolder(folder, kExportFileName) + "\" /y",
-                                    ShowCommand::ShowNoActivate);
-    if (!exported.ok) showBox("The configuration could not be exported: " + exported.reason, false);
+    (this->*transfer)();
     m_busy = false;
 }
 
-void ConfigTransfer::cmdImportClick() {
-    if (m_busy) return;
+// The path is quoted, so a folder with blanks works, and /y lets a second export replace the first instead of
+// waiting for an answer nobody can give.
+void ConfigTransfer::exportConfiguration() {
+    const std::string folder = BrowseForFolder(m_platform.files, m_form.id(), kBrowseFileSystemFolders, kNoTitle);
+    if (folder.empty()) return;
+    const Outcome exported = runReg("export hklm\\software\\obp \"" + inFolder(folder, kExportFileName) + "\" /y",
+                                    ShowCommand::ShowNoActivate);
+    if (!exported.ok) showBox("The configuration could not be exported: " + exported.reason, false);
+}
+
+void ConfigTransfer::importConfiguration() {
     const std::string path =
         BrowseForFolder(m_platform.files, m_form.id(), kBrowseIncludeFiles, "Select import folder:");
     if (path.empty()) return;
-    m_busy = true;
     const Outcome checked = checkFile(path);
-    const Outcome saved = checked.ok ? backUpConfiguration() : Outcome{};
-    if (!checked.ok) {
-        showBox("The file " + path + " was not imported: " + checked.reason, true);
-    } else if (!saved.ok) {
-        showBox("Nothing was imported, because the current configuration could not be saved first: " + saved.reason,
-                false);
-    } else {
-        const Outcome imported = runReg("import \"" + path + "\"", ShowCommand::ShowMinimized);
-        // reg.exe may have written part of the file before it failed: the window shows what the registry holds.
-        m_GetConfig();
-        if (!imported.ok) showBox("The configuration could not be imported: " + imported.reason, false);
+    if (!checked.ok) return showBox("The file " + path + " was not imported: " + checked.reason, true);
+    const Outcome saved = backUpConfiguration();
+    if (!saved.ok) {
+        return showBox(
+            "Nothing was imported, because the current configuration could not be saved first: " + saved.reason, false);
     }
-    m_busy = false;
+    const Outcome imported = runReg("import \"" + path + "\"", ShowCommand::ShowMinimized);
+    // reg.exe may have written part of the file before it failed: the window shows what the registry holds.
+    m_GetConfig();
+    if (!imported.ok) showBox("The configuration could not be imported: " + imported.reason, false);
 }
 
 void ConfigTransfer::tmrAutoUpdatedTick() {
@@ -124,10 +124,7 @@ void ConfigTransfer::tmrAutoUpdatedTick() {
 }
 
 void ConfigTransfer::Command1Click() {
-    if (m_busy) return;
-    m_busy = true;
-    autoUpdate();
-    m_busy = false;
+    exclusive(&ConfigTransfer::autoUpdate);
 }
 
 // A file that was refused or failed is kept under another name, so it is not tried again every minute.

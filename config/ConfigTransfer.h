@@ -20,8 +20,9 @@ private:
         std::string reason{};
     };
 
-    void cmdExportClick();
-    void cmdImportClick();
+    void exclusive(void (ConfigTransfer::*transfer)());
+    void exportConfiguration();
+    void importConfiguration();
     void tmrAutoUpdatedTick();
     void Command1Click();
     void autoUpdate();
@@ -39,6 +40,6 @@ private:
     ui::Form& m_form;
     std::function<void()> m_GetConfig;
     std::string m_autoUpdatePath;
-    // Set while one of the transfers runs: waiting for reg.exe and the message boxes let the timer and clicks in.
+    // Set while one of the transfers runs.
     bool m_busy = false;
 };

@@ -47,8 +47,7 @@ pick() {
 }
 box_says() { drv child-text --title "$box_title" --visible --contains "$1" >/dev/null 2>&1; }
 
-ob_start program "$OB_PROGRAM"
-program=$OB_PID
+ob_start_program
 ob_unlock_configuration
 ob_select_page 0
 ob_expect "the stored list shows two locked tasks" ob_poll 5000 ob_output_is "Tasks Locked: 2" tasks_locked

@@ -7,6 +7,7 @@
 #include "config/ConfigLoader.h"
 #include "config/ConfigTransfer.h"
 #include "engine/BuiltInProtections.h"
+#include "engine/SessionLimit.h"
 #include "engine/Watch.h"
 #include "folders/FoldersPage.h"
 #include "lists/IgnoreListForm.h"
@@ -32,6 +33,7 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
                    .RunAdvanced = [this] { m_protections->RunAdvanced(m_watch->snapshot()); },
                    .showMessage = [this] { showMessage(); }});
     m_ignoreList = std::make_unique<IgnoreListForm>(m_platform, m_state, *m_form);
+    m_session = std::make_unique<SessionLimit>(m_platform, m_state, *m_form, m_launcher);
     connectHandlers();
 }
 
@@ -51,6 +53,8 @@ void ConfigWindow::connectHandlers() {
     Timer1->onTick([this] { Timer1->setEnabled(false); });
     timerInstance->onTick([this] { onInstanceTick(); });
     timerObelon->onTick([this] { m_watch->tick(); });
+    tmrTimer->onTick([this] { m_session->tmrTimerTick(); });
+    m_form->control<ui::TextBox>("txtrelock").onChange([this] { m_session->txtrelockChange(); });
     cmdsetpassword->onClick([this] { cmdsetpasswordClick(); });
     m_form->control<ui::Button>("cmdIgnore").onClick([this] { m_ignoreList->open(); });
     cmdcancel->onClick([this] { cmdcancelClick(); });
@@ -132,7 +136,8 @@ void ConfigWindow::cmdExitClick() {
 }
 
 void ConfigWindow::shutdown() {
-    ShutdownArgs args{.dialogs = {m_dialogs.frmError ? m_dialogs.frmError->form() : nullptr},
+    ShutdownArgs args{.dialogs = {m_dialogs.frmError ? m_dialogs.frmError->form() : nullptr,
+                                  m_session->countdown().form()},
                       .trayOwner = m_form->id()};
     ShutdownProgram(m_platform, args);
 }

@@ -15,6 +15,7 @@ class ConfigTransfer;
 class Watch;
 class BuiltInProtections;
 class IgnoreListForm;
+class SessionLimit;
 
 inline constexpr const char* kProductWebAddress = "https://obelonpro.example.com";
 
@@ -37,6 +38,7 @@ public:
     TasksPage& tasksPage() { return *m_tasksPage; }
     FoldersPage& foldersPage() { return *m_foldersPage; }
     IgnoreListForm& ignoreListForm() { return *m_ignoreList; }
+    SessionLimit& sessionLimit() { return *m_session; }
     ui::ListBox& allowList() { return *lstAllow; }
     ui::ListBox& ignoreList() { return *lstignore; }
 
@@ -78,6 +80,7 @@ private:
     std::unique_ptr<BuiltInProtections> m_protections;
     std::unique_ptr<Watch> m_watch;
     std::unique_ptr<IgnoreListForm> m_ignoreList;
+    std::unique_ptr<SessionLimit> m_session;
     ui::ListBox* lstAllow = nullptr;
     ui::ListBox* lstignore = nullptr;
 

@@ -1,6 +1,7 @@
 // The start-up sequence of the configuration window, run once when the program starts.
 #include "app/ConfigWindow.h"
 #include "app/General.h"
+#include "engine/SessionLimit.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
@@ -23,6 +24,7 @@ void ConfigWindow::startUp() {
     m_state.programFolder = folderOf(m_platform.process.programFilePath()) + "\\";
     ensureRunKeyEntry();
     RemoveCloseCommand(m_platform.desktop, m_form->id());
+    m_session->start();
     timerObelon->setEnabled(true);
     lblAbout->setText(aboutText());
     GetConfig();

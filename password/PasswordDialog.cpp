@@ -82,7 +82,9 @@ void PasswordDialog::open() {
     m_form->show();
 }
 
+// Shown for a new lock while it is already the active window, it gets no activation to follow the record.
 void PasswordDialog::show() {
+    followLockRecord();
     m_form->show();
 }
 
@@ -97,6 +99,10 @@ void PasswordDialog::maximize() {
 // The label follows the lock record, which a later lock may have rewritten while the dialog was open.
 void PasswordDialog::onActivate() {
     RemoveCloseCommand(m_platform.desktop, m_form->id());
+    followLockRecord();
+}
+
+void PasswordDialog::followLockRecord() {
     lblTask->setText(m_state.lock.label);
     if (m_state.lock.mode == "pwd") lblPassword->setText("New Access Control Password:");
 }

@@ -42,6 +42,7 @@ public:
 private:
     void create();
     void onActivate();
+    void followLockRecord();
     void cmdOKClick();
     void okHandler();
     void cmdCancelPWDClick();

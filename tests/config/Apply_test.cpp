@@ -93,7 +93,7 @@ TEST_F(ApplyScenario, TheIgnoreListIsStoredWithoutFlagsAndAnEmptyOneLeavesNoKey)
 TEST_F(ApplyScenario, TheSessionLimitIsStoredPerUserWithNothingMeaningZero) {
     start();
     for (const auto& [typed, expected] : std::vector<std::pair<std::string, std::string>>{
-             {"", "0"}, {"0", "0"}, {"15", "15"}, {"ab", "ab"}}) {
+             {"", "0"}, {"0", "0"}, {"15", "15"}, {"-5", "-5"}, {"ab", "0"}}) {
         setText("txtrelock", typed);
         click("cmdok");
         EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSession, "timer"), expected) << typed;

@@ -25,6 +25,12 @@ struct RunningProgram {
     void reload() { run([this] { app->configWindow().GetConfig(); }); }
     // As after the right password: the configuration window is open for the administrator.
     void openConfigWindow();
+    // Ends the program as logging off does; the machine and its clocks run on.
+    void stop() {
+        app.reset();
+        process.reset();
+        running = false;
+    }
     // A click on a button of the configuration window, as the user makes it.
     void clickButton(const char* name);
 };

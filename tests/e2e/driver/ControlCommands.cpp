@@ -149,6 +149,15 @@ int isChecked(const Args& args) {
     return say(on ? "checked" : "unchecked", on ? kYes : kNo);
 }
 
+// Any window or control: "enabled" (yes) or "disabled" (no), as the user finds it when clicking.
+int isEnabled(const Args& args) {
+    int code = kUsage;
+    auto target = locate(args, false, code);
+    if (!target) return code;
+    const bool on = ::IsWindowEnabled(target->control ? target->control : target->parent) != FALSE;
+    return say(on ? "enabled" : "disabled", on ? kYes : kNo);
+}
+
 }  // namespace
 
 void addControlCommands(std::vector<Command>& table) {
@@ -164,4 +173,6 @@ void addControlCommands(std::vector<Command>& table) {
     static const std::string tabUsage = std::string(kParentUsage) + " " + kChildUsage + " --page N";
     table.push_back({"select-tab", withChildOptions({"page"}), tabUsage.c_str(), selectTab});
     table.push_back({"is-checked", withChildOptions({}), childUsage.c_str(), isChecked});
+    static const std::string enabledUsage = std::string(kParentUsage) + " [" + kChildUsage + "]";
+    table.push_back({"is-enabled", withChildOptions({}), enabledUsage.c_str(), isEnabled});
 }

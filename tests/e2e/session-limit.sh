@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The daily session limit on a real minute: with a limit of one minute and no day stored, "Time left:" shows
+# "1 Minutes." at start; a minute later "Restrictions" locks the session as "Expired Windows® Session" with
+# Cancel disabled and the countdown gone, and the password ends the lock; a restart the same day locks at once.
+source "$(dirname "$0")/lib.sh"
+ob_begin "$@"
+
+readonly config_title="Obelon Pro Configuration Tool"
+readonly dialog="Restrictions"
+readonly countdown="Time left:"
+readonly expired=$'Expired Windows\u00ae Session'
+readonly user_key='Software\VB and VBA Program Settings\obelon'
+readonly setting_key="$user_key\\setting"
+
+reset_values() {
+    drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null
+    drv reg-delete --root HKCU --key "$user_key" --tree >/dev/null
+}
+stored() { drv reg-query --root HKCU --key "$setting_key" --value "$1"; }
+expired_lock_shown() { drv child-text --title "$dialog" --visible --class Static --contains "$expired" >/dev/null; }
+cancel_state() { drv is-enabled --title "$dialog" --visible --caption "Cance&l" 2>/dev/null || true; }
+
+start_program() {
+    ob_start "$1" "$OB_PROGRAM"
+    program=$OB_PID
+    started=$(ob_now_ms)
+    ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 8000
+}
+
+reset_values
+drv reg-set-raw --root HKCU --key "$setting_key" --value timer --text 1 >/dev/null || ob_fail "timer not set"
+
+start_program first
+ob_expect "'$countdown' shows" drv wait-window --title "$countdown" --visible --timeout 8000
+ob_expect_eq "the minutes left" "1 Minutes." "$(drv child-text --title "$countdown" --visible --class Static)"
+ob_expect_eq "the day's count" "REG_SZ 1" "$(stored tickCount)"
+[[ $(stored date) =~ ^REG_SZ\ [0-9]{4}-[0-9]{2}-[0-9]{2}$ ]] || ob_fail "date is not a calendar day: '$(stored date)'"
+ob_log "ok: the day is stored as a calendar date"
+
+ob_expect "the session locks about a minute after the start" ob_poll 80000 expired_lock_shown
+elapsed=$(($(ob_now_ms) - started))
+((elapsed >= 55000)) || ob_fail "the lock came after $elapsed ms, before the minute was up"
+ob_log "ok: locked $elapsed ms after the start"
+ob_expect_eq "Cancel of the lock" "disabled" "$(cancel_state)"
+ob_expect "the countdown is gone" drv wait-gone --title-contains "Time left" --visible --timeout 3000
+ob_expect_eq "the day's count" "REG_SZ 0" "$(stored tickCount)"
+
+drv set-text --title "$dialog" --visible --class Edit --text "bluejay" >/dev/null || ob_fail "no password box in '$dialog'"
+drv click --title "$dialog" --visible --caption "&OK" >/dev/null || ob_fail "no OK button in '$dialog'"
+ob_expect "the password ends the lock" drv wait-gone --title "$dialog" --visible --timeout 3000
+ob_stop "$program"
+ob_expect "the first run is over" drv wait-gone --title "$config_title" --timeout 3000
+
+start_program again
+ob_expect "the restart locks at once" ob_poll 8000 expired_lock_shown
+ob_expect_eq "Cancel of the lock" "disabled" "$(cancel_state)"
+if drv window-exists --title-contains "Time left" --visible >/dev/null 2>&1; then ob_fail "a countdown shows"; fi
+ob_log "ok: no countdown on the same day"
+ob_stop "$program"
+# The next scenarios start without a limit and from the default password.
+reset_values

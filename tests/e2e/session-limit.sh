@@ -33,6 +33,7 @@ drv reg-set-raw --root HKCU --key "$setting_key" --value timer --text 1 >/dev/nu
 start_program first
 ob_expect "'$countdown' shows" drv wait-window --title "$countdown" --visible --timeout 8000
 ob_expect_eq "the minutes left" "1 Minutes." "$(drv child-text --title "$countdown" --visible --class Static)"
+ob_expect "the countdown has no Close" ob_poll 3000 ob_output_is no drv has-sysmenu-close --title "$countdown"
 ob_expect_eq "the day's count" "REG_SZ 1" "$(stored tickCount)"
 [[ $(stored date) =~ ^REG_SZ\ [0-9]{4}-[0-9]{2}-[0-9]{2}$ ]] || ob_fail "date is not a calendar day: '$(stored date)'"
 ob_log "ok: the day is stored as a calendar date"

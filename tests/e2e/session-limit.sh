@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The daily session limit on a real minute: with a limit of one minute and no day stored, "Time left:" shows
-# "1 Minutes." at start; a minute later "Restrictions" locks the session as "Expired Windows® Session" with
+# "1 Minutes." at start, has no Close and, minimized, is titled "You have 1 Minutes."; a minute later "Restrictions" locks the session as "Expired Windows® Session" with
 # Cancel disabled and the countdown gone, and the password ends the lock; a restart the same day locks at once.
 source "$(dirname "$0")/lib.sh"
 ob_begin "$@"
@@ -34,6 +34,10 @@ start_program first
 ob_expect "'$countdown' shows" drv wait-window --title "$countdown" --visible --timeout 8000
 ob_expect_eq "the minutes left" "1 Minutes." "$(drv child-text --title "$countdown" --visible --class Static)"
 ob_expect "the countdown has no Close" ob_poll 3000 ob_output_is no drv has-sysmenu-close --title "$countdown"
+ob_expect "the countdown is minimized" drv show-window --title "$countdown" --state minimize
+ob_expect "minimized, its title tells the time left" drv wait-window --title "You have 1 Minutes." --minimized --timeout 3000
+ob_expect "the countdown is restored" drv show-window --title "You have 1 Minutes." --state restore
+ob_expect "restored, its title is '$countdown' again" drv wait-window --title "$countdown" --visible --timeout 3000
 ob_expect_eq "the day's count" "REG_SZ 1" "$(stored tickCount)"
 [[ $(stored date) =~ ^REG_SZ\ [0-9]{4}-[0-9]{2}-[0-9]{2}$ ]] || ob_fail "date is not a calendar day: '$(stored date)'"
 ob_log "ok: the day is stored as a calendar date"

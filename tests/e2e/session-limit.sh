@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The daily session limit on a real minute: with a limit of one minute and no day stored, "Time left:" shows
-# "1 Minutes." at start, has no Close and, minimized, is titled "You have 1 Minutes."; a minute later "Restrictions" locks the session as "Expired Windows® Session" with
-# Cancel disabled and the countdown gone, and the password ends the lock; a restart the same day locks at once.
+# "1 Minutes." at start, has no Close and, minimized, is titled "You have 1 Minutes."; a minute later
+# "Restrictions" locks the session as "Expired Windows® Session" with Cancel disabled and the countdown gone, and
+# the password ends the lock; a restart the same day locks at once.
 source "$(dirname "$0")/lib.sh"
 ob_begin "$@"
 

@@ -10,8 +10,13 @@ bool SimLabel::click() {
     return true;
 }
 
+// A click is a user's click: nothing happens where the user could not click, as on the real controls.
 void SimButton::click() {
-    if (isUsable()) raise(m_onClick);
+    if (isUsable() && isVisible()) raise(m_onClick);
+}
+
+void SimCheckBox::click() {
+    if (isUsable() && isVisible()) setChecked(!m_checked);
 }
 
 void SimCheckBox::setChecked(bool on) {
@@ -29,7 +34,7 @@ void SimOptionButton::setChecked(bool on) {
 
 // A click on an option that is already chosen is still a click.
 void SimOptionButton::click() {
-    if (!isUsable()) return;
+    if (!isUsable() || !isVisible()) return;
     m_host.clearOtherOptions(*this, page());
     m_checked = true;
     raise(m_onClick);

@@ -20,7 +20,7 @@ public:
     bool isChecked() const override { return m_checked; }
     void setChecked(bool on) override;
     void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
-    void click() override { setChecked(!m_checked); }
+    void click() override;
 
 private:
     bool m_checked = false;

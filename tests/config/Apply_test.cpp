@@ -27,7 +27,7 @@ protected:
     }
     void click(const char* button) { program.clickButton(button); }
     void tick(const char* box) {
-        program.run([&] { program.checkBox(box).click(); });
+        program.clickCheckBox(box);
     }
     void setText(const char* box, const std::string& text) {
         program.run([&] { program.configForm().findControl(box)->setText(text); });
@@ -160,7 +160,7 @@ TEST(AdministratorBox, ExemptsOnlyThisUserAndSaysSoOnce) {
     RunningProgram program = startProgram(world);
     ASSERT_TRUE(program.running);
     EXPECT_EQ(program.app->state().messageText, "");
-    program.run([&] { program.checkBox("chkAdmin").click(); });
+    program.clickCheckBox("chkAdmin");
     EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "Enabled");
     EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kSettings, "CurrentUser"), "");
     EXPECT_TRUE(program.app->state().adminExemption);
@@ -172,7 +172,7 @@ TEST(AdministratorBox, ExemptsOnlyThisUserAndSaysSoOnce) {
     EXPECT_EQ(icon->tip, "Obelon Pro - Administrator");
 
     program.app->state().messageText.clear();
-    program.run([&] { program.checkBox("chkAdmin").click(); });
+    program.clickCheckBox("chkAdmin");
     EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "Disabled");
     EXPECT_FALSE(program.app->state().adminExemption);
     EXPECT_EQ(program.app->state().messageText, "");

@@ -53,7 +53,7 @@ TEST_F(ProgramPasswords, AtStartTheConfigurationWaitsBehindRestrictions) {
 TEST_F(ProgramPasswords, ANewPasswordIsLoadedByTheNextStart) {
     start();
     answer("bluejay");
-    program.run([&] { sim::control<sim::SimButton>(program.configForm(), "cmdsetpassword")->click(); });
+    program.clickButton("cmdsetpassword");
     ASSERT_TRUE(shown());
     EXPECT_EQ(program.app->state().lock.mode, "pwd");
     answer("Heron");

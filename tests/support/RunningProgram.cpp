@@ -25,8 +25,22 @@ void RunningProgram::openConfigWindow() {
     run([this] { configForm().show(); });
 }
 
+void RunningProgram::showPageOf(const char* name) {
+    int page = -1;
+    if (auto* button = sim::control<sim::SimButton>(configForm(), name)) page = button->page();
+    if (auto* box = sim::control<sim::SimCheckBox>(configForm(), name)) page = box->page();
+    if (page < 0) return;
+    run([this, page] { sim::control<ui::TabStrip>(configForm(), "SmartTab1")->selectPage(page); });
+}
+
 void RunningProgram::clickButton(const char* name) {
+    showPageOf(name);
     run([this, name] { sim::control<sim::SimButton>(configForm(), name)->click(); });
+}
+
+void RunningProgram::clickCheckBox(const char* name) {
+    showPageOf(name);
+    run([this, name] { sim::control<sim::SimCheckBox>(configForm(), name)->click(); });
 }
 
 std::string RunningProgram::labelText(const char* name) { return configForm().findControl(name)->text(); }

@@ -31,8 +31,11 @@ struct RunningProgram {
         process.reset();
         running = false;
     }
-    // A click on a button of the configuration window, as the user makes it.
+    // A click on a button or check box of the configuration window, as the user makes it: through its tab.
     void clickButton(const char* name);
+    void clickCheckBox(const char* name);
+    // The tab of the control's page comes to the front, as the user's click on it brings it.
+    void showPageOf(const char* name);
 };
 
 // Starts the program the way Windows does at logon; `running` is false when it ended during start-up.

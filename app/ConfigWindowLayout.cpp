@@ -76,7 +76,7 @@ void ConfigWindow::createUsersPage() {
     f.addLabel({"Label7", "Setting takes effect on next logon.", {36, 146, 400, 18}, kUsers});
     f.addLabel({"Label8", "Copy the Configuration to other computers.", {20, 206, 470, 18}, kUsers});
     f.addButton({"cmdImport", "Import...", {20, 228, 110, 28}, kUsers});
-    f.addButton({"cmdExport", "Export...", {140, 228, 110, 28}, kUsers});
+    f.addButton({"cmdExport", "Export...", {140, 228, 110, 28}, kUsers}).setMousePointer(ui::MousePointer::Custom);
 }
 
 void ConfigWindow::createAdvancedPage() {

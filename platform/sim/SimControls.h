@@ -9,9 +9,12 @@ public:
     using SimControl::SimControl;
     void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
     void click() override;
+    void setMousePointer(ui::MousePointer pointer) override { m_pointer = pointer; }
+    ui::MousePointer mousePointer() const override { return m_pointer; }
 
 private:
     ui::Handler m_onClick;
+    ui::MousePointer m_pointer = ui::MousePointer::Default;
 };
 
 class SimCheckBox final : public SimControl<ui::CheckBox> {

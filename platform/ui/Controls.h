@@ -37,10 +37,15 @@ public:
     virtual bool isEnabled() const = 0;
 };
 
+// What the mouse pointer looks like over a control; Custom (99) is the control's own picture, a pointing hand.
+enum class MousePointer { Default = 0, Custom = 99 };
+
 class Button : public Control {
 public:
     virtual void onClick(Handler handler) = 0;
     virtual void click() = 0;  // as if the user clicked it
+    virtual void setMousePointer(MousePointer pointer) = 0;
+    virtual MousePointer mousePointer() const = 0;
 };
 
 // Setting the state from code raises the click handler when the state changes, as a user's click does.

@@ -81,6 +81,25 @@ void WinButton::setDefault(bool on) {
     ::SendMessageW(m_hwnd, BM_SETSTYLE, on ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
+void WinButton::setMousePointer(ui::MousePointer pointer) {
+    if (pointer != ui::MousePointer::Default && m_pointer == ui::MousePointer::Default) {
+        ::SetWindowSubclass(m_hwnd, &WinButton::pointerProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    m_pointer = pointer;
+}
+
+// Windows asks the window under the mouse for its pointer on every move; the button answers with its own.
+LRESULT CALLBACK WinButton::pointerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR self) {
+    const auto* button = reinterpret_cast<const WinButton*>(self);
+    if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT && button->m_pointer == ui::MousePointer::Custom) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+    }
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &WinButton::pointerProc, id);
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 WinCheckBox::WinCheckBox(WinForm& form, const ui::ControlSpec& spec)
     : WinControl(form, spec,
                  form.createChild(spec, {WC_BUTTONW, BS_AUTOCHECKBOX | WS_TABSTOP, 0, toWide(spec.caption)})) {}

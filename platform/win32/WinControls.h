@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+
 #include "platform/win32/WinControl.h"
 
 // The simple controls: one class per kind, each a few messages to a standard window class.
@@ -11,9 +12,14 @@ public:
     void click() override;
     void command(WORD notification) override;
     void setDefault(bool on);
+    void setMousePointer(ui::MousePointer pointer) override;
+    ui::MousePointer mousePointer() const override { return m_pointer; }
 
 private:
+    static LRESULT CALLBACK pointerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR self);
     ui::Handler m_onClick;
+    ui::MousePointer m_pointer = ui::MousePointer::Default;
 };
 
 class WinCheckBox final : public WinControl<ui::CheckBox> {

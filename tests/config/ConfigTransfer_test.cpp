@@ -70,6 +70,9 @@ protected:
 }  // namespace
 
 TEST_F(Transfer, ExportQuotesTheChosenFolderAndACancelledPickerStartsNothing) {
+    EXPECT_EQ(sim::control<sim::SimButton>(program.configForm(), "cmdExport")->mousePointer(),
+              ui::MousePointer::Custom);
+    EXPECT_EQ(program.labelText("Label8"), "Copy the Configuration to other computers.");
     click("cmdExport");
     EXPECT_TRUE(programs().started().empty());
     ASSERT_EQ(files().browses().size(), 1u);

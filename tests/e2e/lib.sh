@@ -299,3 +299,17 @@ ob_select_page() {
     ob_expect "the configuration page $1 is selected" \
         drv select-tab --title "Obelon Pro Configuration Tool" --visible --class SysTabControl32 --page "$1"
 }
+
+# ob_pick_in_folder_picker A|B|C: in the shell's folder picker that a click has just opened, selects the item at
+# the end of that path of tree labels ("Desktop|Computer|C:|data") and presses OK, as a user would.
+ob_pick_in_folder_picker() {
+    ob_expect "the picker opens" drv wait-window --title-contains "Browse" --visible --timeout 5000
+    local title
+    title=$(drv get-title --title-contains "Browse" --visible)
+    drv tree-select --title "$title" --visible --path "$1" >/dev/null || {
+        drv tree-list --title "$title" --visible >&2 || true
+        ob_fail "the picker has no item on the way $1"
+    }
+    drv click --title "$title" --visible --caption "OK" --post >/dev/null || ob_fail "no OK in the picker"
+    ob_expect "the picker closes" drv wait-gone --title "$title" --visible --timeout 5000
+}

@@ -34,17 +34,6 @@ write_reg() {
 click() { drv click --title "$config" --visible --caption "$1" --post >/dev/null || ob_fail "no '$1' to click"; }
 tasks_locked() { drv child-text --title "$config" --visible --contains "Tasks Locked:"; }
 task_slot() { drv reg-query --root HKLM --key "$tasks" --value "$1"; }
-pick() {
-    ob_expect "the picker opens" drv wait-window --title-contains "Browse" --visible --timeout 5000
-    local title
-    title=$(drv get-title --title-contains "Browse" --visible)
-    drv tree-select --title "$title" --visible --path "$1" >/dev/null || {
-        drv tree-list --title "$title" --visible >&2 || true
-        ob_fail "the picker has no item on the way $1"
-    }
-    drv click --title "$title" --visible --caption "OK" --post >/dev/null || ob_fail "no OK in the picker"
-    ob_expect "the picker closes" drv wait-gone --title "$title" --visible --timeout 5000
-}
 box_says() { drv child-text --title "$box_title" --visible --contains "$1" >/dev/null 2>&1; }
 
 ob_start_program
@@ -56,7 +45,7 @@ ob_expect "the stored list shows two locked tasks" ob_poll 5000 ob_output_is "Ta
 
 ob_select_page 3
 click "Export..."
-pick "Desktop|Computer|C:|obtransfer|My Configs"
+ob_pick_in_folder_picker "Desktop|Computer|C:|obtransfer|My Configs"
 ob_expect "reg.exe writes obelon7.reg there" ob_poll 10000 test -s "$configs_unix/obelon7.reg"
 keys=$(iconv -f UTF-16 -t UTF-8 "$configs_unix/obelon7.reg" | tr -d '\r' | grep '^\[')
 ob_expect "the file holds the configuration key alone" \
@@ -73,7 +62,7 @@ ob_expect "and shown" ob_poll 5000 ob_output_is "Tasks Locked: 1" tasks_locked
 
 ob_select_page 3
 click "Import..."
-pick "Desktop|Computer|C:|obtransfer|My Configs|obelon7.reg"
+ob_pick_in_folder_picker "Desktop|Computer|C:|obtransfer|My Configs|obelon7.reg"
 ob_expect "the imported list is stored" ob_poll 10000 ob_output_is "REG_SZ Alpha Task,1" task_slot Task0
 ob_select_page 0
 ob_expect "the window shows the exported list again" ob_poll 5000 ob_output_is "Tasks Locked: 2" tasks_locked

@@ -3,7 +3,8 @@
 # in its name, chosen in the shell's picker; after the task list was changed and applied, "Import..." of that file
 # brings the exported list back into the window. A file dropped into "save" beside the program is imported at the
 # next minute's look, announced, and deleted once the message is acknowledged; a file that also writes
-# HKEY_CURRENT_USER\Software\Evil is refused, kept as obelon7.reg.failed, and the key never appears.
+# HKEY_CURRENT_USER\Software\Evil is refused, kept as obelon7.reg.failed, and the key never appears. An export
+# that reg.exe cannot do is reported with reg.exe's own reason.
 source "$(dirname "$0")/lib.sh"
 ob_begin "$@"
 
@@ -92,6 +93,17 @@ if wine reg query 'HKCU\Software\Evil' >/dev/null 2>&1; then ob_fail "HKEY_CURRE
 ob_log "ok: HKEY_CURRENT_USER\\Software\\Evil does not exist"
 if task_slot Task3 >/dev/null 2>&1; then ob_fail "part of the refused file was imported"; fi
 ob_log "ok: nothing of the refused file was imported"
+
+# --- a failed export says why, in reg.exe's words ---
+
+drv reg-delete --root HKLM --key 'Software\OBP' --tree >/dev/null
+ob_select_page 3
+click "Export..."
+ob_pick_in_folder_picker "Desktop|Computer|C:|obtransfer|My Configs"
+ob_expect "an export without a configuration key is reported as failed" \
+    ob_poll 10000 box_says "The configuration could not be exported: "
+ob_expect "with reg.exe's reason" box_says "registry key"
+drv click --title "$box_title" --visible --caption "OK" --post >/dev/null || ob_fail "no OK in the message"
 
 ob_alive "$program" || ob_fail "the program ended"
 ob_stop "$program"

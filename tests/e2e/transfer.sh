@@ -78,6 +78,10 @@ write_reg "$save_unix/obelon7.reg" '[HKEY_LOCAL_MACHINE\Software\OBP\Tasks]' '"T
 ob_expect "the dropped file is announced within a minute" \
     ob_poll 75000 box_says "Auto-update of configuration completed on "
 ob_expect "the file waits for the acknowledgement" test -f "$save_unix/obelon7.reg"
+announced=$(drv child-text --title "$box_title" --visible --contains "Auto-update")
+[[ $announced =~ ^Auto-update\ of\ configuration\ completed\ on\ [1-9][0-9]?-$(date +%B)\ [12]?[0-9]:[0-5][0-9]$ ]] ||
+    ob_fail "the announcement does not name the day, month and time as d-mmmm h:mm: '$announced'"
+ob_log "ok: the announcement names the day, the month and the time: $announced"
 drv click --title "$box_title" --visible --caption "OK" --post >/dev/null || ob_fail "no OK in the message"
 ob_expect "the file is deleted after OK" ob_poll 5000 test ! -e "$save_unix/obelon7.reg"
 ob_expect "the window shows the updated list" ob_poll 5000 ob_output_is "Tasks Locked: 3" tasks_locked

@@ -45,6 +45,16 @@ std::optional<std::wstring> newToken() {
     return std::wstring(text);
 }
 
+std::optional<std::wstring> systemBootCount() {
+    DWORD count = 0;
+    DWORD size = sizeof count;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kBootCountKey, kBootCountValue, RRF_RT_REG_DWORD, nullptr, &count, &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return L"boot-" + std::to_wstring(count);
+}
+
 }  // namespace
 
 int64_t WinClock::utcNowMs() {
@@ -70,10 +80,16 @@ int64_t WinClock::uptimeMs() {
     return static_cast<int64_t>(::GetTickCount64());
 }
 
-// The parent is made first as an ordinary key: created in one call, it would be volatile as well, and
-// the program's lasting per-user settings below it could then not be stored.
+// The system's boot count where it keeps one: it survives a logoff, which drops the user's volatile keys.
+// Otherwise a random token in a volatile key of the user's, made at the first call of a boot. Its parent is
+// made first as an ordinary key: created in one call, it would be volatile as well, and the program's lasting
+// per-user settings below it could then not be stored.
 std::string WinClock::bootToken() {
     if (!m_bootToken.empty()) return m_bootToken;
+    if (const std::optional<std::wstring> count = systemBootCount()) {
+        m_bootToken = toUtf8(*count);
+        return m_bootToken;
+    }
     UniqueHKey parent;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, kBootTokenParentKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ,
                           nullptr, parent.put(), nullptr) != ERROR_SUCCESS) {

@@ -22,3 +22,7 @@ private:
 inline constexpr const wchar_t* kBootTokenParentKey = L"Software\\OBP";
 inline constexpr const wchar_t* kBootTokenKey = L"Software\\OBP\\Volatile";
 inline constexpr const wchar_t* kBootTokenValue = L"Boot";
+// The system's own count of its boots, kept machine-wide where a standard user can read it but not change it.
+inline constexpr const wchar_t* kBootCountKey =
+    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\PrefetchParameters";
+inline constexpr const wchar_t* kBootCountValue = L"BootId";

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "platform/win32/UniqueHandle.h"
@@ -92,6 +93,27 @@ UniqueKernelHandle openNullInput() {
         ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
 }
 
+// A program named without a folder ("reg.exe") is Windows' own when the system folder holds it. Left to the
+// search, the folder this program runs in and the current folder would come first, and a user who can write
+// to either could put a program of their own in its place.
+std::optional<std::wstring> systemProgramFor(const std::wstring& commandLine) {
+    std::wstring name;
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        const size_t end = commandLine.find(L'"', 1);
+        if (end == std::wstring::npos) return std::nullopt;
+        name = commandLine.substr(1, end - 1);
+    } else {
+        name = commandLine.substr(0, commandLine.find_first_of(L" \t"));
+    }
+    if (name.empty() || name.find_first_of(L"\\/:") != std::wstring::npos) return std::nullopt;
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::nullopt;
+    std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return path;
+}
+
 }  // namespace
 
 // The program reads nothing: a question it might ask finds no answer instead of waiting for one.
@@ -109,9 +131,10 @@ Result<std::unique_ptr<IChildProgram>> WinProgramRunner::start(const StartProgra
         startup.hStdError = output.get();
     }
     std::wstring commandLine = toWide(args.commandLine);  // CreateProcessW may write into it
+    const std::optional<std::wstring> systemProgram = systemProgramFor(commandLine);
     PROCESS_INFORMATION started = {};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, (output && input) ? TRUE : FALSE, 0, nullptr,
-                          nullptr, &startup, &started)) {
+    if (!::CreateProcessW(systemProgram ? systemProgram->c_str() : nullptr, commandLine.data(), nullptr, nullptr,
+                          (output && input) ? TRUE : FALSE, 0, nullptr, nullptr, &startup, &started)) {
         return lastError("CreateProcessW");
     }
     UniqueKernelHandle thread(started.hThread);

@@ -1,6 +1,7 @@
 // Programs started and waited for on the real system (under Wine in CI): exit codes, what they wrote, a program
 // that never ends, and one that is not there.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -50,4 +51,30 @@ TEST(ProgramRunner, AProgramThatDoesNotEndIsStoppedAndAMissingOneIsNotStarted) {
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.status().code(), 2u);
     EXPECT_EQ(missing.status().api(), "CreateProcessW");
+}
+
+// A "reg.exe" of a user's own in the current folder is not the one that runs. The planted one is the test
+// driver, a real program of ours (Wine would run its own reg.exe for a copy of one of its own programs).
+TEST(ProgramRunner, AProgramNamedWithoutAFolderIsTheSystemsOwnNotOneInTheCurrentFolder) {
+    wchar_t self[MAX_PATH] = {};
+    ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    std::wstring driver(self);
+    driver = driver.substr(0, driver.find_last_of(L'\\')) + L"\\..\\e2e\\obdriver.exe";
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder = std::wstring(temp) + L"obrunner-planted";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring planted = folder + L"\\reg.exe";
+    ASSERT_TRUE(::CopyFileW(driver.c_str(), planted.c_str(), FALSE)) << "the driver is built beside the suite";
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+
+    const Finished ran = runToEnd("reg.exe wait-window --title nothing --timeout 1");
+
+    ::SetCurrentDirectoryW(previous);
+    ::DeleteFileW(planted.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+    EXPECT_EQ(ran.output.find("timed out waiting"), std::string::npos) << "the planted program ran: " << ran.output;
+    EXPECT_NE(ran.exitCode, 0u);
 }

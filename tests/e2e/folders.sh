@@ -91,17 +91,9 @@ ob_expect "the earlier error is not shown again" lblerr_empty
 
 # --- lock and unlock a folder chosen in the shell's picker ---
 
-picker_title=""
 pick() {
     click "Browse..."
-    ob_expect "the folder picker opens" drv wait-window --title-contains "Browse" --visible --timeout 5000
-    picker_title=$(drv get-title --title-contains "Browse" --visible)
-    drv tree-select --title "$picker_title" --visible --path "$1" >/dev/null || {
-        drv tree-list --title "$picker_title" --visible >&2 || true
-        ob_fail "the picker has no item on the way $1"
-    }
-    drv click --title "$picker_title" --visible --caption "OK" --post >/dev/null || ob_fail "no OK in the picker"
-    ob_expect "the picker closes" drv wait-gone --title "$picker_title" --visible --timeout 5000
+    ob_pick_in_folder_picker "$1"
 }
 
 pick "Desktop|Computer|C:|obfolders|private"

@@ -39,20 +39,13 @@ protected:
     bool countdownShown() { return countdown() && countdown()->isVisible(); }
     sim::SimLabel& countdownLabel() { return *sim::control<sim::SimLabel>(*countdown(), "txttickCount"); }
     std::string shown() { return countdownShown() ? countdownLabel().text() : "(no countdown)"; }
-    sim::SimForm* dialog() { return sim::as<sim::SimForm>(program.app->passwordDialogs().form()); }
+    sim::SimForm* dialog() { return program.passwordDialog(); }
     bool expiredLockShown() {
         return dialog() && dialog()->isVisible() &&
                dialog()->findControl("lblTask")->text() == "Expired Windows\xC2\xAE Session" &&
                !dialog()->findControl("cmdCancelPWD")->isEnabled();
     }
-    void answer(const std::string& password) {
-        program.run([&] {
-            auto& box = *sim::control<sim::SimTextBox>(*dialog(), "txtPass");
-            box.erase();
-            box.type(password);
-            dialog()->pressEnter();
-        });
-    }
+    void answer(const std::string& password) { program.answerPassword(password); }
     bool timerOn() { return program.configForm().findTimer("tmrTimer")->isEnabled(); }
 
     sim::SimWorld world;

@@ -14,20 +14,10 @@ protected:
         ASSERT_TRUE(program.running);
     }
     // Ends the program as logging off does, so that the next start is a first instance again.
-    void stop() {
-        program.app.reset();
-        program.process.reset();
-    }
-    sim::SimForm* dialog() { return sim::as<sim::SimForm>(program.app->passwordDialogs().form()); }
+    void stop() { program.stop(); }
+    sim::SimForm* dialog() { return program.passwordDialog(); }
     bool shown() { return dialog() && dialog()->isVisible(); }
-    void answer(const std::string& password) {
-        program.run([&] {
-            auto& box = *sim::control<sim::SimTextBox>(*dialog(), "txtPass");
-            box.erase();
-            box.type(password);
-            dialog()->pressEnter();
-        });
-    }
+    void answer(const std::string& password) { program.answerPassword(password); }
     std::string prompt() { return dialog()->findControl("lblDefaultPass")->text(); }
 
     sim::SimWorld world;

@@ -43,7 +43,22 @@ void RunningProgram::clickCheckBox(const char* name) {
     run([this, name] { sim::control<sim::SimCheckBox>(configForm(), name)->click(); });
 }
 
-std::string RunningProgram::labelText(const char* name) { return configForm().findControl(name)->text(); }
+sim::SimForm* RunningProgram::passwordDialog() {
+    return sim::as<sim::SimForm>(app->passwordDialogs().form());
+}
+
+void RunningProgram::answerPassword(const std::string& password) {
+    run([&] {
+        auto& box = *sim::control<sim::SimTextBox>(*passwordDialog(), "txtPass");
+        box.erase();
+        box.type(password);
+        passwordDialog()->pressEnter();
+    });
+}
+
+std::string RunningProgram::labelText(const char* name) {
+    return configForm().findControl(name)->text();
+}
 
 std::vector<bool> RunningProgram::checks(const char* name) {
     sim::SimListBox& box = list(name);

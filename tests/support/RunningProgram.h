@@ -22,7 +22,9 @@ struct RunningProgram {
     std::vector<bool> checks(const char* name);
     // Runs the code inside the program's process, as its own event handlers run.
     bool run(const std::function<void()>& code) { return process->run(code); }
-    void reload() { run([this] { app->configWindow().GetConfig(); }); }
+    void reload() {
+        run([this] { app->configWindow().GetConfig(); });
+    }
     // As after the right password: the configuration window is open for the administrator.
     void openConfigWindow();
     // Ends the program as logging off does; the machine and its clocks run on.
@@ -31,6 +33,10 @@ struct RunningProgram {
         process.reset();
         running = false;
     }
+    // The password dialog "Restrictions", once the program has made it; null before.
+    sim::SimForm* passwordDialog();
+    // Types the password into the dialog and presses Enter, as the user does.
+    void answerPassword(const std::string& password);
     // A click on a button or check box of the configuration window, as the user makes it: through its tab.
     void clickButton(const char* name);
     void clickCheckBox(const char* name);

@@ -1,7 +1,7 @@
 #include "app/ConfigWindow.h"
 
 #include "app/General.h"
-#include "app/SystemTray.h"
+#include "common/SystemTray.h"
 #include "dialogs/MessageDialog.h"
 #include "config/ConfigApplier.h"
 #include "config/ConfigLoader.h"
@@ -12,6 +12,7 @@
 #include "folders/FoldersPage.h"
 #include "lists/IgnoreListForm.h"
 #include "lists/TasksPage.h"
+#include "password/PasswordDialogHost.h"
 
 ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDialogLauncher& launcher,
                            OpenDialogs dialogs)
@@ -136,8 +137,15 @@ void ConfigWindow::cmdExitClick() {
 }
 
 void ConfigWindow::shutdown() {
-    ShutdownArgs args{.dialogs = {m_dialogs.frmError ? m_dialogs.frmError->form() : nullptr,
-                                  m_session->countdown().form()},
-                      .trayOwner = m_form->id()};
-    ShutdownProgram(m_platform, args);
+    ShutdownProgram(m_platform, ShutdownArgs{.dialogs = dialogsToClose(), .trayOwner = m_form->id()});
+}
+
+std::vector<ui::Form*> ConfigWindow::dialogsToClose() {
+    std::vector<ui::Form*> forms;
+    for (ui::Form* form : {m_ignoreList->form(), m_tasksPage->browserForm(),
+                           m_dialogs.frmPassword ? m_dialogs.frmPassword->form() : nullptr,
+                           m_dialogs.frmError ? m_dialogs.frmError->form() : nullptr, m_session->countdown().form()}) {
+        if (form) forms.push_back(form);
+    }
+    return forms;
 }

@@ -1,8 +1,9 @@
 #pragma once
 #include <memory>
+#include <vector>
 
-#include "engine/ProgramState.h"
-#include "engine/SuperShell.h"
+#include "common/ProgramState.h"
+#include "common/SuperShell.h"
 #include "platform/Platform.h"
 
 class MessageDialog;
@@ -19,7 +20,7 @@ class SessionLimit;
 
 inline constexpr const char* kProductWebAddress = "https://obelonpro.example.com";
 
-// The dialogs the shutdown closes, in the order it closes them.
+// The dialogs of the program that the configuration window does not own itself.
 struct OpenDialogs {
     PasswordDialogHost* frmPassword = nullptr;
     MessageDialog* frmError = nullptr;
@@ -34,13 +35,12 @@ public:
     void startUp();
     void GetConfig();
     [[noreturn]] void shutdown();
+    // The windows the shutdown closes, in its order: frmignore, frmLock, frmPassword, frmError, frmtickCount.
+    // A dialog that was never opened gives none.
+    std::vector<ui::Form*> dialogsToClose();
     ui::Form& form() { return *m_form; }
-    TasksPage& tasksPage() { return *m_tasksPage; }
     FoldersPage& foldersPage() { return *m_foldersPage; }
-    IgnoreListForm& ignoreListForm() { return *m_ignoreList; }
-    SessionLimit& sessionLimit() { return *m_session; }
     ui::ListBox& allowList() { return *lstAllow; }
-    ui::ListBox& ignoreList() { return *lstignore; }
 
 private:
     void createControls();

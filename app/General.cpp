@@ -2,21 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/ConfigWindow.h"
-#include "app/SystemTray.h"
-#include "dialogs/MessageDialog.h"
-#include "password/PasswordDialogHost.h"
-
-void RemoveCloseCommand(IDesktop& desktop, WindowId window) { (void)desktop.removeSystemMenuCommand(window, kScClose); }
-
-void SetTopmost(IDesktop& desktop, WindowId window, bool on) { (void)desktop.setTopmost(window, on); }
-
-std::vector<ui::Form*> dialogsToClose(const OpenDialogs& dialogs) {
-    std::vector<ui::Form*> forms;
-    if (dialogs.frmPassword && dialogs.frmPassword->form()) forms.push_back(dialogs.frmPassword->form());
-    if (dialogs.frmError && dialogs.frmError->form()) forms.push_back(dialogs.frmError->form());
-    return forms;
-}
+#include "common/SystemTray.h"
 
 void ShutdownProgram(Platform& platform, const ShutdownArgs& args) {
     // Whatever fails on the way, the process ends all the same.

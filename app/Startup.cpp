@@ -1,6 +1,7 @@
 // The start-up sequence of the configuration window, run once when the program starts.
 #include "app/ConfigWindow.h"
 #include "app/General.h"
+#include "common/WindowHelpers.h"
 #include "engine/SessionLimit.h"
 #include "registry/RegistryEdit.h"
 

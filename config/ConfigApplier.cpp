@@ -1,6 +1,6 @@
 #include "config/ConfigApplier.h"
 
-#include "config/ConfigSchema.h"
+#include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 
 namespace {

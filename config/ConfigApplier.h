@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/ProgramState.h"
+#include "common/ProgramState.h"
 #include "platform/Platform.h"
 
 // "Apply" (`cmdok`) and the administrator box (`chkAdmin`) of the configuration window: the window's

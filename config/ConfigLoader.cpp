@@ -1,9 +1,9 @@
 #include "config/ConfigLoader.h"
 
-#include "app/SystemTray.h"
-#include "config/ConfigSchema.h"
+#include "common/SystemTray.h"
+#include "common/ConfigSchema.h"
 #include "lists/TasksPage.h"
-#include "password/AccessPassword.h"
+#include "common/AccessPassword.h"
 #include "registry/RegistryEdit.h"
 
 ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& configWindow, TasksPage& tasks,

@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/ProgramState.h"
-#include "engine/SuperShell.h"
+#include "common/ProgramState.h"
+#include "common/SuperShell.h"
 #include "platform/Platform.h"
 
 class TasksPage;

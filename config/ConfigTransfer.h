@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/ProgramState.h"
+#include "common/ProgramState.h"
 #include "platform/Platform.h"
 
 // "Export...", "Import..." and the automatic update through "save\obelon7.reg": reg.exe moves the configuration
@@ -12,7 +12,6 @@ class ConfigTransfer final {
 public:
     // The controls cmdExport, cmdImport, Command1 and the timer tmrAutoUpdated must already exist on the form.
     ConfigTransfer(Platform& platform, ProgramState& state, ui::Form& configWindow, std::function<void()> GetConfig);
-    const std::string& autoUpdatePath() const { return m_autoUpdatePath; }
 
 private:
     struct Outcome {

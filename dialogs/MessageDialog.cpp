@@ -10,10 +10,6 @@ void MessageDialog::show() {
     m_form->show();
 }
 
-void MessageDialog::closeIfShown() {
-    if (m_form && m_form->isVisible()) m_form->hide();
-}
-
 void MessageDialog::create() {
     m_form = m_ui.createForm({.name = "frmError", .caption = "Message:", .width = 380, .height = 150});
     ui::Form& form = *m_form;

@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "engine/ProgramState.h"
+#include "common/ProgramState.h"
 #include "platform/ui/Toolkit.h"
 
 // The window `frmError`: shows the shared message text and follows it while open.
@@ -11,7 +11,6 @@ public:
     ~MessageDialog();
     // Modeless; created on first use, brought forward when already open.
     void show();
-    void closeIfShown();
     ui::Form* form() { return m_form.get(); }
 
 private:

@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
-#include "engine/ProgramState.h"
-#include "engine/SuperShell.h"
+#include "common/ProgramState.h"
+#include "common/SuperShell.h"
 #include "engine/Watch.h"
 #include "platform/Platform.h"
 

@@ -1,6 +1,6 @@
 #include "engine/CountdownWindow.h"
 
-#include "app/General.h"
+#include "common/WindowHelpers.h"
 
 namespace {
 constexpr uint32_t kBlue = 0xFF0000;  // Windows colour values are 0x00BBGGRR

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "engine/CountdownWindow.h"
-#include "engine/ProgramState.h"
+#include "common/ProgramState.h"
 #include "engine/SessionDay.h"
-#include "engine/SuperShell.h"
+#include "common/SuperShell.h"
 #include "platform/Platform.h"
 
 // The daily allowance of this Windows user: counted in minutes from the program's start, kept per calendar
@@ -17,7 +17,6 @@ public:
     void start();
     void tmrTimerTick();
     void txtrelockChange();
-    int minutesLeft() const { return m_minutesLeft; }
     CountdownWindow& countdown() { return m_countdown; }
 
 private:

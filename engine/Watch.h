@@ -2,8 +2,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/ProgramState.h"
-#include "engine/SuperShell.h"
+#include "common/ProgramState.h"
+#include "common/SuperShell.h"
 #include "platform/Platform.h"
 
 // The lists of the configuration window that the watch reads; they belong to that window.

@@ -1,6 +1,6 @@
 #include "lists/IgnoreListForm.h"
 
-#include "config/ConfigSchema.h"
+#include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 
 IgnoreListForm::IgnoreListForm(Platform& platform, ProgramState& state, ui::Form& configWindow)

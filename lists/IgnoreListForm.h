@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "engine/ProgramState.h"
+#include "common/ProgramState.h"
 #include "platform/Platform.h"
 
 // The window `frmignore` "Ignore List": edits the stored ignore list and asks the watch to reload.

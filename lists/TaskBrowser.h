@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/ProgramState.h"
+#include "common/ProgramState.h"
 #include "lists/TasksList.h"
 #include "platform/Platform.h"
 
@@ -22,6 +22,7 @@ public:
     // Fills the list and shows the window modeless.
     void show();
     bool isVisible() const { return m_form->isVisible(); }
+    ui::Form& form() { return *m_form; }
 
 private:
     void createControls();

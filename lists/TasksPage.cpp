@@ -46,6 +46,8 @@ TasksPage::TasksPage(Platform& platform, ProgramState& state, ui::Form& configWi
 
 TasksPage::~TasksPage() = default;
 
+ui::Form* TasksPage::browserForm() { return m_browser ? &m_browser->form() : nullptr; }
+
 // The configuration window takes no input while the browser is open; the wait lets every other
 // event run (the watch goes on) and sleeps between them instead of spinning.
 void TasksPage::cmdaddClick() {

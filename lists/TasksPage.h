@@ -2,7 +2,7 @@
 #include <functional>
 #include <memory>
 
-#include "engine/ProgramState.h"
+#include "common/ProgramState.h"
 #include "platform/Platform.h"
 
 class TaskBrowser;
@@ -16,6 +16,8 @@ public:
     void CountTasks();
     void AddTasks();
     ui::ListBox& list() { return lstTasks; }
+    // The task browser `frmLock`; null until it was first opened.
+    ui::Form* browserForm();
 
 private:
     void cmdaddClick();

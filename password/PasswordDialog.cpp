@@ -1,8 +1,8 @@
 #include "password/PasswordDialog.h"
 
-#include "app/General.h"
+#include "common/WindowHelpers.h"
 #include "dialogs/MessageDialog.h"
-#include "password/AccessPassword.h"
+#include "common/AccessPassword.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/ProgramState.h"
+#include "common/ProgramState.h"
 #include "password/DecoyWindow.h"
 #include "platform/Platform.h"
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "password/AccessPassword.h"
+#include "common/AccessPassword.h"
 #include "password/PasswordDialog.h"
 
 PasswordDialogHost::PasswordDialogHost(Platform& platform, ProgramState& state, MessageDialog& messageDialog)

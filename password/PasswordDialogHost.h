@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/ProgramState.h"
-#include "engine/SuperShell.h"
+#include "common/ProgramState.h"
+#include "common/SuperShell.h"
 #include "platform/Platform.h"
 
 class MessageDialog;

@@ -1,8 +1,8 @@
 // The set-password flow of `frmPassword` (lock mode "pwd"): the new password twice, then stored as a hash.
 #include <utility>
 
-#include "config/ConfigSchema.h"
-#include "password/AccessPassword.h"
+#include "common/ConfigSchema.h"
+#include "common/AccessPassword.h"
 #include "password/PasswordDialog.h"
 #include "registry/RegistryEdit.h"
 

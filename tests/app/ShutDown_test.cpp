@@ -1,7 +1,7 @@
 // "Shut Down OB": the question it asks and what each answer leaves behind.
 #include <gtest/gtest.h>
 
-#include "app/SystemTray.h"
+#include "common/SystemTray.h"
 #include "tests/support/RunningProgram.h"
 
 using testsupport::RunningProgram;

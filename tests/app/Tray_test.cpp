@@ -2,7 +2,7 @@
 // the window becoming active, and "Cancel".
 #include <gtest/gtest.h>
 
-#include "app/SystemTray.h"
+#include "common/SystemTray.h"
 #include "registry/RegistryEdit.h"
 #include "tests/support/RunningProgram.h"
 

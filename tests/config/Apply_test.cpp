@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/ConfigSchema.h"
+#include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 #include "tests/support/RegistryValues.h"
 #include "tests/support/RunningProgram.h"

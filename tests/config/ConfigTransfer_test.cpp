@@ -1,7 +1,7 @@
 // Export, import and the automatic update through reg.exe, with reg.exe played by the simulated machine.
 #include <gtest/gtest.h>
 
-#include "config/ConfigSchema.h"
+#include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 #include "tests/support/RunningProgram.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "config/ConfigSchema.h"
+#include "common/ConfigSchema.h"
 
 namespace {
 

@@ -34,7 +34,7 @@ protected:
     }
     void ticks(int minutes) { world.advance(minutes * kMinute); }
     sim::SimForm* countdown() {
-        return sim::as<sim::SimForm>(program.app->configWindow().sessionLimit().countdown().form());
+        return program.process ? program.process->toolkit().findForm("frmtickCount") : nullptr;
     }
     bool countdownShown() { return countdown() && countdown()->isVisible(); }
     sim::SimLabel& countdownLabel() { return *sim::control<sim::SimLabel>(*countdown(), "txttickCount"); }

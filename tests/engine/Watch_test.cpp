@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/ConfigSchema.h"
+#include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 #include "tests/support/RunningProgram.h"
 

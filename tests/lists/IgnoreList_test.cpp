@@ -26,7 +26,7 @@ protected:
         program.clickButton("cmdIgnore");
         ASSERT_NE(editor(), nullptr);
     }
-    ui::Form* editor() { return program.app->configWindow().ignoreListForm().form(); }
+    ui::Form* editor() { return program.process->toolkit().findForm("frmignore"); }
     sim::SimListBox& entries() { return *sim::control<sim::SimListBox>(*editor(), "List1"); }
     void type(const std::string& text) {
         program.run([&] { sim::control<sim::SimTextBox>(*editor(), "Text1")->type(text); });

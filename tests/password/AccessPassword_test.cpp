@@ -1,6 +1,6 @@
 // The access password's stored forms on the native backend: the key derivation against published answers, the
 // salted hash text, older plain-text values, damaged hash texts and a random source that fails.
-#include "password/AccessPassword.h"
+#include "common/AccessPassword.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "password/Base64.h"
+#include "common/Base64.h"
 #include "platform/sim/OpenSslCrypto.h"
 #include "tests/password/CryptoVectors.h"
 

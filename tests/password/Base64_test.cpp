@@ -1,5 +1,5 @@
 // The base64 of the stored hash: the RFC 4648 answers, and decoding that takes only the one canonical spelling.
-#include "password/Base64.h"
+#include "common/Base64.h"
 
 #include <gtest/gtest.h>
 

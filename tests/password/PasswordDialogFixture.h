@@ -6,7 +6,7 @@
 #include <string>
 
 #include "dialogs/MessageDialog.h"
-#include "engine/ProgramState.h"
+#include "common/ProgramState.h"
 #include "password/PasswordDialog.h"
 #include "password/PasswordDialogHost.h"
 #include "platform/sim/SimPlatform.h"

@@ -1,5 +1,5 @@
 // frmPassword: what it shows when it opens, and what the right and the wrong password do in each lock mode.
-#include "password/AccessPassword.h"
+#include "common/AccessPassword.h"
 #include "tests/password/PasswordDialogFixture.h"
 
 namespace pwtest {

@@ -1,5 +1,5 @@
 // "Set Tasks Password...": the new password twice, stored as a salted hash only when the store takes it.
-#include "password/AccessPassword.h"
+#include "common/AccessPassword.h"
 #include "registry/RegistryEdit.h"
 #include "tests/password/PasswordDialogFixture.h"
 

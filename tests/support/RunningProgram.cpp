@@ -44,7 +44,7 @@ void RunningProgram::clickCheckBox(const char* name) {
 }
 
 sim::SimForm* RunningProgram::passwordDialog() {
-    return sim::as<sim::SimForm>(app->passwordDialogs().form());
+    return process->toolkit().findForm("frmPassword");
 }
 
 void RunningProgram::answerPassword(const std::string& password) {

@@ -40,7 +40,7 @@ TEST_F(RealConfigLoad, AThousandStoredTasksLoadInOrderWithTheirChecks) {
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     std::cout << "a full load of 1000 tasks took " << took.count() << " ms\n";
 
-    ui::ListBox& tasks = app.configWindow().tasksPage().list();
+    ui::ListBox& tasks = app.configWindow().form().control<ui::ListBox>("lstTasks");
     ASSERT_EQ(tasks.count(), 1000);
     EXPECT_EQ(tasks.item(0), "Window 0");
     EXPECT_EQ(tasks.item(999), "Window 999");

@@ -8,7 +8,7 @@
 #include <set>
 #include <vector>
 
-#include "password/AccessPassword.h"
+#include "common/AccessPassword.h"
 #include "platform/win32/WinCrypto.h"
 #include "tests/password/CryptoVectors.h"
 

@@ -1,10 +1,10 @@
-#include "password/AccessPassword.h"
+#include "common/AccessPassword.h"
 
 #include <charconv>
 #include <optional>
 #include <vector>
 
-#include "password/Base64.h"
+#include "common/Base64.h"
 
 namespace {
 

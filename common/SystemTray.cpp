@@ -1,4 +1,4 @@
-#include "app/SystemTray.h"
+#include "common/SystemTray.h"
 
 std::string trayTip(bool adminExemption) {
     return std::string("Obelon Pro") + " - " + (adminExemption ? "Administrator" : "Standard User");

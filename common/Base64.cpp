@@ -1,4 +1,4 @@
-#include "password/Base64.h"
+#include "common/Base64.h"
 
 namespace {
 

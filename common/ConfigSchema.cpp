@@ -1,4 +1,4 @@
-#include "config/ConfigSchema.h"
+#include "common/ConfigSchema.h"
 
 namespace config {
 

@@ -161,9 +161,11 @@ Status SimFileSystem::writeAllowance(size_t wanted, size_t& allowed) {
     return Status::success();
 }
 
-void SimFileSystem::fileClosed(const std::string& host) {
+void SimFileSystem::fileClosed(const std::string& host, bool writing) {
     auto open = m_openFiles.find(host);
     if (open != m_openFiles.end()) m_openFiles.erase(open);
+    auto written = m_openForWriting.find(host);
+    if (writing && written != m_openForWriting.end()) m_openForWriting.erase(written);
 }
 
 // An open file anywhere below a folder pins the folder too.
@@ -284,10 +286,17 @@ Result<std::unique_ptr<IFile>> SimFileSystem::open(const Resolved& at, bool writ
     if (writing && (extraAttributes(at.host) & fileattr::kReadOnly)) {
         return Status::failure(errc::kAccessDenied, "CreateFileW");
     }
+    // Files are opened for writing sharing nothing and for reading sharing reading only, as the Win32 backend
+    // opens them.
+    const std::string host = at.host.string();
+    if (m_openForWriting.contains(host) || (writing && m_openFiles.contains(host))) {
+        return Status::failure(errc::kSharingViolation, "CreateFileW");
+    }
     const int fd = ::open(at.host.c_str(), (writing ? O_WRONLY | O_TRUNC : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) return Status::failure(windowsErrorFor(errno), "CreateFileW");
-    m_openFiles.insert(at.host.string());
-    return std::unique_ptr<IFile>(std::make_unique<SimFile>(*this, fd, at.host.string()));
+    m_openFiles.insert(host);
+    if (writing) m_openForWriting.insert(host);
+    return std::unique_ptr<IFile>(std::make_unique<SimFile>(*this, fd, host, writing));
 }
 
 Result<std::unique_ptr<IFile>> SimFileSystem::openForReading(std::string_view path) {

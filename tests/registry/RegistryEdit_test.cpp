@@ -56,11 +56,6 @@ TEST_F(RegistryTextReads, EmptyTextReadsTheSameAsMissing) {
     EXPECT_EQ(GetStringValue(m_registry, kUser, "No\\Such\\Key", "missing"), "");
 }
 
-TEST_F(RegistryTextReads, NamesMatchWhateverTheirCase) {
-    SetStringValue(m_registry, kUser, kPath, "CurrentUser", "1");
-    EXPECT_EQ(GetStringValue(m_registry, kUser, "SOFTWARE\\obp\\settings", "currentuser"), "1");
-}
-
 TEST_F(RegistryTextReads, FailedQueryReadsEmptyAndTheNextOneWorks) {
     SetStringValue(m_registry, kUser, kPath, "pwd", "secret");
     m_registry.failNext(sim::SimRegistry::Op::Query, errc::kAccessDenied);

@@ -88,12 +88,14 @@ TEST_F(FilesContract, TemporaryFilesAreEmptyHiddenAndEachHasItsOwnName) {
     EXPECT_FALSE(m_files.createTemporaryFile(at("missing")).ok());
 }
 
+// Names are found whatever the case of their letters, accented and Cyrillic ones too.
 TEST_F(FilesContract, ReadingGivesEveryByteThenZeroAtTheEnd) {
-    m_side->plantFile(at("ten.bin"), std::string("0123\0\xFF"
-                                                 "6789",
-                                                 10));
+    const std::string ten = "\xC3\x84rger \xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87.bin";  // Ärger Ключ.bin
+    m_side->plantFile(at(ten), std::string("0123\0\xFF"
+                                           "6789",
+                                           10));
     m_side->plantFile(at("empty.bin"), "");
-    auto file = m_files.openForReading(at("TEN.BIN"));
+    auto file = m_files.openForReading(at("\xC3\xA4RGER \xD0\xBA\xD0\x9B\xD0\xAE\xD0\xA7.BIN"));  // äRGER кЛЮЧ.BIN
     ASSERT_TRUE(file.ok()) << codeOf(file);
     EXPECT_EQ(file.value()->size().value(), 10u);
     std::vector<uint8_t> buffer(100);

@@ -23,6 +23,7 @@ namespace sim {
 namespace {
 
 constexpr uint32_t kInvalidName = 123;  // ERROR_INVALID_NAME
+constexpr uint32_t kNotAFolder = 267;   // ERROR_DIRECTORY
 constexpr uint32_t kLeftFileAttributes =
     fileattr::kReadOnly | fileattr::kHidden | fileattr::kSystem | fileattr::kArchive;
 
@@ -311,12 +312,13 @@ Result<std::unique_ptr<IFile>> SimFileSystem::openForWriting(std::string_view pa
     return open(resolve(path), true);
 }
 
-// Named as GetTempFileNameW names them: a prefix, four hex digits, ".tmp".
+// Named as GetTempFileNameW names them: a prefix, four hex digits, ".tmp". A folder that is not there is
+// "not a valid folder name" to it, not "path not found".
 Result<std::string> SimFileSystem::createTemporaryFile(std::string_view folder) {
     uint32_t code = 0;
     if (injected(Op::CreateTemporary, code)) return Status::failure(code, "GetTempFileNameW");
     const Resolved at = resolve(folder);
-    if (at.error || !isFolder(at.host)) return Status::failure(errc::kPathNotFound, "GetTempFileNameW");
+    if (at.error || !isFolder(at.host)) return Status::failure(kNotAFolder, "GetTempFileNameW");
     for (int attempt = 0; attempt < 0x10000; ++attempt) {
         std::ostringstream name;
         name << "ob7" << std::hex << std::uppercase << ((m_nextTemporary++ & 0xFFFF) | 0x1000) << ".tmp";
@@ -360,6 +362,7 @@ std::string SimFileSystem::describeError(uint32_t code) {
         {kInvalidName, "The filename, directory name, or volume label syntax is incorrect."},
         {errc::kAlreadyExists, "Cannot create a file when that file already exists."},
         {206, "The filename or extension is too long."},
+        {kNotAFolder, "The directory name is invalid."},
     };
     auto found = kTexts.find(code);
     return found == kTexts.end() ? "Unknown error " + std::to_string(code) + "." : found->second;

@@ -47,10 +47,9 @@ bool setKeySecurity(const std::wstring& path, const wchar_t* sddl) {
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
         return false;
     }
-    HKEY key = nullptr;
-    bool done = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS;
-    if (done) done = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
-    if (key) ::RegCloseKey(key);
+    UniqueHKey key;
+    bool done = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, key.put()) == ERROR_SUCCESS;
+    if (done) done = ::RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
     ::LocalFree(descriptor);
     return done;
 }
@@ -72,12 +71,11 @@ public:
     // writes all the same, as HKEY_LOCAL_MACHINE does for a standard user.
     bool refuseMachineWideWrites(std::string_view path) override {
         const std::wstring key = wide(path);
-        HKEY made = nullptr;
-        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &made, nullptr) !=
+        UniqueHKey made;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_READ, nullptr, made.put(), nullptr) !=
             ERROR_SUCCESS) {
             return false;
         }
-        ::RegCloseKey(made);
         m_refused.push_back(key);
         return setKeySecurity(key, L"D:P(A;;KR;;;WD)");
     }
@@ -120,7 +118,7 @@ public:
         // The handle a failing close left open is let go now, so the folder can be removed.
         for (HANDLE protectedHandle : m_protected) {
             ::SetHandleInformation(protectedHandle, HANDLE_FLAG_PROTECT_FROM_CLOSE, 0);
-            ::CloseHandle(protectedHandle);
+            UniqueKernelHandle released(protectedHandle);
         }
         removeTree(m_folder);
     }
@@ -129,22 +127,21 @@ public:
     void plantFile(std::string_view path, std::string_view bytes) override {
         const std::wstring file = wide(path);
         ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot plant " + std::string(path));
+        UniqueKernelHandle handle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        if (!handle) throw std::runtime_error("cannot plant " + std::string(path));
         DWORD written = 0;
-        const BOOL wrote = ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        ::CloseHandle(handle);
+        const BOOL wrote = ::WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        handle.reset();
         if (!wrote || written != bytes.size()) throw std::runtime_error("cannot plant " + std::string(path));
     }
     std::optional<std::string> readBack(std::string_view path) override {
-        HANDLE handle = ::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+        UniqueKernelHandle handle(::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!handle) return std::nullopt;
         std::string bytes;
         char buffer[4096];
         DWORD got = 0;
-        while (::ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-        ::CloseHandle(handle);
+        while (::ReadFile(handle.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
         return bytes;
     }
     // A handle protected from closing makes CloseHandle fail, the one failure of it a test can bring about.
@@ -161,9 +158,8 @@ public:
         const std::wstring probe = m_folder + L"\\read-only probe";
         plantFile(narrow(probe), "");
         ::SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_READONLY);
-        HANDLE handle = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        const bool refused = handle == INVALID_HANDLE_VALUE;
-        if (!refused) ::CloseHandle(handle);
+        const bool refused =
+            !UniqueKernelHandle(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ::SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW(probe.c_str());
         return refused;

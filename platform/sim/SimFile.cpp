@@ -18,6 +18,7 @@ uint32_t windowsErrorFor(int error) {
             return errc::kPathNotFound;
         case EACCES:
         case EPERM:
+        case EBADF:  // written to a file opened for reading, or read from one opened for writing
         case EISDIR:
             return errc::kAccessDenied;
         case EEXIST:
@@ -35,7 +36,8 @@ uint32_t windowsErrorFor(int error) {
     }
 }
 
-SimFile::SimFile(SimFileSystem& files, int fd, std::string host) : m_files(files), m_fd(fd), m_host(std::move(host)) {}
+SimFile::SimFile(SimFileSystem& files, int fd, std::string host, bool writing)
+    : m_files(files), m_fd(fd), m_host(std::move(host)), m_writing(writing) {}
 
 SimFile::~SimFile() {
     if (m_fd >= 0) (void)close();
@@ -91,7 +93,7 @@ Status SimFile::close() {
     const int result = ::close(m_fd);
     const int error = errno;
     m_fd = -1;
-    m_files.fileClosed(m_host);
+    m_files.fileClosed(m_host, m_writing);
     if (failing) return Status::failure(code, "CloseHandle");
     if (result != 0) return Status::failure(windowsErrorFor(error), "CloseHandle");
     return Status::success();

@@ -13,7 +13,7 @@ uint32_t windowsErrorFor(int error);
 // An open file of the simulated file system: a real descriptor, whose writes count against the disk's room.
 class SimFile final : public IFile {
 public:
-    SimFile(SimFileSystem& files, int fd, std::string host);
+    SimFile(SimFileSystem& files, int fd, std::string host, bool writing);
     ~SimFile() override;
     SimFile(const SimFile&) = delete;
     SimFile& operator=(const SimFile&) = delete;
@@ -28,6 +28,7 @@ private:
     SimFileSystem& m_files;
     int m_fd;
     std::string m_host;
+    bool m_writing;
 };
 
 }  // namespace sim

@@ -23,6 +23,7 @@ namespace sim {
 namespace {
 
 constexpr uint32_t kInvalidName = 123;  // ERROR_INVALID_NAME
+constexpr uint32_t kNotAFolder = 267;   // ERROR_DIRECTORY
 constexpr uint32_t kLeftFileAttributes =
     fileattr::kReadOnly | fileattr::kHidden | fileattr::kSystem | fileattr::kArchive;
 
@@ -161,9 +162,11 @@ Status SimFileSystem::writeAllowance(size_t wanted, size_t& allowed) {
     return Status::success();
 }
 
-void SimFileSystem::fileClosed(const std::string& host) {
+void SimFileSystem::fileClosed(const std::string& host, bool writing) {
     auto open = m_openFiles.find(host);
     if (open != m_openFiles.end()) m_openFiles.erase(open);
+    auto written = m_openForWriting.find(host);
+    if (writing && written != m_openForWriting.end()) m_openForWriting.erase(written);
 }
 
 // An open file anywhere below a folder pins the folder too.
@@ -284,10 +287,17 @@ Result<std::unique_ptr<IFile>> SimFileSystem::open(const Resolved& at, bool writ
     if (writing && (extraAttributes(at.host) & fileattr::kReadOnly)) {
         return Status::failure(errc::kAccessDenied, "CreateFileW");
     }
+    // Files are opened for writing sharing nothing and for reading sharing reading only, as the Win32 backend
+    // opens them.
+    const std::string host = at.host.string();
+    if (m_openForWriting.contains(host) || (writing && m_openFiles.contains(host))) {
+        return Status::failure(errc::kSharingViolation, "CreateFileW");
+    }
     const int fd = ::open(at.host.c_str(), (writing ? O_WRONLY | O_TRUNC : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) return Status::failure(windowsErrorFor(errno), "CreateFileW");
-    m_openFiles.insert(at.host.string());
-    return std::unique_ptr<IFile>(std::make_unique<SimFile>(*this, fd, at.host.string()));
+    m_openFiles.insert(host);
+    if (writing) m_openForWriting.insert(host);
+    return std::unique_ptr<IFile>(std::make_unique<SimFile>(*this, fd, host, writing));
 }
 
 Result<std::unique_ptr<IFile>> SimFileSystem::openForReading(std::string_view path) {
@@ -302,12 +312,13 @@ Result<std::unique_ptr<IFile>> SimFileSystem::openForWriting(std::string_view pa
     return open(resolve(path), true);
 }
 
-// Named as GetTempFileNameW names them: a prefix, four hex digits, ".tmp".
+// Named as GetTempFileNameW names them: a prefix, four hex digits, ".tmp". A folder that is not there is
+// "not a valid folder name" to it, not "path not found".
 Result<std::string> SimFileSystem::createTemporaryFile(std::string_view folder) {
     uint32_t code = 0;
     if (injected(Op::CreateTemporary, code)) return Status::failure(code, "GetTempFileNameW");
     const Resolved at = resolve(folder);
-    if (at.error || !isFolder(at.host)) return Status::failure(errc::kPathNotFound, "GetTempFileNameW");
+    if (at.error || !isFolder(at.host)) return Status::failure(kNotAFolder, "GetTempFileNameW");
     for (int attempt = 0; attempt < 0x10000; ++attempt) {
         std::ostringstream name;
         name << "ob7" << std::hex << std::uppercase << ((m_nextTemporary++ & 0xFFFF) | 0x1000) << ".tmp";
@@ -351,6 +362,7 @@ std::string SimFileSystem::describeError(uint32_t code) {
         {kInvalidName, "The filename, directory name, or volume label syntax is incorrect."},
         {errc::kAlreadyExists, "Cannot create a file when that file already exists."},
         {206, "The filename or extension is too long."},
+        {kNotAFolder, "The directory name is invalid."},
     };
     auto found = kTexts.find(code);
     return found == kTexts.end() ? "Unknown error " + std::to_string(code) + "." : found->second;

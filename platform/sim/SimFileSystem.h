@@ -14,9 +14,10 @@
 namespace sim {
 
 // The machine's files, kept in a real temporary folder (made on first use, removed with the object): drive C:
-// is its sub-folder "c". Names match without regard to ASCII case and keep the case they were made with; the
+// is its sub-folder "c". Names match without regard to case and keep the case they were made with; the
 // attributes Linux has no room for (read-only, hidden, system) are kept beside. As on Windows, an open file can
-// be neither deleted nor renamed, and a rename never replaces.
+// be neither deleted nor renamed, one open for writing is shared with no other opening and one open for reading
+// only with readers, and a rename never replaces.
 class SimFileSystem final : public IFileSystem {
 public:
     enum class Op { Attributes, SetAttributes, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close };
@@ -59,7 +60,7 @@ public:
 
     // For the open files.
     Status writeAllowance(size_t wanted, size_t& allowed);
-    void fileClosed(const std::string& host);
+    void fileClosed(const std::string& host, bool writing);
     bool injected(Op op, uint32_t& code);
 
 private:
@@ -76,6 +77,7 @@ private:
     std::optional<std::filesystem::path> m_root;
     std::map<std::string, uint32_t> m_attributes;  // by host path: read-only, hidden, system, archive
     std::multiset<std::string> m_openFiles;         // host paths
+    std::multiset<std::string> m_openForWriting;    // those of them open for writing
     std::optional<uint64_t> m_writeBudget;
     uint32_t m_writeFailure = errc::kDiskFull;
     std::map<Op, std::deque<uint32_t>> m_failures;

@@ -121,10 +121,15 @@ Result<RegistryValue> SimRegistry::queryValue(RootKey root, std::string_view pat
     return value->second.value;
 }
 
-// A value keeps the spelling of its name from when it was first stored.
+// A value keeps the spelling of its name from when it was first stored. Text that is not UTF-8 has no UTF-16 form
+// for the registry to hold, so it is refused as the Win32 backend's conversion refuses it.
 Status SimRegistry::setValue(RootKey root, std::string_view path, std::string_view name, const RegistryValue& value) {
     uint32_t code = 0;
     if (injectedFailure(Op::Set, code)) return refused(Op::Set, code);
+    const bool text = value.type == regtype::kSz || value.type == regtype::kExpandSz || value.type == regtype::kMultiSz;
+    if (!isValidUtf8(path) || !isValidUtf8(name) || (text && !isValidUtf8(value.data))) {
+        return Status::failure(errc::kInvalidData, "MultiByteToWideChar");
+    }
     if (deniedWrite(root)) return Status::failure(errc::kAccessDenied, "RegCreateKeyExW");
     Key::Value& stored = create(root, path).values[foldCase(name)];
     if (stored.name.empty()) stored.name = std::string(name);

@@ -11,7 +11,7 @@
 
 namespace sim {
 
-// The machine's registry in memory. Key and value names match without regard to ASCII case and
+// The machine's registry in memory. Key and value names match without regard to case and
 // keep the case they were created with, as Windows does.
 class SimRegistry final : public IRegistry {
 public:

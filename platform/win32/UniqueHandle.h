@@ -27,6 +27,8 @@ public:
         Type old = std::exchange(m_handle, handle);
         if (Traits::isValid(old)) Traits::close(old);
     }
+    // Lets go of the handle now and passes on what the release said, for handles whose closing can fail.
+    auto close() { return Traits::close(release()); }
     // For APIs that return the handle through an out-parameter.
     Type* put() {
         reset();
@@ -49,7 +51,7 @@ struct KernelHandleTraits {
     using Type = HANDLE;
     static Type invalid() { return nullptr; }
     static bool isValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void close(Type h) { ::CloseHandle(h); }
+    static bool close(Type h) { return ::CloseHandle(h) != FALSE; }
 };
 
 struct HWndTraits {

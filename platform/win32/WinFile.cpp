@@ -52,8 +52,9 @@ Result<uint64_t> WinFile::size() {
     return static_cast<uint64_t>(size.QuadPart);
 }
 
+// The handle is let go whatever CloseHandle answers, as after a failed close there is nothing left to retry.
 Status WinFile::close() {
     if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "CloseHandle");
-    m_handle.reset();
+    if (!m_handle.close()) return lastError("CloseHandle");
     return Status::success();
 }

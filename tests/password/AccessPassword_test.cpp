@@ -1,5 +1,5 @@
-// The access password's stored forms on the native backend: the key derivation against published answers, the
-// salted hash text, older plain-text values, damaged hash texts and a random source that fails.
+// The access password's stored forms on the native backend: the salted hash text, older plain-text values,
+// damaged hash texts and a random source that fails.
 #include "common/AccessPassword.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,6 @@
 
 namespace {
 
-using cryptotest::derive;
 using cryptotest::FixedSaltCrypto;
 
 // The same texts are expected from CNG under Wine (tests/win32/Crypto_test.cpp).
@@ -28,54 +27,6 @@ constexpr const char* kNonAsciiPassword = "pässwörd-ß€";
 
 // Few iterations keep the suite fast; the count travels in the text, so matching is the same at any count.
 constexpr uint32_t kFewIterations = 1000;
-
-TEST(Pbkdf2KnownAnswers, RfcPasswdSaltOneIteration) {
-    sim::OpenSslCrypto crypto;
-    EXPECT_EQ(derive(crypto, cryptotest::kRfcPasswdSalt), cryptotest::kRfcPasswdSalt.derivedHex);
-}
-
-TEST(Pbkdf2KnownAnswers, RfcPasswordNaClEightyThousandIterations) {
-    sim::OpenSslCrypto crypto;
-    EXPECT_EQ(derive(crypto, cryptotest::kRfcPasswordNaCl), cryptotest::kRfcPasswordNaCl.derivedHex);
-}
-
-TEST(Pbkdf2KnownAnswers, PasswordSaltAtOneTwoAnd4096Iterations) {
-    sim::OpenSslCrypto crypto;
-    EXPECT_EQ(derive(crypto, cryptotest::kPasswordSalt1), cryptotest::kPasswordSalt1.derivedHex);
-    EXPECT_EQ(derive(crypto, cryptotest::kPasswordSalt2), cryptotest::kPasswordSalt2.derivedHex);
-    EXPECT_EQ(derive(crypto, cryptotest::kPasswordSalt4096), cryptotest::kPasswordSalt4096.derivedHex);
-}
-
-TEST(Pbkdf2KnownAnswers, LongInputsAndEmbeddedNulsAreTakenWhole) {
-    sim::OpenSslCrypto crypto;
-    EXPECT_EQ(derive(crypto, cryptotest::kLongInputs), cryptotest::kLongInputs.derivedHex);
-    EXPECT_EQ(derive(crypto, cryptotest::kEmbeddedNuls), cryptotest::kEmbeddedNuls.derivedHex);
-}
-
-TEST(Pbkdf2KnownAnswers, ZeroIterationsOrEmptyKeyAreRefused) {
-    sim::OpenSslCrypto crypto;
-    const std::vector<uint8_t> salt{1, 2, 3, 4};
-    auto noIterations = crypto.pbkdf2Sha256("password", salt, 0, 32);
-    auto noKey = crypto.pbkdf2Sha256("password", salt, 1, 0);
-    ASSERT_FALSE(noIterations.ok());
-    ASSERT_FALSE(noKey.ok());
-    EXPECT_EQ(noIterations.status().api(), "PKCS5_PBKDF2_HMAC");
-    EXPECT_NE(noKey.status().code(), 0u);
-}
-
-TEST(SystemRandomSource, GivesTheAskedLengthAndFreshBytesEachTime) {
-    sim::OpenSslCrypto crypto;
-    auto first = crypto.randomBytes(64);
-    auto second = crypto.randomBytes(64);
-    auto none = crypto.randomBytes(0);
-    ASSERT_TRUE(first.ok());
-    ASSERT_TRUE(second.ok());
-    ASSERT_TRUE(none.ok());
-    EXPECT_EQ(first.value().size(), 64u);
-    EXPECT_TRUE(none.value().empty());
-    EXPECT_NE(first.value(), second.value());
-    EXPECT_NE(first.value(), std::vector<uint8_t>(64, first.value()[0]));
-}
 
 class SettingAPassword : public ::testing::Test {
 protected:

@@ -1,0 +1,200 @@
+// What the folder locks and the encryption control rely on from IFileSystem and IFile, held against the
+// simulation and the real file system alike.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/contract/StorageBackends.h"
+
+namespace {
+
+std::span<const uint8_t> bytesOf(std::string_view text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+constexpr uint32_t kLooked = fileattr::kReadOnly | fileattr::kHidden | fileattr::kSystem | fileattr::kDirectory;
+
+class FilesContract : public ::testing::Test {
+protected:
+    std::string at(std::string_view name) const { return m_folder + "\\" + std::string(name); }
+    static uint32_t codeOf(const Status& status) { return status.code(); }
+    template <class T>
+    static uint32_t codeOf(const Result<T>& result) {
+        return result.ok() ? 0 : result.status().code();
+    }
+    // The names directly inside the folder with the attributes the logic looks at, in one order whatever the
+    // side lists them in. (Wine shows every file as "archive" whatever was set, Windows shows what was set.)
+    std::vector<std::string> listing() {
+        auto entries = m_files.listFiles(m_folder);
+        EXPECT_TRUE(entries.ok()) << codeOf(entries);
+        std::vector<std::string> shown;
+        if (entries.ok()) {
+            for (const FileEntry& e : entries.value())
+                shown.push_back(e.name + " " + std::to_string(e.attributes & kLooked));
+        }
+        std::sort(shown.begin(), shown.end());
+        return shown;
+    }
+
+    std::unique_ptr<contract::FilesSide> m_side = contract::makeFilesSide();
+    IFileSystem& m_files = m_side->files();
+    const std::string m_folder = m_side->scratchFolder();
+};
+
+// A lock or a finished encryption never takes the place of something already there, whatever the case.
+TEST_F(FilesContract, RenameAndCreateFolderNeverReplaceWhatIsThere) {
+    m_side->plantFile(at("a.txt"), "A");
+    m_side->plantFile(at("b.txt"), "B");
+    EXPECT_EQ(codeOf(m_files.rename(at("a.txt"), at("b.txt"))), errc::kAlreadyExists);
+    EXPECT_EQ(codeOf(m_files.rename(at("a.txt"), at("B.TXT"))), errc::kAlreadyExists);
+    EXPECT_EQ(m_side->readBack(at("a.txt")), "A");
+    EXPECT_EQ(m_side->readBack(at("b.txt")), "B");
+
+    ASSERT_TRUE(m_files.rename(at("a.txt"), at("Ünïcode \xF0\x9F\x98\x80.txt")).ok());
+    EXPECT_EQ(m_side->readBack(at("Ünïcode \xF0\x9F\x98\x80.txt")), "A");
+    // Windows then spells the name as given, Wine keeps the old spelling; either way it is the same file.
+    ASSERT_TRUE(m_files.rename(at("b.txt"), at("B.TXT")).ok());
+    EXPECT_EQ(m_side->readBack(at("b.txt")), "B");
+    EXPECT_EQ(listing().size(), 2u);
+    EXPECT_EQ(codeOf(m_files.rename(at("a.txt"), at("c.txt"))), errc::kFileNotFound);
+
+    ASSERT_TRUE(m_files.createFolder(at("Locked")).ok());
+    EXPECT_TRUE(m_files.createFolder(at("LOCKED")).ok());
+    m_side->plantFile(at("Locked\\inside.txt"), "kept");
+    EXPECT_EQ(codeOf(m_files.rename(at("B.TXT"), at("locked"))), errc::kAlreadyExists);
+    EXPECT_EQ(codeOf(m_files.createFolder(at("B.TXT"))), errc::kAlreadyExists);
+    EXPECT_EQ(codeOf(m_files.createFolder(at("no\\such"))), errc::kPathNotFound);
+    ASSERT_TRUE(m_files.rename(at("Locked"), at("Locked.{lock}")).ok());
+    EXPECT_EQ(m_side->readBack(at("locked.{LOCK}\\INSIDE.txt")), "kept");
+}
+
+TEST_F(FilesContract, TemporaryFilesAreEmptyHiddenAndEachHasItsOwnName) {
+    std::set<std::string> names;
+    for (int i = 0; i < 3; ++i) {
+        Result<std::string> made = m_files.createTemporaryFile(m_folder);
+        ASSERT_TRUE(made.ok()) << codeOf(made);
+        EXPECT_TRUE(made.value().starts_with(m_folder + "\\")) << made.value();
+        EXPECT_EQ(m_side->readBack(made.value()), "");
+        Result<uint32_t> bits = m_files.attributes(made.value());
+        ASSERT_TRUE(bits.ok());
+        EXPECT_EQ(bits.value() & (fileattr::kHidden | fileattr::kDirectory), fileattr::kHidden);
+        names.insert(made.value());
+    }
+    EXPECT_EQ(names.size(), 3u);
+    EXPECT_EQ(listing().size(), 3u);
+    EXPECT_EQ(codeOf(m_files.createTemporaryFile(at("missing"))), 267u);  // ERROR_DIRECTORY
+}
+
+// Names are found whatever the case of their letters, accented and Cyrillic ones too.
+TEST_F(FilesContract, ReadingGivesEveryByteThenZeroAtTheEnd) {
+    const std::string ten = "\xC3\x84rger \xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87.bin";  // Ärger Ключ.bin
+    m_side->plantFile(at(ten), std::string("0123\0\xFF"
+                                           "6789",
+                                           10));
+    m_side->plantFile(at("empty.bin"), "");
+    auto file = m_files.openForReading(at("\xC3\xA4RGER \xD0\xBA\xD0\x9B\xD0\xAE\xD0\xA7.BIN"));  // äRGER кЛЮЧ.BIN
+    ASSERT_TRUE(file.ok()) << codeOf(file);
+    EXPECT_EQ(file.value()->size().value(), 10u);
+    std::vector<uint8_t> buffer(100);
+    EXPECT_EQ(file.value()->read(std::span(buffer).first(4)).value(), 4u);
+    EXPECT_EQ(file.value()->read(buffer).value(), 6u);
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(buffer[1], 0xFF);
+    EXPECT_EQ(buffer[5], '9');
+    EXPECT_EQ(file.value()->read(buffer).value(), 0u);
+    EXPECT_EQ(file.value()->read(buffer).value(), 0u);
+    EXPECT_EQ(codeOf(file.value()->write(bytesOf("x"))), errc::kAccessDenied);
+    EXPECT_TRUE(file.value()->close().ok());
+
+    auto empty = m_files.openForReading(at("empty.bin"));
+    ASSERT_TRUE(empty.ok());
+    EXPECT_EQ(empty.value()->read(buffer).value(), 0u);
+}
+
+// The logic tells "nothing there" (skip or go on) from "a folder on the way is missing" and from a refusal.
+TEST_F(FilesContract, MissingItemsAndRefusalsGiveTheirOwnErrors) {
+    EXPECT_EQ(codeOf(m_files.openForReading(at("missing.txt"))), errc::kFileNotFound);
+    EXPECT_EQ(codeOf(m_files.openForWriting(at("missing.txt"))), errc::kFileNotFound);
+    EXPECT_FALSE(m_side->readBack(at("missing.txt")));  // opening for writing made nothing
+    EXPECT_EQ(codeOf(m_files.attributes(at("missing.txt"))), errc::kFileNotFound);
+    EXPECT_EQ(codeOf(m_files.deleteFile(at("missing.txt"))), errc::kFileNotFound);
+    EXPECT_EQ(codeOf(m_files.openForReading(at("no folder\\missing.txt"))), errc::kPathNotFound);
+    EXPECT_EQ(codeOf(m_files.attributes(at("no folder\\missing.txt"))), errc::kPathNotFound);
+    EXPECT_EQ(codeOf(m_files.listFiles(at("no folder"))), errc::kPathNotFound);
+
+    ASSERT_TRUE(m_files.createFolder(at("sub")).ok());
+    EXPECT_EQ(codeOf(m_files.openForReading(at("sub"))), errc::kAccessDenied);
+    EXPECT_EQ(codeOf(m_files.deleteFile(at("sub"))), errc::kAccessDenied);
+    m_side->plantFile(at("kept.txt"), "kept");
+    ASSERT_TRUE(m_files.setAttributes(at("kept.txt"), fileattr::kReadOnly).ok());
+    EXPECT_EQ(codeOf(m_files.deleteFile(at("kept.txt"))), errc::kAccessDenied);
+    EXPECT_EQ(m_side->readBack(at("kept.txt")), "kept");
+}
+
+TEST_F(FilesContract, AReadOnlyFileIsNotOpenedForWriting) {
+    if (!m_side->refusesWritesToReadOnlyFiles()) GTEST_SKIP() << "read-only files are writable here (Wine run by root)";
+    m_side->plantFile(at("kept.txt"), "kept");
+    ASSERT_TRUE(m_files.setAttributes(at("kept.txt"), fileattr::kReadOnly).ok());
+    EXPECT_EQ(codeOf(m_files.openForWriting(at("kept.txt"))), errc::kAccessDenied);
+    EXPECT_EQ(m_side->readBack(at("kept.txt")), "kept");
+}
+
+TEST_F(FilesContract, AttributesAreKeptAsSetAndListingsHoldOnlyFiles) {
+    m_side->plantFile(at("secret.txt"), "s");
+    m_side->plantFile(at("plain.txt"), "p");
+    ASSERT_TRUE(m_files.createFolder(at("folder")).ok());
+    ASSERT_TRUE(m_files.setAttributes(at("secret.txt"), fileattr::kHidden | fileattr::kSystem).ok());
+    ASSERT_TRUE(m_files.setAttributes(at("plain.txt"), fileattr::kNormal).ok());
+    EXPECT_EQ(m_files.attributes(at("secret.txt")).value() & kLooked, fileattr::kHidden | fileattr::kSystem);
+    EXPECT_EQ(m_files.attributes(at("plain.txt")).value() & kLooked, 0u);
+    EXPECT_EQ(m_files.attributes(at("folder")).value() & fileattr::kDirectory, fileattr::kDirectory);
+    EXPECT_EQ(listing(), (std::vector<std::string>{"plain.txt 0", "secret.txt 6"}));
+    EXPECT_EQ(codeOf(m_files.setAttributes(at("missing.txt"), fileattr::kHidden)), errc::kFileNotFound);
+}
+
+// An open file cannot be taken away, and one being written cannot be read half-way by anyone.
+TEST_F(FilesContract, AnOpenFileKeepsItsNameAndAFileBeingWrittenIsNotShared) {
+    m_side->plantFile(at("open.txt"), "data");
+    {
+        auto reading = m_files.openForReading(at("open.txt"));
+        ASSERT_TRUE(reading.ok());
+        EXPECT_EQ(codeOf(m_files.deleteFile(at("open.txt"))), errc::kSharingViolation);
+        EXPECT_EQ(codeOf(m_files.rename(at("open.txt"), at("moved.txt"))), errc::kSharingViolation);
+        EXPECT_EQ(codeOf(m_files.openForWriting(at("open.txt"))), errc::kSharingViolation);
+        EXPECT_TRUE(m_files.openForReading(at("open.txt")).ok());
+    }
+    {
+        auto writing = m_files.openForWriting(at("open.txt"));
+        ASSERT_TRUE(writing.ok());
+        EXPECT_EQ(codeOf(m_files.openForReading(at("open.txt"))), errc::kSharingViolation);
+        EXPECT_EQ(codeOf(m_files.openForWriting(at("open.txt"))), errc::kSharingViolation);
+    }
+    EXPECT_TRUE(m_files.deleteFile(at("open.txt")).ok());
+}
+
+// Writers call close() because a failure can show up there first; a closed file refuses everything.
+TEST_F(FilesContract, WritingEmptiesTheFileFirstAndCloseReportsALateFailure) {
+    m_side->plantFile(at("out.bin"), "0123456789");
+    ASSERT_TRUE(m_files.setAttributes(at("out.bin"), fileattr::kHidden).ok());
+    auto out = m_files.openForWriting(at("out.bin"));
+    ASSERT_TRUE(out.ok()) << codeOf(out);
+    EXPECT_EQ(out.value()->size().value(), 0u);
+    ASSERT_TRUE(out.value()->write(bytesOf("abc")).ok());
+    ASSERT_TRUE(out.value()->flush().ok());
+    EXPECT_TRUE(out.value()->close().ok());
+    EXPECT_EQ(codeOf(out.value()->close()), errc::kInvalidHandle);
+    EXPECT_EQ(codeOf(out.value()->write(bytesOf("x"))), errc::kInvalidHandle);
+    EXPECT_EQ(m_side->readBack(at("out.bin")), "abc");
+
+    auto failing = m_side->openWithFailingClose(at("out.bin"));
+    ASSERT_TRUE(failing.ok()) << codeOf(failing);
+    const Status closed = failing.value()->close();
+    EXPECT_FALSE(closed.ok());
+    EXPECT_EQ(closed.api(), "CloseHandle");
+    EXPECT_EQ(codeOf(failing.value()->close()), errc::kInvalidHandle);
+}
+
+}  // namespace

@@ -171,6 +171,7 @@ bool SimDesktop::setTopmost(WindowId window, bool on) {
     Entry* entry = find(window);
     if (!entry || blocked(*entry)) return false;
     entry->window.topmost = on;
+    bringForward(window);  // to the front of the band it joins, as HWND_TOPMOST and HWND_NOTOPMOST place it
     return true;
 }
 
@@ -294,12 +295,13 @@ void SimDesktop::showBehindForeground(WindowId window) {
     ++m_flashes[window.v];
 }
 
-// A new window is created at the top of the Z order.
+// A new window is created at the top of the Z order, beneath the topmost windows.
 WindowId SimDesktop::addWindow(SimWindow window, SimWindowSink* sink) {
     window.id = WindowId{m_nextId};
     m_nextId += 4;
     const WindowId id = window.id;
     m_windows.insert(m_windows.begin(), Entry{std::move(window), sink});
+    bringForward(id);
     return id;
 }
 
@@ -318,10 +320,17 @@ void SimDesktop::setMinimizedState(WindowId window, bool minimized, bool maximiz
     if (minimized) passForegroundFrom(window);
 }
 
+// Topmost windows stay above all others: a window comes to the front of its own band.
 void SimDesktop::bringForward(WindowId window) {
     auto found = std::find_if(m_windows.begin(), m_windows.end(),
                               [window](const Entry& entry) { return entry.window.id == window; });
-    if (found != m_windows.end()) std::rotate(m_windows.begin(), found, found + 1);
+    if (found == m_windows.end()) return;
+    Entry moving = std::move(*found);
+    m_windows.erase(found);
+    const auto at = moving.window.topmost ? m_windows.begin()
+                                          : std::find_if(m_windows.begin(), m_windows.end(),
+                                                         [](const Entry& entry) { return !entry.window.topmost; });
+    m_windows.insert(at, std::move(moving));
 }
 
 bool SimDesktop::takeForeground(WindowId window) {

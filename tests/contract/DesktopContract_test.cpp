@@ -78,11 +78,15 @@ TEST_F(DesktopContract, AnotherProgramsTitleIsReadAndSetInFullAndAGoneWindowAnsw
     EXPECT_EQ(zPosition(desktop.topLevelWindows(), window), -1);
 }
 
-TEST_F(DesktopContract, TopmostAndTheSystemMenusCloseFollowTheCalls) {
+TEST_F(DesktopContract, ATopmostWindowStaysInFrontAndTheSystemMenusCloseGoesOnce) {
     const WindowId window = foreign("Contract Topmost", "ContractWindow");
     EXPECT_FALSE(desktop.isTopmost(window));
     ASSERT_TRUE(desktop.setTopmost(window, true));
     EXPECT_TRUE(desktop.isTopmost(window));
+    const WindowId later = foreign("Contract Later", "ContractWindow");
+    backend->settle();
+    EXPECT_EQ(desktop.foregroundWindow(), later);
+    EXPECT_TRUE(inFrontOf(window, later)) << "a topmost window stays above one that comes to the front";
     ASSERT_TRUE(desktop.setTopmost(window, false));
     EXPECT_FALSE(desktop.isTopmost(window));
     EXPECT_TRUE(desktop.hasSystemMenuCommand(window, kScClose));

@@ -61,6 +61,21 @@ TEST_F(DesktopContract, HidingTheForegroundWindowHandsTheForegroundToTheNextShow
     EXPECT_EQ(desktop.windowStyle(front) & kWsCaption, kWsCaption);
 }
 
+// SW_MINIMIZE activates the next top-level window: an installer the watch minimizes is no longer the
+// foreground one.
+TEST_F(DesktopContract, MinimizingTheForegroundWindowHandsTheForegroundOn) {
+    const WindowId back = foreign("Contract Back", "ContractWindow");
+    const WindowId front = foreign("Contract Front", "ContractWindow");
+    backend->settle();
+    ASSERT_TRUE(desktop.showWindowAsync(front, ShowCommand::Minimize));
+    backend->settle();
+    EXPECT_TRUE(desktop.isMinimized(front));
+    EXPECT_TRUE(desktop.isVisible(front));
+    const std::string differs = backend->minimizeKeepsForeground();
+    if (!differs.empty()) GTEST_SKIP() << differs;
+    EXPECT_EQ(desktop.foregroundWindow(), back);
+}
+
 TEST_F(DesktopContract, AnotherProgramsTitleIsReadAndSetInFullAndAGoneWindowAnswersNothing) {
     const WindowId window = foreign("Contract \xC3\x9C" "bersicht \xF0\x9F\x98\x80", "ContractWindow");
     EXPECT_EQ(desktop.windowText(window), "Contract \xC3\x9C" "bersicht \xF0\x9F\x98\x80");

@@ -33,6 +33,8 @@ public:
 
     // Why this side cannot show the foreground lock; empty when it can.
     virtual std::string foregroundLockMissing() const = 0;
+    // Why a window minimized here stays the foreground one, unlike on Windows; empty when it does not.
+    virtual std::string minimizeKeepsForeground() const = 0;
 };
 
 std::unique_ptr<WindowBackend> makeWindowBackend();

@@ -50,6 +50,7 @@ public:
     void settle() override { m_program.toolkit().processEvents(); }
 
     std::string foregroundLockMissing() const override { return {}; }
+    std::string minimizeKeepsForeground() const override { return {}; }
 
 private:
     int blockedSoFar() const {

@@ -179,6 +179,10 @@ public:
         return "the other program here is a thread of this process, which the foreground lock does not separate";
     }
 
+    std::string minimizeKeepsForeground() const override {
+        return underWine() ? "Wine 8 leaves a window it minimizes in the foreground" : std::string();
+    }
+
 private:
     WinPlatform m_backend;
     ForeignProgram m_other;

@@ -33,10 +33,10 @@ protected:
 TEST_F(DesktopContract, FindIgnoresCaseAndTakesTheFrontMostMatchHiddenOnesIncluded) {
     const WindowId older = foreign("Contract Task Manager", "ContractTaskManagerWindow");
     const WindowId hidden = foreign("Contract Task Manager", "ContractTaskManagerWindow", false);
-    const WindowId device = foreign("Ger\xC3\xA4te-\xC3\x9C" "bersicht", "ContractOther");
+    const WindowId device = foreign("Ger\xC3\xA4te \xC3\x96l", "ContractOther");
     EXPECT_EQ(desktop.findWindow(std::nullopt, "contract TASK manager"), hidden);
     EXPECT_EQ(desktop.findWindow("contracttaskmanagerwindow", std::nullopt), hidden);
-    EXPECT_EQ(desktop.findWindow("CONTRACTOTHER", "GER\xC3\x84TE-\xC3\xBC" "bersicht"), device);
+    EXPECT_EQ(desktop.findWindow("CONTRACTOTHER", "GER\xC3\x84TE \xC3\xB6L"), device);
     EXPECT_FALSE(desktop.findWindow(std::nullopt, "Contract Task Manage"));
     EXPECT_FALSE(desktop.findWindow("ContractOther", "Contract Task Manager"));
     backend->userClicks(older);
@@ -77,8 +77,8 @@ TEST_F(DesktopContract, MinimizingTheForegroundWindowHandsTheForegroundOn) {
 }
 
 TEST_F(DesktopContract, AnotherProgramsTitleIsReadAndSetInFullAndAGoneWindowAnswersNothing) {
-    const WindowId window = foreign("Contract \xC3\x9C" "bersicht \xF0\x9F\x98\x80", "ContractWindow");
-    EXPECT_EQ(desktop.windowText(window), "Contract \xC3\x9C" "bersicht \xF0\x9F\x98\x80");
+    const WindowId window = foreign("Contract \xC3\x96l \xF0\x9F\x98\x80", "ContractWindow");
+    EXPECT_EQ(desktop.windowText(window), "Contract \xC3\x96l \xF0\x9F\x98\x80");
     EXPECT_EQ(desktop.className(window), "ContractWindow");
     ASSERT_TRUE(desktop.setWindowText(window, "###"));
     EXPECT_EQ(desktop.windowText(window), "###");

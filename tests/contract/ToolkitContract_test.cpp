@@ -10,7 +10,8 @@ namespace {
 class ToolkitContract : public ::testing::Test {
 protected:
     ToolkitContract() {
-        form = backend->toolkit().createForm({.name = "frmClick", .caption = "Contract form", .width = 300, .height = 200});
+        form = backend->toolkit().createForm(
+            {.name = "frmClick", .caption = "Contract form", .width = 300, .height = 200});
         tabs = &form->addTabStrip({.name = "tabs", .rect = {4, 4, 290, 190}}, {"One", "Two"});
         button = &form->addButton({.name = "cmdGo", .caption = "Go", .rect = {20, 40, 80, 26}, .page = 0});
         otherPage = &form->addButton({.name = "cmdOther", .caption = "Other", .rect = {20, 40, 80, 26}, .page = 1});
@@ -94,9 +95,10 @@ TEST_F(ToolkitContract, ADisabledCheckBoxKeepsItsStateWhenClickedButCodeStillSet
 // An edit control sends EN_CHANGE for every WM_SETTEXT; a change handler that corrects the text
 // (txtrelock's "0") must therefore settle on a text it accepts, and may run for text that did not change.
 TEST_F(ToolkitContract, EverySetTextRaisesOneChangeTheSameTextIncluded) {
-    ui::TextBox& single = form->addTextBox({.name = "txtrelock", .rect = {20, 110, 60, 24}, .page = 0}, {.maxLength = 3});
-    ui::TextBox& multi = form->addTextBox({.name = "txtMessage", .rect = {100, 110, 150, 60}, .page = 0},
-                                          {.multiLine = true});
+    ui::TextBox& single =
+        form->addTextBox({.name = "txtrelock", .rect = {20, 110, 60, 24}, .page = 0}, {.maxLength = 3});
+    ui::TextBox& multi =
+        form->addTextBox({.name = "txtMessage", .rect = {100, 110, 150, 60}, .page = 0}, {.multiLine = true});
     int singleChanges = 0;
     int multiChanges = 0;
     single.onChange([&] { ++singleChanges; });

@@ -97,9 +97,9 @@ private:
                 windowClass.hInstance = ::GetModuleHandleW(nullptr);
                 windowClass.lpszClassName = request.className.c_str();
                 ::RegisterClassExW(&windowClass);  // a second window of the class finds it registered
-                request.created = ::CreateWindowExW(0, request.className.c_str(), request.title.c_str(),
-                                                    WS_OVERLAPPEDWINDOW, 40, 40, 320, 200, nullptr, nullptr,
-                                                    ::GetModuleHandleW(nullptr), nullptr);
+                request.created =
+                    ::CreateWindowExW(0, request.className.c_str(), request.title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40,
+                                      320, 200, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
                 if (request.created && request.visible) {
                     ::ShowWindow(request.created, SW_SHOW);
                     ::SetForegroundWindow(request.created);

@@ -30,21 +30,26 @@ constexpr uint32_t kWsCaption = 0x00C00000;  // a title bar, which includes the 
 class IDesktop {
 public:
     virtual ~IDesktop() = default;
-    // Exact, case-sensitive match of whichever of class and title is given; 0 when none.
+    // The front-most window, hidden ones included, whose class and title (whichever are given) equal these
+    // without regard to case, as FindWindowW compares them; 0 when none.
     virtual WindowId findWindow(std::optional<std::string_view> className, std::optional<std::string_view> title) = 0;
     virtual WindowId foregroundWindow() = 0;
     virtual bool isWindow(WindowId window) = 0;
+    // Read from the system's copy of the title: never waits for the window's program.
     virtual std::string windowText(WindowId window) = 0;
     virtual std::string className(WindowId window) = 0;
+    // Sent to the window's program and waits for its answer: a program that stopped answering blocks the caller.
     virtual bool setWindowText(WindowId window, std::string_view text) = 0;
+    // Posted: never waits. A window of a program without the foreground right is shown but not activated.
     virtual bool showWindowAsync(WindowId window, ShowCommand command) = 0;
     virtual bool isVisible(WindowId window) = 0;
     virtual bool isMinimized(WindowId window) = 0;
-    virtual bool postClose(WindowId window) = 0;
+    virtual bool postClose(WindowId window) = 0;  // posted: never waits
     virtual bool removeSystemMenuCommand(WindowId window, uint32_t command) = 0;
     virtual bool hasSystemMenuCommand(WindowId window, uint32_t command) = 0;
+    // Waits for the window's program, as setWindowText does.
     virtual bool setTopmost(WindowId window, bool on) = 0;
     virtual bool isTopmost(WindowId window) = 0;
     virtual std::vector<WindowId> topLevelWindows() = 0;  // Z order, front first
-    virtual uint32_t windowStyle(WindowId window) = 0;
+    virtual uint32_t windowStyle(WindowId window) = 0;  // kWsVisible follows isVisible
 };

@@ -12,6 +12,9 @@ public:
     virtual ~SimControlHost() = default;
     virtual bool isPageSelected(int page) const = 0;
     virtual bool isEnabled() const = 0;
+    virtual bool isShown() const = 0;  // the form's own visibility
+    // The user clicked or typed here: this process gets the foreground right.
+    virtual void userInput() = 0;
     // The options on this page other than `chosen` are cleared.
     virtual void clearOtherOptions(const ui::Control& chosen, int page) = 0;
 };
@@ -33,8 +36,14 @@ public:
     bool isEnabled() const override { return m_enabled; }
     int page() const { return m_page; }
     const std::string& toolTip() const { return m_toolTip; }
-    // What a user can reach: the control and its form both enabled.
-    bool isUsable() const { return m_enabled && m_host.isEnabled(); }
+    // What a user can reach: the control and its form both enabled, and the form shown.
+    bool isUsable() const { return m_enabled && m_host.isEnabled() && m_host.isShown(); }
+    // The user's click or key reaches the control when it is usable, and gives its process the last input.
+    bool reachedByUser() {
+        if (!isUsable()) return false;
+        m_host.userInput();
+        return true;
+    }
 
 protected:
     // A copy, so a handler that replaces itself does not destroy the code that is running.

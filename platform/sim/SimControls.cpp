@@ -5,18 +5,18 @@
 namespace sim {
 
 bool SimLabel::click() {
-    if (!isUsable() || !isVisible()) return false;
+    if (!isVisible() || !reachedByUser()) return false;
     raise(m_onClick);
     return true;
 }
 
 // A click is a user's click: nothing happens where the user could not click, as on the real controls.
 void SimButton::click() {
-    if (isUsable() && isVisible()) raise(m_onClick);
+    if (isVisible() && reachedByUser()) raise(m_onClick);
 }
 
 void SimCheckBox::click() {
-    if (isUsable() && isVisible()) setChecked(!m_checked);
+    if (isVisible() && reachedByUser()) setChecked(!m_checked);
 }
 
 void SimCheckBox::setChecked(bool on) {
@@ -34,7 +34,7 @@ void SimOptionButton::setChecked(bool on) {
 
 // A click on an option that is already chosen is still a click.
 void SimOptionButton::click() {
-    if (!isUsable() || !isVisible()) return;
+    if (!isVisible() || !reachedByUser()) return;
     m_host.clearOtherOptions(*this, page());
     m_checked = true;
     raise(m_onClick);

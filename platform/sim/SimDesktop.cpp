@@ -5,6 +5,45 @@
 
 namespace sim {
 
+namespace {
+
+// The next code point of UTF-8 text; a broken sequence yields its lead byte.
+char32_t nextCodePoint(std::string_view text, size_t& at) {
+    const auto lead = static_cast<unsigned char>(text[at++]);
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (at + static_cast<size_t>(extra) > text.size()) return lead;
+    char32_t code = extra == 0 ? lead : lead & (0x3Fu >> extra);
+    for (int i = 0; i < extra; ++i) code = (code << 6) | (static_cast<unsigned char>(text[at++]) & 0x3Fu);
+    return code;
+}
+
+// Windows' own upper-casing for the scripts window titles are written in: Latin, Greek and Cyrillic.
+char32_t upper(char32_t c) {
+    if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+        (c >= 0x430 && c <= 0x44F)) {
+        return c - 0x20;
+    }
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 && c != 0x17F) {
+        // Latin Extended-A pairs capital and small; the run U+0139..U+0148 and U+0179..U+017E is offset by one.
+        const bool oddPairs = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if (oddPairs ? (c % 2 == 0) : (c % 2 == 1)) return c - 1;
+    }
+    return c;
+}
+
+// As FindWindowW compares: code point by code point, without regard to case.
+bool equalIgnoringCase(std::string_view a, std::string_view b) {
+    size_t i = 0;
+    size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (upper(nextCodePoint(a, i)) != upper(nextCodePoint(b, j))) return false;
+    }
+    return i == a.size() && j == b.size();
+}
+
+}  // namespace
+
 SimDesktop::Entry* SimDesktop::find(WindowId window) {
     return const_cast<Entry*>(static_cast<const SimDesktop*>(this)->find(window));
 }
@@ -19,8 +58,8 @@ const SimDesktop::Entry* SimDesktop::find(WindowId window) const {
 // As FindWindow: the front-most match, hidden windows included.
 WindowId SimDesktop::findWindow(std::optional<std::string_view> className, std::optional<std::string_view> title) {
     for (const Entry& entry : m_windows) {
-        if (className && entry.window.className != *className) continue;
-        if (title && entry.window.title != *title) continue;
+        if (className && !equalIgnoringCase(entry.window.className, *className)) continue;
+        if (title && !equalIgnoringCase(entry.window.title, *title)) continue;
         return entry.window.id;
     }
     return {};
@@ -38,13 +77,13 @@ std::string SimDesktop::className(WindowId window) {
 
 bool SimDesktop::setWindowText(WindowId window, std::string_view text) {
     Entry* entry = find(window);
-    if (!entry) return false;
+    if (!entry || blocked(*entry)) return false;
     entry->window.title = std::string(text);
     return true;
 }
 
-// The showing commands activate the window, as they do on Windows; hiding or minimizing the
-// foreground window hands the foreground on.
+// The showing commands activate the window, as they do on Windows, when its program may take the
+// foreground; hiding or minimizing the foreground window hands the foreground on.
 bool SimDesktop::showWindowAsync(WindowId window, ShowCommand command) {
     Entry* entry = find(window);
     if (!entry) return false;
@@ -86,7 +125,11 @@ bool SimDesktop::showWindowAsync(WindowId window, ShowCommand command) {
             break;
     }
     entry->window.visible = true;
-    activate(*entry);
+    if (mayTakeForeground(entry->window.process)) {
+        activate(*entry);
+    } else {
+        showBehindForeground(window);
+    }
     tellIfResized();
     return true;
 }
@@ -126,8 +169,9 @@ bool SimDesktop::hasSystemMenuCommand(WindowId window, uint32_t command) {
 
 bool SimDesktop::setTopmost(WindowId window, bool on) {
     Entry* entry = find(window);
-    if (!entry) return false;
+    if (!entry || blocked(*entry)) return false;
     entry->window.topmost = on;
+    bringForward(window);  // to the front of the band it joins, as HWND_TOPMOST and HWND_NOTOPMOST place it
     return true;
 }
 
@@ -155,7 +199,10 @@ WindowId SimDesktop::createWindow(std::string title, std::string className, bool
     window.className = std::move(className);
     window.visible = visible;
     const WindowId id = addWindow(std::move(window), nullptr);
-    if (visible) m_foreground = id;
+    if (visible) {
+        userInput(0);
+        m_foreground = id;
+    }
     return id;
 }
 
@@ -166,7 +213,10 @@ WindowId SimDesktop::createStyledWindow(std::string title, std::string className
 }
 
 void SimDesktop::setForeground(WindowId window) {
-    if (Entry* entry = find(window)) activate(*entry);
+    Entry* entry = find(window);
+    if (!entry) return;
+    userInput(entry->window.process);
+    activate(*entry);
 }
 
 void SimDesktop::destroyWindow(WindowId window) {
@@ -193,12 +243,65 @@ int SimDesktop::closeMessagesPosted(WindowId window) const {
     return found == m_closesPosted.end() ? 0 : found->second;
 }
 
-// A new window is created at the top of the Z order.
+void SimDesktop::userInput(ProcessId process) {
+    m_foregroundRight = {process};
+}
+
+void SimDesktop::allowForeground(ProcessId process) {
+    m_foregroundRight.insert(process);
+}
+
+bool SimDesktop::mayTakeForeground(ProcessId process) const {
+    const Entry* front = find(m_foreground);
+    return !front || front->window.process == process || m_foregroundRight.count(process) != 0;
+}
+
+int SimDesktop::flashes(WindowId window) const {
+    auto found = m_flashes.find(window.v);
+    return found == m_flashes.end() ? 0 : found->second;
+}
+
+void SimDesktop::setHung(WindowId window, bool hung) {
+    const Entry* entry = find(window);
+    if (!entry) return;
+    const ProcessId process = entry->window.process;
+    if (process != 0 && hung) m_hungProcesses.insert(process);
+    if (process != 0 && !hung) m_hungProcesses.erase(process);
+    if (process == 0 && hung) m_hungWindows.insert(window.v);
+    if (process == 0 && !hung) m_hungWindows.erase(window.v);
+}
+
+int SimDesktop::blockedCalls(WindowId window) const {
+    auto found = m_blockedCalls.find(window.v);
+    return found == m_blockedCalls.end() ? 0 : found->second;
+}
+
+bool SimDesktop::isHung(const Entry& entry) const {
+    if (entry.window.process != 0) return m_hungProcesses.count(entry.window.process) != 0;
+    return m_hungWindows.count(entry.window.id.v) != 0;
+}
+
+// A call that would wait for a program that does not answer: counted, and it does nothing.
+bool SimDesktop::blocked(const Entry& entry) {
+    if (!isHung(entry)) return false;
+    ++m_blockedCalls[entry.window.id.v];
+    return true;
+}
+
+// Shown without the foreground: in front of everything but the foreground window, its taskbar button flashing.
+void SimDesktop::showBehindForeground(WindowId window) {
+    bringForward(window);
+    if (find(m_foreground) && m_foreground != window) bringForward(m_foreground);
+    ++m_flashes[window.v];
+}
+
+// A new window is created at the top of the Z order, beneath the topmost windows.
 WindowId SimDesktop::addWindow(SimWindow window, SimWindowSink* sink) {
     window.id = WindowId{m_nextId};
     m_nextId += 4;
     const WindowId id = window.id;
     m_windows.insert(m_windows.begin(), Entry{std::move(window), sink});
+    bringForward(id);
     return id;
 }
 
@@ -217,16 +320,29 @@ void SimDesktop::setMinimizedState(WindowId window, bool minimized, bool maximiz
     if (minimized) passForegroundFrom(window);
 }
 
+// Topmost windows stay above all others: a window comes to the front of its own band.
 void SimDesktop::bringForward(WindowId window) {
     auto found = std::find_if(m_windows.begin(), m_windows.end(),
                               [window](const Entry& entry) { return entry.window.id == window; });
-    if (found != m_windows.end()) std::rotate(m_windows.begin(), found, found + 1);
+    if (found == m_windows.end()) return;
+    Entry moving = std::move(*found);
+    m_windows.erase(found);
+    const auto at = moving.window.topmost ? m_windows.begin()
+                                          : std::find_if(m_windows.begin(), m_windows.end(),
+                                                         [](const Entry& entry) { return !entry.window.topmost; });
+    m_windows.insert(at, std::move(moving));
 }
 
-void SimDesktop::takeForeground(WindowId window) {
-    if (!find(window)) return;
+bool SimDesktop::takeForeground(WindowId window) {
+    const Entry* entry = find(window);
+    if (!entry) return false;
+    if (!mayTakeForeground(entry->window.process)) {
+        showBehindForeground(window);
+        return false;
+    }
     bringForward(window);
     m_foreground = window;
+    return true;
 }
 
 void SimDesktop::removeProcessWindows(ProcessId process) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,24 +31,42 @@ public:
     uint32_t windowStyle(WindowId window) override;
 
     // Test helpers: windows of other programs, made as a user or that program would.
-    // A visible new window comes to the front and takes the foreground.
+    // A visible new window comes to the front and takes the foreground: the user started its program.
     WindowId createWindow(std::string title, std::string className, bool visible = true);
     // As createWindow, with these style bits; kWsVisible in them makes it visible.
     WindowId createStyledWindow(std::string title, std::string className, uint32_t style);
-    // Brings the window forward; a form behind it hears of its activation at the next processEvents.
+    // The user clicks the window: it comes forward with the foreground, and its program has the user's last
+    // input. A form behind it hears of its activation at the next processEvents.
     void setForeground(WindowId window);
     void destroyWindow(WindowId window);
     std::vector<SimWindow> windows() const;  // front first
     std::optional<SimWindow> window(WindowId window) const;
     int closeMessagesPosted(WindowId window) const;
 
+    // The foreground lock. The user's input (a click, a key, a tray click, starting it) gives a process the
+    // right to take the foreground; the next input elsewhere takes it away again.
+    void userInput(ProcessId process);
+    // As AllowSetForegroundWindow from the foreground process: this one may take it too, until the next input.
+    void allowForeground(ProcessId process);
+    // It owns the foreground window, has the right, or nothing is in the foreground.
+    bool mayTakeForeground(ProcessId process) const;
+    // Times the window's taskbar button flashed because it was shown without the right to the foreground.
+    int flashes(WindowId window) const;
+
+    // The window's program stops answering its messages (every window of a simulated process, or the one
+    // foreign window): synchronous calls to them (setWindowText, setTopmost) would wait for good. They fail
+    // here, change nothing and are counted instead; posted ones (showWindowAsync, postClose) still work.
+    void setHung(WindowId window, bool hung);
+    int blockedCalls(WindowId window) const;
+
     // For the simulated forms.
     WindowId addWindow(SimWindow window, SimWindowSink* sink);
     void setVisibleState(WindowId window, bool visible);
     void setMinimizedState(WindowId window, bool minimized, bool maximized);
     void bringForward(WindowId window);
-    // Front and foreground without telling the form: it raises its own activation.
-    void takeForeground(WindowId window);
+    // Front and foreground without telling the form: it raises its own activation. Without the foreground
+    // right the window only comes forward behind the foreground window and flashes; false then.
+    bool takeForeground(WindowId window);
     void removeProcessWindows(ProcessId process);
     SimWindowSink* sinkOf(WindowId window) const;
 
@@ -60,11 +79,19 @@ private:
     const Entry* find(WindowId window) const;
     void passForegroundFrom(WindowId window);
     void activate(Entry& entry);
+    bool isHung(const Entry& entry) const;
+    bool blocked(const Entry& entry);
+    void showBehindForeground(WindowId window);
 
     std::vector<Entry> m_windows;  // front first
     WindowId m_foreground;
     uint64_t m_nextId = 0x10000;
     std::map<uint64_t, int> m_closesPosted;
+    std::set<ProcessId> m_foregroundRight;
+    std::map<uint64_t, int> m_flashes;
+    std::set<ProcessId> m_hungProcesses;
+    std::set<uint64_t> m_hungWindows;
+    std::map<uint64_t, int> m_blockedCalls;
 };
 
 }  // namespace sim

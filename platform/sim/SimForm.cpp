@@ -33,14 +33,14 @@ std::string SimForm::caption() const {
     return m_toolkit.desktop().windowText(m_id);
 }
 
-// Activation is raised only when the form was not already the active window.
+// Activation is raised only when the form was not already the active window. A process without the
+// foreground right shows the form behind the foreground window, which keeps the foreground.
 void SimForm::show() {
     SimDesktop& desktop = m_toolkit.desktop();
     if (!desktop.isWindow(m_id)) return;
     const bool wasActive = isActive();
     desktop.setVisibleState(m_id, true);
-    desktop.takeForeground(m_id);
-    if (!wasActive) raiseActivate();
+    if (desktop.takeForeground(m_id) && !wasActive) raiseActivate();
 }
 
 void SimForm::hide() {
@@ -81,8 +81,13 @@ void SimForm::pressEscape() {
     if (m_cancelButton) m_cancelButton->click();
 }
 
+void SimForm::userInput() {
+    m_toolkit.desktop().userInput(m_toolkit.process());
+}
+
 bool SimForm::pressBackground(ui::MouseButton button) {
     if (!isVisible() || !m_enabled) return false;
+    userInput();
     if (m_onMouseDown) {
         const auto handler = m_onMouseDown;
         handler(button);
@@ -92,6 +97,7 @@ bool SimForm::pressBackground(ui::MouseButton button) {
 
 bool SimForm::clickClose() {
     if (!isVisible() || !m_toolkit.desktop().hasSystemMenuCommand(m_id, kScClose)) return false;
+    userInput();
     runCloseRequest();
     return true;
 }
@@ -146,7 +152,9 @@ void SimForm::sizeChanged() {
     });
 }
 
+// The shell lets the icon's owner take the foreground, so its menu or window can come up in front.
 void SimForm::trayMouse(int message) {
+    userInput();
     if (!m_onTrayMouse) return;
     const auto handler = m_onTrayMouse;
     handler(message);

@@ -79,6 +79,8 @@ public:
     void trayMouse(int message) override;
     void sizeChanged() override;
     bool isPageSelected(int page) const override;
+    bool isShown() const override { return isVisible(); }
+    void userInput() override;
     void clearOtherOptions(const ui::Control& chosen, int page) override;
 
 private:

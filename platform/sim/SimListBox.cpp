@@ -68,7 +68,7 @@ std::vector<std::string> SimListBox::items() const {
 }
 
 bool SimListBox::pressKey(int key) {
-    if (!isUsable()) return false;
+    if (!reachedByUser()) return false;
     if (m_onKeyDown) {
         const auto handler = m_onKeyDown;
         handler(key);
@@ -77,7 +77,7 @@ bool SimListBox::pressKey(int key) {
 }
 
 bool SimListBox::pressMouse(ui::MouseButton button) {
-    if (!isUsable()) return false;
+    if (!reachedByUser()) return false;
     if (m_onMouseDown) {
         const auto handler = m_onMouseDown;
         handler(button);
@@ -93,7 +93,7 @@ bool SimListBox::clickItem(int index) {
 }
 
 bool SimListBox::toggleItem(int index) {
-    if (!m_options.checkBoxes || !inRange(index) || !isUsable()) return false;
+    if (!m_options.checkBoxes || !inRange(index) || !reachedByUser()) return false;
     Item& entry = m_items[static_cast<size_t>(index)];
     entry.checked = !entry.checked;
     return true;

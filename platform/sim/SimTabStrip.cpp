@@ -11,7 +11,7 @@ void SimTabStrip::selectPage(int index) {
 }
 
 bool SimTabStrip::clickTab(int index) {
-    if (!isUsable() || index < 0 || index >= pageCount()) return false;
+    if (!reachedByUser() || index < 0 || index >= pageCount()) return false;
     selectPage(index);
     return true;
 }

@@ -16,14 +16,14 @@ size_t sequenceLength(unsigned char lead) {
 
 }  // namespace
 
+// As WM_SETTEXT on an edit control: one change for every text set, the same text included.
 void SimTextBox::setText(std::string_view text) {
-    if (text == m_text) return;
     m_text = std::string(text);
     raise(m_onChange);
 }
 
 bool SimTextBox::type(std::string_view text) {
-    if (!isUsable()) return false;
+    if (!reachedByUser()) return false;
     size_t at = 0;
     while (at < text.size()) {
         const size_t length = std::min(sequenceLength(static_cast<unsigned char>(text[at])), text.size() - at);
@@ -40,8 +40,8 @@ bool SimTextBox::type(std::string_view text) {
 }
 
 bool SimTextBox::erase() {
-    if (!isUsable()) return false;
-    setText("");
+    if (!reachedByUser()) return false;
+    if (!m_text.empty()) setText("");  // deleting nothing changes nothing
     return true;
 }
 

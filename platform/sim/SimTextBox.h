@@ -3,7 +3,8 @@
 
 namespace sim {
 
-// Text set from code raises the change as typing does; the length limit binds typing only, as in an edit control.
+// Text set from code raises the change as typing does, also when it is the text already there; the length
+// limit binds typing only, as in an edit control.
 class SimTextBox final : public SimControl<ui::TextBox> {
 public:
     SimTextBox(SimControlHost& host, const ui::ControlSpec& spec, const ui::TextBoxOptions& options)

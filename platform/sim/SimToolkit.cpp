@@ -27,6 +27,7 @@ void SimToolkit::waitForEvent() {
 bool SimToolkit::activate(ui::Form& form) {
     auto* simForm = dynamic_cast<SimForm*>(&form);
     if (!simForm || !form.isVisible()) return false;
+    m_desktop.userInput(m_process);
     if (form.windowState() == ui::WindowState::Minimized) form.setWindowState(ui::WindowState::Normal);
     const bool wasActive = simForm->isActive();
     m_desktop.takeForeground(form.id());

@@ -43,7 +43,8 @@ enum class MousePointer { Default = 0, Custom = 99 };
 class Button : public Control {
 public:
     virtual void onClick(Handler handler) = 0;
-    virtual void click() = 0;  // as if the user clicked it
+    // As if the user clicked it: nothing happens unless the button, its page and its form are shown and enabled.
+    virtual void click() = 0;
     virtual void setMousePointer(MousePointer pointer) = 0;
     virtual MousePointer mousePointer() const = 0;
 };
@@ -82,6 +83,7 @@ struct TextBoxOptions {
 class TextBox : public Control {
 public:
     virtual void setForeColor(uint32_t color) = 0;
+    // Raised for every character typed and once for every setText, also one that sets the text already there.
     virtual void onChange(Handler handler) = 0;
 };
 

@@ -233,12 +233,20 @@ DWORD textBoxStyle(const ui::TextBoxOptions& options) {
 }  // namespace
 
 WinTextBox::WinTextBox(WinForm& form, const ui::ControlSpec& spec, const ui::TextBoxOptions& options)
-    : WinControl(form, spec, form.createChild(spec, {WC_EDITW, textBoxStyle(options), 0, toWide(spec.caption)})) {
+    : WinControl(form, spec, form.createChild(spec, {WC_EDITW, textBoxStyle(options), 0, toWide(spec.caption)})),
+      m_multiLine(options.multiLine) {
     if (options.passwordChar != 0) {
         const auto shown = static_cast<wchar_t>(static_cast<unsigned char>(options.passwordChar));
         ::SendMessageW(m_hwnd, EM_SETPASSWORDCHAR, shown, 0);
     }
     if (options.maxLength > 0) ::SendMessageW(m_hwnd, EM_LIMITTEXT, static_cast<WPARAM>(options.maxLength), 0);
+}
+
+// A single-line edit sends EN_CHANGE for every WM_SETTEXT, the same text included; a multi-line one sends
+// none, so the change is raised here for it, and every box behaves alike.
+void WinTextBox::setText(std::string_view text) {
+    setWindowText(text);
+    if (m_multiLine) raise(m_onChange);
 }
 
 // Raised for typing and for text set from code or by another program's WM_SETTEXT.

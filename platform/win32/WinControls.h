@@ -81,6 +81,7 @@ private:
 class WinTextBox final : public WinControl<ui::TextBox> {
 public:
     WinTextBox(WinForm& form, const ui::ControlSpec& spec, const ui::TextBoxOptions& options);
+    void setText(std::string_view text) override;
     void onChange(ui::Handler handler) override { m_onChange = std::move(handler); }
     void command(WORD notification) override;
     void setForeColor(uint32_t color) override;
@@ -89,6 +90,7 @@ public:
 private:
     ui::Handler m_onChange;
     std::optional<COLORREF> m_color;
+    bool m_multiLine = false;
 };
 
 class WinProgressBar final : public WinControl<ui::ProgressBar> {

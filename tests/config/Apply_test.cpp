@@ -160,6 +160,7 @@ TEST(AdministratorBox, ExemptsOnlyThisUserAndSaysSoOnce) {
     RunningProgram program = startProgram(world);
     ASSERT_TRUE(program.running);
     EXPECT_EQ(program.app->state().messageText, "");
+    program.openConfigWindow();
     program.clickCheckBox("chkAdmin");
     EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "Enabled");
     EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kSettings, "CurrentUser"), "");

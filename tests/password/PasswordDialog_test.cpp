@@ -56,6 +56,9 @@ TEST_F(DialogOpening, TheLabelFollowsTheLockRecordEachTimeTheDialogBecomesActive
     ASSERT_FALSE(dialog()->isActive());
     state.lock.label = "Obelon Pro Configuration Tool";
     run([&] { host.showPasswordDialog(); });
+    EXPECT_FALSE(dialog()->isActive()) << "raised while the user works in Calculator, it cannot take the foreground";
+    world.desktop.setForeground(dialog()->id());  // the user clicks the flashing dialog
+    process.toolkit().processEvents();
     EXPECT_EQ(text("lblTask"), "Obelon Pro Configuration Tool");
     EXPECT_TRUE(dialog()->isActive());
 }

@@ -16,33 +16,6 @@ TEST_F(SimDesktopWindows, IdsStartAtTheFirstHandleAndStepByFour) {
     EXPECT_EQ(second.v, 0x10004u);
 }
 
-TEST_F(SimDesktopWindows, FindMatchesExactlyWithCaseAndPrefersTheFrontMost) {
-    const WindowId older = world.desktop.createWindow("Task Manager", "TaskManagerWindow");
-    const WindowId hidden = world.desktop.createWindow("Task Manager", "TaskManagerWindow", false);
-    world.desktop.createWindow("task manager", "Other");
-    EXPECT_EQ(world.desktop.findWindow(std::nullopt, "Task Manager"), hidden);
-    EXPECT_EQ(world.desktop.findWindow("TaskManagerWindow", std::nullopt), hidden);
-    EXPECT_FALSE(world.desktop.findWindow(std::nullopt, "Task Manage"));
-    EXPECT_FALSE(world.desktop.findWindow("Other", "Task Manager"));
-    world.desktop.setForeground(older);
-    EXPECT_EQ(world.desktop.findWindow(std::nullopt, "Task Manager"), older);
-}
-
-TEST_F(SimDesktopWindows, HidingTheForegroundHandsItToTheNextShownWindow) {
-    const WindowId back = world.desktop.createWindow("Back", "A");
-    const WindowId minimized = world.desktop.createWindow("Minimized", "A");
-    ASSERT_TRUE(world.desktop.showWindowAsync(minimized, ShowCommand::Minimize));
-    world.desktop.createWindow("Invisible", "A", false);
-    const WindowId front = world.desktop.createWindow("Front", "A");
-    EXPECT_EQ(world.desktop.foregroundWindow(), front);
-    ASSERT_TRUE(world.desktop.showWindowAsync(front, ShowCommand::Hide));
-    EXPECT_EQ(world.desktop.foregroundWindow(), back);
-    EXPECT_FALSE(world.desktop.isVisible(front));
-    ASSERT_TRUE(world.desktop.showWindowAsync(front, ShowCommand::Show));
-    EXPECT_EQ(world.desktop.foregroundWindow(), front);
-    EXPECT_EQ(world.desktop.windows().front().id, front);
-}
-
 TEST_F(SimDesktopWindows, PostedCloseEndsAForeignWindowAndIsCounted) {
     const WindowId notepad = world.desktop.createWindow("Untitled - Notepad", "Notepad");
     EXPECT_TRUE(world.desktop.postClose(notepad));
@@ -51,18 +24,6 @@ TEST_F(SimDesktopWindows, PostedCloseEndsAForeignWindowAndIsCounted) {
     EXPECT_FALSE(world.desktop.postClose(notepad));
     EXPECT_EQ(world.desktop.closeMessagesPosted(notepad), 1);
     EXPECT_EQ(world.desktop.foregroundWindow(), WindowId{});
-}
-
-TEST_F(SimDesktopWindows, SystemMenuLosesCloseOnceAndGoneWindowsAnswerNothing) {
-    const WindowId window = world.desktop.createWindow("W", "C");
-    EXPECT_TRUE(world.desktop.hasSystemMenuCommand(window, kScClose));
-    EXPECT_TRUE(world.desktop.removeSystemMenuCommand(window, kScClose));
-    EXPECT_FALSE(world.desktop.removeSystemMenuCommand(window, kScClose));
-    EXPECT_FALSE(world.desktop.hasSystemMenuCommand(window, kScClose));
-    world.desktop.destroyWindow(window);
-    EXPECT_FALSE(world.desktop.setWindowText(window, "x"));
-    EXPECT_FALSE(world.desktop.setTopmost(window, true));
-    EXPECT_EQ(world.desktop.windowText(window), "");
 }
 
 using SimDesktopForms = SimMachine;
@@ -106,6 +67,21 @@ TEST_F(SimDesktopForms, ActivationFromOutsideWaitsForTheFormsProcessToLetEventsR
     world.desktop.setForeground(form->id());
     app.toolkit().processEvents();
     EXPECT_EQ(activations, 1);
+}
+
+// A form raised while the user works in another program comes up behind it, its taskbar button flashing.
+TEST_F(SimDesktopForms, AFormShownWithoutTheForegroundRightComesUpBehindTheForegroundAndFlashes) {
+    sim::SimInstance& app = startProcess();
+    auto form = app.toolkit().createForm({.name = "frmPassword"});
+    const WindowId back = world.desktop.createWindow("Back", "A");
+    const WindowId editor = world.desktop.createWindow("Untitled - Notepad", "Notepad");
+    form->show();
+    EXPECT_EQ(world.desktop.topLevelWindows(), (std::vector<WindowId>{editor, form->id(), back}));
+    EXPECT_EQ(world.desktop.flashes(form->id()), 1);
+    world.desktop.allowForeground(app.id());
+    form->show();
+    EXPECT_EQ(world.desktop.foregroundWindow(), form->id());
+    EXPECT_EQ(world.desktop.flashes(form->id()), 1);
 }
 
 // Windows activates the window beneath the one that hides; a form there hears of it.

@@ -5,6 +5,8 @@ namespace testsupport {
 RunningProgram startProgram(sim::SimWorld& world) {
     RunningProgram program;
     program.process = std::make_unique<sim::SimInstance>(world);
+    // Started by the shell at logon, as the user's own action: its first window may come to the front.
+    world.desktop.allowForeground(program.process->id());
     program.running = program.process->run([&] {
         program.app = std::make_unique<ObelonApp>(program.process->platform());
         program.app->start();
@@ -22,6 +24,7 @@ sim::SimCheckBox& RunningProgram::checkBox(const char* name) {
 
 void RunningProgram::openConfigWindow() {
     app->state().configUnlocked = true;
+    process->toolkit().desktop().userInput(process->id());  // the password was just typed
     run([this] { configForm().show(); });
 }
 

@@ -9,6 +9,8 @@ SimMachine::~SimMachine() {
 
 sim::SimInstance& SimMachine::startProcess() {
     m_processes.push_back(std::make_unique<sim::SimInstance>(world));
+    // Started by the user, so its first window may come to the front.
+    world.desktop.allowForeground(m_processes.back()->id());
     return *m_processes.back();
 }
 

@@ -1,6 +1,6 @@
 // What the task browser and the Tasks page use of the real toolkit and desktop: a link label's
 // click and colour, a pick in a list, a press on a form's background, Esc on the cancel button, and
-// the top-level windows with their style bits as the task-window table reads them.
+// the task-window table over the real top-level windows.
 #include <windows.h>
 // winuser.h still maps the old EnumTaskWindows onto EnumThreadWindows; here the name is the table's.
 #undef EnumTaskWindows
@@ -130,24 +130,6 @@ TEST_F(RealListsToolkit, EscPressesTheCancelButtonUnlessItIsDisabled) {
     cancel->setEnabled(false);
     pressEscape();
     EXPECT_EQ(cancels, 1);
-}
-
-TEST_F(RealListsToolkit, TopLevelWindowsComeFrontFirstWithTheirStyle) {
-    IDesktop& desktop = backend.platform().desktop;
-    auto second = backend.toolkit().createForm({.name = "frmSecond", .caption = "Second form"});
-    second->show();
-    pump();
-    const std::vector<WindowId> windows = desktop.topLevelWindows();
-    auto first = std::find(windows.begin(), windows.end(), form->id());
-    auto front = std::find(windows.begin(), windows.end(), second->id());
-    ASSERT_NE(first, windows.end());
-    ASSERT_NE(front, windows.end());
-    EXPECT_LT(front - windows.begin(), first - windows.begin());
-
-    EXPECT_EQ(desktop.windowStyle(second->id()) & (kWsVisible | kWsBorder), kWsVisible | kWsBorder);
-    second->hide();
-    EXPECT_EQ(desktop.windowStyle(second->id()) & kWsVisible, 0u);
-    EXPECT_FALSE(IsTaskWindow(desktop, second->id()));
 }
 
 TEST_F(RealListsToolkit, TheTableListsShownBorderedTitledWindowsOnly) {

@@ -1,0 +1,138 @@
+// What the forms may count on from the toolkit's clicks, change events and activation, on both sides.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/contract/WindowBackends.h"
+
+namespace {
+
+class ToolkitContract : public ::testing::Test {
+protected:
+    ToolkitContract() {
+        form = backend->toolkit().createForm(
+            {.name = "frmClick", .caption = "Contract form", .width = 300, .height = 200});
+        tabs = &form->addTabStrip({.name = "tabs", .rect = {4, 4, 290, 190}}, {"One", "Two"});
+        button = &form->addButton({.name = "cmdGo", .caption = "Go", .rect = {20, 40, 80, 26}, .page = 0});
+        otherPage = &form->addButton({.name = "cmdOther", .caption = "Other", .rect = {20, 40, 80, 26}, .page = 1});
+        box = &form->addCheckBox({.name = "chkThing", .caption = "Thing", .rect = {20, 80, 120, 20}, .page = 0});
+        button->onClick([this] { ++clicks; });
+        otherPage->onClick([this] { ++clicks; });
+        box->onClick([this] { ++boxClicks; });
+        form->show();
+        backend->settle();
+    }
+
+    std::unique_ptr<contract::WindowBackend> backend = contract::makeWindowBackend();
+    std::unique_ptr<ui::Form> form;
+    ui::TabStrip* tabs = nullptr;
+    ui::Button* button = nullptr;
+    ui::Button* otherPage = nullptr;
+    ui::CheckBox* box = nullptr;
+    int clicks = 0;
+    int boxClicks = 0;
+};
+
+// The configuration window waits hidden behind its password with "Shut Down OB" and the administrator box
+// inside, and any program can send BM_CLICK to a window it finds.
+TEST_F(ToolkitContract, AClickFromOutsideOnAControlOfAHiddenFormDoesNothing) {
+    backend->clickFromOutside(*otherPage);
+    EXPECT_EQ(clicks, 0) << "a button of a page that is not shown";
+    form->hide();
+    backend->settle();
+    backend->clickFromOutside(*button);
+    backend->clickFromOutside(*box);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(boxClicks, 0);
+    EXPECT_FALSE(box->isChecked()) << "the box shows the state the program acts on";
+    form->show();
+    backend->settle();
+    backend->clickFromOutside(*button);
+    backend->clickFromOutside(*box);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(boxClicks, 1);
+    EXPECT_TRUE(box->isChecked());
+}
+
+TEST_F(ToolkitContract, AClickCountsOnlyOnAnEnabledControlOfTheShownPageOfAnEnabledForm) {
+    button->setEnabled(false);
+    button->click();
+    button->setEnabled(true);
+    button->setVisible(false);
+    button->click();
+    button->setVisible(true);
+    otherPage->click();
+    form->setEnabled(false);
+    button->click();
+    box->click();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(boxClicks, 0);
+    EXPECT_FALSE(box->isChecked());
+    form->setEnabled(true);
+    button->click();
+    tabs->selectPage(1);
+    otherPage->click();
+    button->click();
+    EXPECT_EQ(clicks, 2);
+}
+
+// Only the user's click is refused: the program still sets the state of a disabled box, and each change of
+// state from code is a click, as the user's is.
+TEST_F(ToolkitContract, ADisabledCheckBoxKeepsItsStateWhenClickedButCodeStillSetsIt) {
+    box->setEnabled(false);
+    box->click();
+    EXPECT_FALSE(box->isChecked());
+    box->setChecked(true);
+    box->setChecked(true);
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(boxClicks, 1);
+    box->setEnabled(true);
+    box->click();
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(boxClicks, 2);
+}
+
+// An edit control sends EN_CHANGE for every WM_SETTEXT; a change handler that corrects the text
+// (txtrelock's "0") must therefore settle on a text it accepts, and may run for text that did not change.
+TEST_F(ToolkitContract, EverySetTextRaisesOneChangeTheSameTextIncluded) {
+    ui::TextBox& single =
+        form->addTextBox({.name = "txtrelock", .rect = {20, 110, 60, 24}, .page = 0}, {.maxLength = 3});
+    ui::TextBox& multi =
+        form->addTextBox({.name = "txtMessage", .rect = {100, 110, 150, 60}, .page = 0}, {.multiLine = true});
+    int singleChanges = 0;
+    int multiChanges = 0;
+    single.onChange([&] { ++singleChanges; });
+    multi.onChange([&] { ++multiChanges; });
+    single.setText("30");
+    single.setText("30");
+    single.setText("12345");
+    EXPECT_EQ(singleChanges, 3);
+    EXPECT_EQ(single.text(), "12345") << "the length limit binds typing only";
+    multi.setText("line\r\nline");
+    multi.setText("line\r\nline");
+    EXPECT_EQ(multiChanges, 2);
+    single.onChange([&] {
+        ++singleChanges;
+        if (single.text() != "0") single.setText("0");
+    });
+    single.setText("x");
+    EXPECT_EQ(single.text(), "0");
+    EXPECT_EQ(singleChanges, 5);
+}
+
+TEST_F(ToolkitContract, ShowActivatesAFormOnlyWhenItWasNotTheActiveOne) {
+    auto second = backend->toolkit().createForm({.name = "frmSecond", .caption = "Contract second"});
+    int activations = 0;
+    second->onActivate([&] { ++activations; });
+    second->show();
+    backend->settle();
+    second->show();
+    backend->settle();
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(backend->desktop().foregroundWindow(), second->id());
+    second->hide();
+    backend->settle();
+    EXPECT_EQ(backend->desktop().foregroundWindow(), form->id()) << "the window beneath takes the foreground";
+}
+
+}  // namespace

@@ -18,12 +18,12 @@ ob_expect "an ordinary window's system menu has Close" \
     ob_output_is yes drv has-sysmenu-close --title "Second stand-in"
 
 drv set-text --title "Second stand-in" --text "Hidden stand-in" >/dev/null
-ob_expect "the title is changed from outside" drv wait-window --title "Hidden stand-in" --timeout 2000
+ob_expect "the title is changed from outside" drv wait-window --title "Hidden stand-in" --timeout 15000
 ob_expect "the second stand-in is hidden" drv show-window --title "Hidden stand-in" --state hide
-ob_expect "it is no longer visible" drv wait-window --title "Hidden stand-in" --hidden --timeout 2000
-ob_expect "the foreground moves on to the remaining window" drv wait-foreground --class ObStandInA --timeout 3000
+ob_expect "it is no longer visible" drv wait-window --title "Hidden stand-in" --hidden --timeout 15000
+ob_expect "the foreground moves on to the remaining window" drv wait-foreground --class ObStandInA --timeout 15000
 ob_expect "a hidden stand-in still closes" drv close --class ObStandInB
-ob_expect "and its process ends" ob_wait_exit "$OB_PID" 3000
+ob_expect "and its process ends" ob_wait_exit "$OB_PID" 15000
 
 key='Software\OBPTest\harness'
 drv reg-set-raw --root HKCU --key "$key" --value bare --text "abc" --no-nul >/dev/null
@@ -37,4 +37,4 @@ drv reg-query --root HKCU --key "$key" --value bare >/dev/null 2>&1 || status=$?
 ob_expect_eq "a deleted key reads as not found" 3 "$status"
 
 ob_expect "the first stand-in closes" drv close --title "Stand-in Ü 日本"
-ob_expect "and its process ends" ob_wait_exit "$first" 3000
+ob_expect "and its process ends" ob_wait_exit "$first" 15000

@@ -276,9 +276,9 @@ ob_begin() {
 ob_start_program() {
     ob_start program "$OB_PROGRAM"
     program=$OB_PID
-    ob_expect "the program starts" drv wait-window --title "Obelon Pro Configuration Tool" --timeout 5000
+    ob_expect "the program starts" drv wait-window --title "Obelon Pro Configuration Tool" --timeout 20000
     ob_expect "its start-up completes" \
-        ob_poll 5000 ob_output_is no drv has-sysmenu-close --title "Obelon Pro Configuration Tool"
+        ob_poll 15000 ob_output_is no drv has-sysmenu-close --title "Obelon Pro Configuration Tool"
 }
 
 # ob_unlock_configuration [PASSWORD]: answers the "Restrictions" dialog that guards the configuration
@@ -286,12 +286,12 @@ ob_start_program() {
 # user reaches its controls.
 ob_unlock_configuration() {
     ob_expect "'Restrictions' asks for the configuration password" \
-        drv wait-window --title "Restrictions" --visible --timeout 8000
+        drv wait-window --title "Restrictions" --visible --timeout 20000
     drv set-text --title "Restrictions" --visible --class Edit --text "${1:-bluejay}" >/dev/null ||
         ob_fail "no password box in 'Restrictions'"
     drv click --title "Restrictions" --visible --caption "&OK" >/dev/null || ob_fail "no OK button in 'Restrictions'"
     ob_expect "the configuration window shows" \
-        drv wait-window --title "Obelon Pro Configuration Tool" --visible --timeout 3000
+        drv wait-window --title "Obelon Pro Configuration Tool" --visible --timeout 10000
 }
 
 # ob_select_page INDEX: brings the configuration window's tab INDEX (0 = Tasks ... 5 = About) to the front.
@@ -300,10 +300,28 @@ ob_select_page() {
         drv select-tab --title "Obelon Pro Configuration Tool" --visible --class SysTabControl32 --page "$1"
 }
 
+# ob_allow_list: the entries of the watch's allow list (`lstAllow`, the list made right after the frame of the
+# configuration window's debug panel; controls are numbered in the order they are made), one a line: a class
+# stays there, exempt from the watch, until the watch sees that no window of it is left.
+ob_allow_list() {
+    local frame
+    frame=$(drv list-children --title "Obelon Pro Configuration Tool" |
+        grep -F 'text="Debug Panel:"' | sed -E 's/.* id=([0-9-]+) .*/\1/')
+    [[ $frame =~ ^[0-9]+$ ]] || return 1
+    drv list-items --title "Obelon Pro Configuration Tool" --class ListBox --id $((frame + 1))
+}
+
+# ob_allow_list_is EXPECTED: the allow list reads exactly EXPECTED (entries one a line); an unreadable list fails.
+ob_allow_list_is() {
+    local actual
+    actual=$(ob_allow_list 2>/dev/null) || return 1
+    [[ $actual == "$1" ]]
+}
+
 # ob_pick_in_folder_picker A|B|C: in the shell's folder picker that a click has just opened, selects the item at
 # the end of that path of tree labels ("Desktop|Computer|C:|data") and presses OK, as a user would.
 ob_pick_in_folder_picker() {
-    ob_expect "the picker opens" drv wait-window --title-contains "Browse" --visible --timeout 5000
+    ob_expect "the picker opens" drv wait-window --title-contains "Browse" --visible --timeout 15000
     local title
     title=$(drv get-title --title-contains "Browse" --visible)
     drv tree-select --title "$title" --visible --path "$1" >/dev/null || {
@@ -311,5 +329,5 @@ ob_pick_in_folder_picker() {
         ob_fail "the picker has no item on the way $1"
     }
     drv click --title "$title" --visible --caption "OK" --post >/dev/null || ob_fail "no OK in the picker"
-    ob_expect "the picker closes" drv wait-gone --title "$title" --visible --timeout 5000
+    ob_expect "the picker closes" drv wait-gone --title "$title" --visible --timeout 10000
 }

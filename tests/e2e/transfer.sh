@@ -76,7 +76,7 @@ ob_expect_eq "the saved configuration is the one-task list" "1" \
 
 write_reg "$save_unix/obelon7.reg" '[HKEY_LOCAL_MACHINE\Software\OBP\Tasks]' '"Task2"="Gamma Task,1"'
 ob_expect "the dropped file is announced within a minute" \
-    ob_poll 75000 box_says "Auto-update of configuration completed on "
+    ob_poll 90000 box_says "Auto-update of configuration completed on "
 ob_expect "the file waits for the acknowledgement" test -f "$save_unix/obelon7.reg"
 announced=$(drv child-text --title "$box_title" --visible --contains "Auto-update")
 [[ $announced =~ ^Auto-update\ of\ configuration\ completed\ on\ [1-9][0-9]?-$(date +%B)\ [12]?[0-9]:[0-5][0-9]$ ]] ||
@@ -88,7 +88,7 @@ ob_expect "the window shows the updated list" ob_poll 15000 ob_output_is "Tasks 
 
 write_reg "$save_unix/obelon7.reg" '[HKEY_LOCAL_MACHINE\Software\OBP\Tasks]' '"Task3"="Delta Task,1"' '' \
     '[HKEY_CURRENT_USER\Software\Evil]' '"planted"="yes"'
-ob_expect "a file that reaches beyond the configuration is refused" ob_poll 75000 box_says "was not imported"
+ob_expect "a file that reaches beyond the configuration is refused" ob_poll 90000 box_says "was not imported"
 ob_expect "the message names the foreign key" box_says 'HKEY_CURRENT_USER\Software\Evil'
 drv click --title "$box_title" --visible --caption "OK" --post >/dev/null || ob_fail "no OK in the message"
 ob_expect "the refused file is kept aside" test -f "$save_unix/obelon7.reg.failed"

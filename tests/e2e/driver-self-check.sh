@@ -7,12 +7,12 @@ ob_begin "$@"
 
 ob_start first "$OB_DRIVER" create-window --title "Stand-in Ü 日本" --class ObStandInA
 first=$OB_PID
-ob_expect "a stand-in with a non-ASCII title appears" drv wait-window --title "Stand-in Ü 日本" --visible
+ob_expect "a stand-in with a non-ASCII title appears" drv wait-window --title "Stand-in Ü 日本" --visible --timeout 20000
 ob_start second "$OB_DRIVER" create-window --title "Second stand-in" --class ObStandInB
-ob_expect "a second stand-in appears" drv wait-window --title "Second stand-in" --class obstandinb --visible
+ob_expect "a second stand-in appears" drv wait-window --title "Second stand-in" --class obstandinb --visible --timeout 20000
 
-ob_expect "the first is brought to the foreground" drv foreground --title "Stand-in Ü 日本"
-ob_expect "and then the second" drv foreground --class ObStandInB
+ob_expect "the first is brought to the foreground" drv foreground --title "Stand-in Ü 日本" --timeout 10000
+ob_expect "and then the second" drv foreground --class ObStandInB --timeout 10000
 ob_expect_eq "the title is read back by class" "Second stand-in" "$(drv get-title --class ObStandInB)"
 ob_expect "an ordinary window's system menu has Close" \
     ob_output_is yes drv has-sysmenu-close --title "Second stand-in"

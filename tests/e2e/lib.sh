@@ -94,7 +94,7 @@ ob_session_destroy() {
         kill "$OB_SESSION_XVFB_PID" 2>/dev/null || true
         for _ in $(seq 30); do kill -0 "$OB_SESSION_XVFB_PID" 2>/dev/null || break; sleep 0.1; done
     fi
-    rm -rf "$OB_SESSION_PREFIX" "$dir/env"
+    rm -rf "$OB_SESSION_PREFIX" "$dir/env" "$dir/keeper.pid"
 }
 
 # A recorded pid may have been reused since; it is ours only if it is still Xvfb on our display.
@@ -111,6 +111,18 @@ ob_session_alive() {
     # shellcheck disable=SC1091
     source "$dir/env"
     ob_is_our_xvfb "$OB_SESSION_XVFB_PID" "$OB_SESSION_DISPLAY" && [[ -d $OB_SESSION_PREFIX ]]
+}
+
+# The virtual desktop (explorer.exe /desktop) ends a moment after the last program on it, and the next program
+# waits for a new one: seconds on a loaded machine. Tests that come slower than that moment (the Win32 suite's,
+# one short process each) would all pay it, so a hidden window of the test driver holds the desktop. A
+# scenario's cleanup ends it with everything else in the prefix; the next suite test starts it again.
+ob_keep_desktop() {
+    local dir=$1 driver=$2 pid
+    pid=$(cat "$dir/keeper.pid" 2>/dev/null) || pid=""
+    if [[ -n $pid ]] && grep -qs ObSessionDesktopKeeper "/proc/$pid/cmdline"; then return 0; fi
+    wine "$driver" create-window --title "" --class ObSessionDesktopKeeper --hidden </dev/null >>"$dir/wine.log" 2>&1 &
+    echo $! >"$dir/keeper.pid"
 }
 
 # Joins the CTest session if there is a live one, otherwise makes a private one next to the driver.

@@ -39,18 +39,18 @@ ob_expect_eq "Internet Explorer, left alone, is stored off" "REG_SZ 0" \
     "$(drv reg-query --root HKLM --key "$settings" --value LockIE)"
 # What reg.exe reads is what another administrator's tools see.
 ob_expect "reg.exe reads the same value" \
-    ob_poll 3000 bash -c "wine reg query 'HKLM\\$settings' /v TaskManager 2>/dev/null | grep -q 'REG_SZ *1'"
+    ob_poll 15000 bash -c "wine reg query 'HKLM\\$settings' /v TaskManager 2>/dev/null | grep -q 'REG_SZ *1'"
 ob_expect "the 29 preset tasks are written from Task0 to Task28" \
     drv reg-query --root HKLM --key 'Software\OBP\Tasks' --value Task28
 drv reg-query --root HKLM --key 'Software\OBP\Tasks' --value Task29 >/dev/null 2>&1 &&
     ob_fail "a slot after the list was written"
 
 ob_stop "$program"
-ob_expect "the first run has ended" drv wait-gone --title "$config_title" --timeout 5000
+ob_expect "the first run has ended" drv wait-gone --title "$config_title" --timeout 15000
 
 start_unlocked
 for box in "Registry Editing Tools" "Task Manager" "Third-Party Browers"; do
-    ob_expect "after the restart '$box' shows ticked" ob_poll 3000 box_is "$box" checked
+    ob_expect "after the restart '$box' shows ticked" ob_poll 15000 box_is "$box" checked
 done
 ob_expect "after the restart 'Internet Explorer' shows unticked" box_is "Internet Explorer" unchecked
 

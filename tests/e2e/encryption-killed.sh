@@ -41,7 +41,7 @@ drv click --title "$config" --visible --caption "Encrypt 256 AES" --post >/dev/n
 
 ob_expect "the encryption is under way" ob_poll 60000 output_growing
 kill -KILL "$program"
-ob_expect "the program ended" ob_wait_exit "$program" 5000
+ob_expect "the program ended" ob_wait_exit "$program" 15000
 
 ob_expect "the plain file is still there" test -f "$work_unix/big.bin"
 ob_expect "no encrypted file appeared" test ! -e "$work_unix/big.bin.ob7"

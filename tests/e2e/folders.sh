@@ -72,7 +72,7 @@ encrypted_sums=$(cd "$box_unix" && sha256sum ./*)
 ob_expect "a wrong password is typed" set_password "battery staple"
 click "Decrypt"
 ob_expect "the error label names the wrong password" ob_poll 60000 lblerr_says "Wrong password"
-ob_expect "the run is over" ob_poll 5000 abort_hidden
+ob_expect "the run is over" ob_poll 15000 abort_hidden
 ob_expect_eq "the encrypted files are as they were" "$encrypted_sums" "$(cd "$box_unix" && sha256sum ./*)"
 ob_expect "no plain file appeared" files_are "big.bin.ob7 notes.txt.ob7 small.bin.ob7 "
 
@@ -98,23 +98,23 @@ pick() {
 
 pick "Desktop|Computer|C:|obfolders|private"
 ob_expect "the chosen folder shows in the path box" \
-    ob_poll 3000 ob_output_is 'C:\obfolders\private' drv child-text --title "$config" --visible --id "$txtenpath"
+    ob_poll 15000 ob_output_is 'C:\obfolders\private' drv child-text --title "$config" --visible --id "$txtenpath"
 click "Lock Access to Folder"
-ob_expect "the buttons become 'Lock Folder' and 'Unlock'" ob_poll 2000 eval 'has_button "Lock Folder" && has_button Unlock'
+ob_expect "the buttons become 'Lock Folder' and 'Unlock'" ob_poll 15000 eval 'has_button "Lock Folder" && has_button Unlock'
 click "Lock Folder"
-ob_expect "the folder gets the lock suffix" ob_poll 5000 test -d "$lock_unix$lock_suffix"
+ob_expect "the folder gets the lock suffix" ob_poll 15000 test -d "$lock_unix$lock_suffix"
 ob_expect "its file is inside it still" test -f "$lock_unix$lock_suffix/inside.txt"
 ob_expect "the plain name is gone" test ! -e "$lock_unix"
 
 pick "Desktop|Computer|C:|obfolders|private"
 ob_expect "the locked folder shows under its plain name" \
-    ob_poll 3000 ob_output_is 'C:\obfolders\private' drv child-text --title "$config" --visible --id "$txtenpath"
+    ob_poll 15000 ob_output_is 'C:\obfolders\private' drv child-text --title "$config" --visible --id "$txtenpath"
 click "Unlock"
-ob_expect "the folder has its plain name back" ob_poll 5000 test -d "$lock_unix"
+ob_expect "the folder has its plain name back" ob_poll 15000 test -d "$lock_unix"
 ob_expect "with its file" test -f "$lock_unix/inside.txt"
 ob_expect "the locked name is gone" test ! -e "$lock_unix$lock_suffix"
 ob_expect "the path box is emptied" \
-    ob_poll 3000 ob_output_is '' drv child-text --title "$config" --visible --id "$txtenpath"
+    ob_poll 15000 ob_output_is '' drv child-text --title "$config" --visible --id "$txtenpath"
 
 ob_alive "$program" || ob_fail "the program ended"
 rm -rf "$drive_c/obfolders" "$originals"

@@ -42,7 +42,7 @@ size=$(uninstall_value EstimatedSize)
 [[ $size =~ ^REG_DWORD\ [1-9][0-9]*$ ]] || ob_fail "the uninstall entry has no size: '$size'"
 
 ob_expect "the installed program is running" drv wait-window --title "$config_title" --timeout 10000
-ob_expect "it writes its Run-key entry" ob_poll 5000 run_entry
+ob_expect "it writes its Run-key entry" ob_poll 15000 run_entry
 ob_expect_eq "the entry names the installed program" 'REG_SZ C:\Program Files\Obelon Pro\obelon7.exe' \
     "$(run_entry)"
 ob_unlock_configuration
@@ -50,14 +50,14 @@ ob_unlock_configuration
 # Whoever opens the uninstaller meets the password first.
 ob_start uninstall-window "$folder/uninstall.exe"
 ob_expect "the uninstaller's window opens" drv wait-window --title-contains "Obelon Pro 2011 Uninstall" --timeout 10000
-ob_expect "'Restrictions' asks for the password" drv wait-window --title "Restrictions" --visible --timeout 5000
+ob_expect "'Restrictions' asks for the password" drv wait-window --title "Restrictions" --visible --timeout 15000
 ob_expect "it names the uninstaller" \
-    ob_poll 3000 drv child-text --title "Restrictions" --class Static --contains "Uninstall Obelon Pro"
+    ob_poll 15000 drv child-text --title "Restrictions" --class Static --contains "Uninstall Obelon Pro"
 drv set-text --title "Restrictions" --visible --class Edit --text "bluejay" >/dev/null || ob_fail "no password box"
 drv click --title "Restrictions" --visible --caption "&OK" >/dev/null || ob_fail "no OK button"
-ob_expect "the right password lets the uninstaller be used" drv wait-gone --title "Restrictions" --visible --timeout 3000
+ob_expect "the right password lets the uninstaller be used" drv wait-gone --title "Restrictions" --visible --timeout 15000
 ob_expect "the uninstaller is closed unused" drv close --title-contains "Obelon Pro 2011 Uninstall"
-ob_expect "its window goes" drv wait-gone --title-contains "Obelon Pro 2011 Uninstall" --timeout 5000
+ob_expect "its window goes" drv wait-gone --title-contains "Obelon Pro 2011 Uninstall" --timeout 15000
 [[ -f $folder/obelon7.exe ]] || ob_fail "closing the uninstaller removed the program"
 
 # The uninstaller copies itself away and runs from there; it is done when its files are gone.
@@ -67,7 +67,7 @@ ob_expect "the running program is ended" drv wait-gone --title "$config_title" -
 gone() { [[ ! -e $folder/obelon7.exe && ! -e $folder/uninstall.exe && ! -e $menu ]]; }
 ob_expect "the files and shortcuts go" ob_poll 20000 gone
 [[ ! -e $folder ]] || ob_fail "the empty program folder is left: $(ls -A "$folder")"
-ob_expect "the Run-key entry goes" ob_poll 3000 ob_output_is "" run_entry
+ob_expect "the Run-key entry goes" ob_poll 15000 ob_output_is "" run_entry
 uninstall_value DisplayName >/dev/null 2>&1 && ob_fail "the uninstall entry is left"
 ob_expect_eq "the configuration is kept" "REG_SZ Notepad,1" \
     "$(drv reg-query --root HKLM --key 'Software\OBP\Tasks' --value Task0)"

@@ -18,11 +18,11 @@ ob_unlock_configuration
 ob_select_page 3
 
 ob_expect "the administrator box is ticked" drv click --title "$config_title" --caption "$box" --post
-ob_expect "'Message:' is shown" drv wait-window --title "Message:" --visible --timeout 3000
+ob_expect "'Message:' is shown" drv wait-window --title "Message:" --visible --timeout 15000
 ob_expect "it shows the administrator text within a moment" \
-    ob_poll 2000 drv child-text --title "Message:" --class Static --contains "$text"
+    ob_poll 15000 drv child-text --title "Message:" --class Static --contains "$text"
 ob_expect_eq "the exemption is stored for this user" "REG_SZ Enabled" \
     "$(drv reg-query --root HKCU --key 'Software\OBP\Settings' --value CurrentUser)"
 ob_expect "OK is pressed" drv click --title "Message:" --caption "OK" --post
-ob_expect "the message window closes" drv wait-gone --title "Message:" --visible --timeout 3000
+ob_expect "the message window closes" drv wait-gone --title "Message:" --visible --timeout 15000
 drv reg-delete --root HKCU --key 'Software\OBP' --tree >/dev/null

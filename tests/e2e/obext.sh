@@ -101,7 +101,7 @@ if ((${#keys_found[@]} > 0)); then ob_log "policy keys already in the prefix, ke
 ob_start obext "$obext"
 obext_pid=$OB_PID
 # Wine runs every program as an administrator, so the manifest's elevation does not stop the start.
-ob_expect "the window '$title' opens" drv wait-window --title "$title" --visible --timeout 5000
+ob_expect "the window '$title' opens" drv wait-window --title "$title" --visible --timeout 15000
 label=$(drv child-text --title "$title" --contains "This extension to Obelon Pro") ||
     ob_fail "the explanation is missing"
 [[ $label == *"Save Settings on Exit and more." ]] || ob_fail "the explanation reads '$label'"
@@ -121,5 +121,5 @@ ob_expect "'Remove User Shell Restrictions' is clicked again" \
 expect_rows removed
 
 ob_expect "the window is closed" drv close --title "$title"
-ob_wait_exit "$obext_pid" 5000 || ob_fail "obext.exe is still running 5 s after its window was closed"
-ob_expect "the window is gone" drv wait-gone --title "$title" --timeout 1000
+ob_wait_exit "$obext_pid" 15000 || ob_fail "obext.exe is still running 15 s after its window was closed"
+ob_expect "the window is gone" drv wait-gone --title "$title" --timeout 15000

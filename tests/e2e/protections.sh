@@ -21,18 +21,18 @@ ob_start_program
 # The start-up password prompt is answered and the window closed, so each lock opens the dialog anew.
 ob_unlock_configuration
 ob_expect "the configuration window is closed" drv click --title "$config_title" --visible --caption "Cancel"
-ob_expect "it goes" drv wait-window --title "$config_title" --hidden --timeout 3000
+ob_expect "it goes" drv wait-window --title "$config_title" --hidden --timeout 10000
 
 expect_dialog_for() {
-    ob_expect "'$dialog' is shown" drv wait-window --title "$dialog" --visible --timeout 5000
+    ob_expect "'$dialog' is shown" drv wait-window --title "$dialog" --visible --timeout 10000
     ob_expect "'$dialog' is labelled '$1'" \
-        ob_poll 3000 drv child-text --title "$dialog" --visible --class Static --contains "$1"
+        ob_poll 10000 drv child-text --title "$dialog" --visible --class Static --contains "$1"
 }
 
 answer_password() {
     drv set-text --title "$dialog" --visible --class Edit --text "bluejay" >/dev/null || ob_fail "no password box"
     drv click --title "$dialog" --visible --caption "&OK" --post >/dev/null || ob_fail "no OK button"
-    ob_expect "'$dialog' goes" drv wait-gone --title "$dialog" --visible --timeout 3000
+    ob_expect "'$dialog' goes" drv wait-gone --title "$dialog" --visible --timeout 10000
 }
 
 # stand_in NAME CLASS TITLE LABEL: a window found by its class (or title) is hidden and labelled.
@@ -40,34 +40,39 @@ locked_stand_in() {
     local name=$1 class=$2 title=$3 label=$4
     ob_start "$name" "$OB_DRIVER" create-window --title "$title" --class "$class"
     stand_in=$OB_PID
-    ob_expect "the $name window is hidden within two seconds" \
-        drv wait-window --class "$class" --title "$title" --hidden --timeout 3500
+    # The dialog first: the window is also hidden for a moment before the stand-in shows it.
     expect_dialog_for "$label"
+    ob_expect "the $name window is hidden" \
+        drv wait-window --class "$class" --title "$title" --hidden --timeout 10000
     answer_password
     ob_expect "the password brings the $name window back" \
-        drv wait-window --class "$class" --title "$title" --visible --timeout 3000
+        drv wait-window --class "$class" --title "$title" --visible --timeout 10000
 }
 
 # Registry tools: the real Registry Editor, found by the title in front.
 ob_start regedit regedit
 regedit=$OB_PID
-ob_expect "the Registry Editor opens" drv wait-window --title "Registry Editor" --timeout 10000
+ob_expect "the Registry Editor opens" drv wait-window --title "Registry Editor" --timeout 20000
 expect_dialog_for "Registry Tools"
-ob_expect "the Registry Editor is hidden" drv wait-window --title "Registry Editor" --hidden --timeout 500
+ob_expect "the Registry Editor is hidden" drv wait-window --title "Registry Editor" --hidden --timeout 10000
 answer_password
 ob_expect "the password brings the Registry Editor back" \
-    drv wait-window --title "Registry Editor" --visible --timeout 3000
+    drv wait-window --title "Registry Editor" --visible --timeout 10000
 ob_stop "$regedit"
 
-# Internet Explorer: released while open, watched again once it has closed.
+# Internet Explorer: released while open, watched again once it has closed. Each rule runs on every look of
+# the watch, so the next lock (Firefox, Explorer) shows that the watch has looked since.
 # Wine's own iexplore ends as soon as its frame is hidden, so a stand-in of its class plays it.
 locked_stand_in "Internet Explorer" IEFrame "Blank Page - Windows Internet Explorer" "Internet Explorer"
-sleep 2
-ob_expect "the released browser stays shown" \
-    drv wait-window --class IEFrame --visible --timeout 500
+browser=$stand_in
+locked_stand_in Firefox MozillaUIWindowClass "Mozilla Firefox" "Mozilla Firefox"
 ob_stop "$stand_in"
-ob_expect "the browser has closed" drv wait-gone --class IEFrame --timeout 3000
-sleep 2
+ob_expect "the released browser stayed shown while it was open" \
+    drv wait-window --class IEFrame --title "Blank Page - Windows Internet Explorer" --visible --timeout 500
+ob_stop "$browser"
+ob_expect "the browser has closed" drv wait-gone --class IEFrame --timeout 10000
+locked_stand_in Explorer CabinetWClass "Documents" "Windows Explorer"
+ob_stop "$stand_in"
 ob_start "Internet Explorer in the background" "$OB_DRIVER" create-window \
     --title "Second Page - Windows Internet Explorer" --class IEFrame --hidden
 # A window that was never shown is found all the same.
@@ -75,24 +80,20 @@ expect_dialog_for "Internet Explorer"
 answer_password
 ob_stop "$OB_PID"
 
-locked_stand_in Firefox MozillaUIWindowClass "Mozilla Firefox" "Mozilla Firefox"
-ob_stop "$stand_in"
-locked_stand_in Explorer CabinetWClass "Documents" "Windows Explorer"
-ob_stop "$stand_in"
 locked_stand_in "Task Manager" ObStandInTaskManager "Windows Task Manager" "Windows Task Manager"
 ob_stop "$stand_in"
 
 # An installer is only minimized, and the dialog covers the screen.
 ob_start installer "$OB_DRIVER" create-window --title "Quokka Ledger Setup" --class ObStandInSetup
 installer=$OB_PID
-ob_expect "the installer is minimized within two seconds" \
-    drv wait-window --title "Quokka Ledger Setup" --minimized --timeout 5000
+ob_expect "the installer is minimized" \
+    drv wait-window --title "Quokka Ledger Setup" --minimized --timeout 10000
 expect_dialog_for "Installation Program"
-ob_expect "'$dialog' covers the screen" drv wait-window --title "$dialog" --visible --maximized --timeout 2000
+ob_expect "'$dialog' covers the screen" drv wait-window --title "$dialog" --visible --maximized --timeout 10000
 answer_password
-ob_expect "installs are permitted: the message says so" drv wait-window --title "Message:" --visible --timeout 3000
+ob_expect "installs are permitted: the message says so" drv wait-window --title "Message:" --visible --timeout 10000
 drv click --title "Message:" --caption "OK" --post >/dev/null || true
-ob_expect "the installer is back" ob_poll 3000 bash -c \
+ob_expect "the installer is back" ob_poll 10000 bash -c \
     "! wine '$OB_DRIVER' wait-window --title 'Quokka Ledger Setup' --minimized --timeout 100 >/dev/null 2>&1"
 ob_stop "$installer"
 

@@ -23,6 +23,8 @@ start)
     ob_session_create "$dir"
     if [[ -n $driver ]]; then
         wine "$driver" list-windows </dev/null >>"$dir/wine.log" 2>&1
+        echo "OB_SESSION_DRIVER=$(realpath "$driver")" >>"$dir/env"
+        ob_keep_desktop "$dir" "$(realpath "$driver")"
     fi
     ob_log "session ready in $(($(ob_now_ms) - begin)) ms: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
     ;;

@@ -16,7 +16,7 @@ ob_select_page 5
 # The button opens a modal box, so the click is posted: a sent click would wait for the answer.
 ask_to_shut_down() {
     ob_expect "'Shut Down OB' is clicked" drv click --title "$title" --caption "Shut Down OB" --post
-    ob_expect "the box '$question' appears" drv wait-window --title "$question" --timeout 5000
+    ob_expect "the box '$question' appears" drv wait-window --title "$question" --timeout 10000
     local text
     text=$(drv child-text --title "$question" --class Static --contains "This will remove") ||
         ob_fail "the box has no text about removing the program"
@@ -26,12 +26,14 @@ ask_to_shut_down() {
 
 ask_to_shut_down
 ob_expect "Cancel is pressed" drv click --title "$question" --id 2
-ob_expect "the box closes" drv wait-gone --title "$question" --timeout 3000
-sleep 1
+ob_expect "the box closes" drv wait-gone --title "$question" --timeout 10000
+# The tab strip answers only once the click's handler has returned to the window's message loop.
+ob_expect "the configuration window answers again after Cancel" \
+    drv select-tab --title "$title" --visible --class SysTabControl32 --page 5
 ob_alive "$program" || ob_fail "the program ended after Cancel"
 ob_expect "the configuration window is still there" drv window-exists --title "$title"
 
 ask_to_shut_down
 ob_expect "OK is pressed" drv click --title "$question" --id 1 --post
-ob_wait_exit "$program" 5000 || ob_fail "the program is still running 5 s after OK"
-ob_expect "the configuration window is gone" drv wait-gone --title "$title" --timeout 1000
+ob_wait_exit "$program" 15000 || ob_fail "the program is still running 15 s after OK"
+ob_expect "the configuration window is gone" drv wait-gone --title "$title" --timeout 5000

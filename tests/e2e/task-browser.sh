@@ -18,28 +18,28 @@ ob_expect "the stand-in window opens" drv wait-window --title "$stand_in" --visi
 
 ob_start program "$OB_PROGRAM"
 program=$OB_PID
-ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 5000
+ob_expect "the program starts" drv wait-window --title "$config_title" --timeout 15000
 ob_expect "'$dialog' asks for the password to the configuration" \
-    drv wait-window --title "$dialog" --visible --timeout 5000
+    drv wait-window --title "$dialog" --visible --timeout 15000
 drv set-text --title "$dialog" --class Edit --text "bluejay" >/dev/null || ob_fail "no password box in '$dialog'"
 drv click --title "$dialog" --caption "&OK" >/dev/null || ob_fail "no OK button in '$dialog'"
-ob_expect "the configuration window opens" drv wait-window --title "$config_title" --visible --timeout 3000
+ob_expect "the configuration window opens" drv wait-window --title "$config_title" --visible --timeout 15000
 ob_select_page 0
 
 # The Browse handler waits for the browser to close, so the click is posted.
 ob_expect "'Browse' is clicked" drv click --title "$config_title" --caption "Browse" --post
-ob_expect "'$browser' opens" drv wait-window --title "$browser" --visible --timeout 3000
+ob_expect "'$browser' opens" drv wait-window --title "$browser" --visible --timeout 15000
 ob_expect "the edit box starts empty" ob_output_is "" drv child-text --title "$browser" --class Edit --index 0
 
 drv type --title "$browser" --class ListBox --text "Q" >/dev/null || ob_fail "no window list in '$browser'"
 ob_expect "picking the stand-in's line puts its title into the edit box" \
-    ob_poll 3000 ob_output_is "$stand_in" drv child-text --title "$browser" --class Edit --index 0
+    ob_poll 15000 ob_output_is "$stand_in" drv child-text --title "$browser" --class Edit --index 0
 
 ob_expect "Select is clicked" drv click --title "$browser" --caption "Select" --post
-ob_expect "'$browser' goes" drv wait-gone --title "$browser" --visible --timeout 3000
+ob_expect "'$browser' goes" drv wait-gone --title "$browser" --visible --timeout 15000
 
 # Apply writes the list as it stands: the new task is the last entry, after the 29 presets, checked.
 ob_expect "Apply is clicked" drv click --title "$config_title" --caption "Apply" --post
 task_slot() { drv reg-query --root HKLM --key 'Software\OBP\Tasks' --value Task29; }
-ob_expect "the task is stored" ob_poll 5000 ob_output_is "REG_SZ $stand_in,1" task_slot
+ob_expect "the task is stored" ob_poll 15000 ob_output_is "REG_SZ $stand_in,1" task_slot
 ob_alive "$program" || ob_fail "the program ended"

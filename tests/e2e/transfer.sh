@@ -40,7 +40,7 @@ box_says() { drv child-text --title "$box_title" --visible --contains "$1" >/dev
 ob_start_program
 ob_unlock_configuration
 ob_select_page 0
-ob_expect "the stored list shows two locked tasks" ob_poll 5000 ob_output_is "Tasks Locked: 2" tasks_locked
+ob_expect "the stored list shows two locked tasks" ob_poll 15000 ob_output_is "Tasks Locked: 2" tasks_locked
 
 # --- export into a folder with a blank ---
 
@@ -59,14 +59,14 @@ ob_select_page 0
 click "Remove"
 click "Apply"
 ob_expect "the shorter list is stored" ob_poll 10000 ob_output_is "REG_SZ Beta Task,1" task_slot Task0
-ob_expect "and shown" ob_poll 5000 ob_output_is "Tasks Locked: 1" tasks_locked
+ob_expect "and shown" ob_poll 15000 ob_output_is "Tasks Locked: 1" tasks_locked
 
 ob_select_page 3
 click "Import..."
 ob_pick_in_folder_picker "Desktop|Computer|C:|obtransfer|My Configs|obelon7.reg"
 ob_expect "the imported list is stored" ob_poll 10000 ob_output_is "REG_SZ Alpha Task,1" task_slot Task0
 ob_select_page 0
-ob_expect "the window shows the exported list again" ob_poll 5000 ob_output_is "Tasks Locked: 2" tasks_locked
+ob_expect "the window shows the exported list again" ob_poll 15000 ob_output_is "Tasks Locked: 2" tasks_locked
 ob_expect "the configuration before the import was saved" \
     bash -c "ls '$save_unix/backup/'obelon7-*.reg >/dev/null"
 ob_expect_eq "the saved configuration is the one-task list" "1" \
@@ -76,19 +76,19 @@ ob_expect_eq "the saved configuration is the one-task list" "1" \
 
 write_reg "$save_unix/obelon7.reg" '[HKEY_LOCAL_MACHINE\Software\OBP\Tasks]' '"Task2"="Gamma Task,1"'
 ob_expect "the dropped file is announced within a minute" \
-    ob_poll 75000 box_says "Auto-update of configuration completed on "
+    ob_poll 90000 box_says "Auto-update of configuration completed on "
 ob_expect "the file waits for the acknowledgement" test -f "$save_unix/obelon7.reg"
 announced=$(drv child-text --title "$box_title" --visible --contains "Auto-update")
 [[ $announced =~ ^Auto-update\ of\ configuration\ completed\ on\ [1-9][0-9]?-$(date +%B)\ [12]?[0-9]:[0-5][0-9]$ ]] ||
     ob_fail "the announcement does not name the day, month and time as d-mmmm h:mm: '$announced'"
 ob_log "ok: the announcement names the day, the month and the time: $announced"
 drv click --title "$box_title" --visible --caption "OK" --post >/dev/null || ob_fail "no OK in the message"
-ob_expect "the file is deleted after OK" ob_poll 5000 test ! -e "$save_unix/obelon7.reg"
-ob_expect "the window shows the updated list" ob_poll 5000 ob_output_is "Tasks Locked: 3" tasks_locked
+ob_expect "the file is deleted after OK" ob_poll 15000 test ! -e "$save_unix/obelon7.reg"
+ob_expect "the window shows the updated list" ob_poll 15000 ob_output_is "Tasks Locked: 3" tasks_locked
 
 write_reg "$save_unix/obelon7.reg" '[HKEY_LOCAL_MACHINE\Software\OBP\Tasks]' '"Task3"="Delta Task,1"' '' \
     '[HKEY_CURRENT_USER\Software\Evil]' '"planted"="yes"'
-ob_expect "a file that reaches beyond the configuration is refused" ob_poll 75000 box_says "was not imported"
+ob_expect "a file that reaches beyond the configuration is refused" ob_poll 90000 box_says "was not imported"
 ob_expect "the message names the foreign key" box_says 'HKEY_CURRENT_USER\Software\Evil'
 drv click --title "$box_title" --visible --caption "OK" --post >/dev/null || ob_fail "no OK in the message"
 ob_expect "the refused file is kept aside" test -f "$save_unix/obelon7.reg.failed"

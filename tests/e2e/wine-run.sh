@@ -14,6 +14,7 @@ shift
 OB_DRIVER=$program  # a private session, if one is needed, is made beside the program
 trap 'if [[ -n ${OB_OWN_SESSION:-} ]]; then ob_session_destroy "$OB_OWN_SESSION"; rm -rf "$OB_OWN_SESSION"; fi' EXIT
 ob_session_attach
+if [[ -n ${OB_SESSION_DRIVER:-} ]]; then ob_keep_desktop "$OB_SESSION_DIR" "$OB_SESSION_DRIVER"; fi
 
 status=0
 timeout -k 5 600 wine "$program" "$@" </dev/null || status=$?

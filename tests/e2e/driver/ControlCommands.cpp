@@ -158,6 +158,35 @@ int isEnabled(const Args& args) {
     return say(on ? "enabled" : "disabled", on ? kYes : kNo);
 }
 
+// The entries of a list box, one a line; the system copies LB_GETTEXT's text across processes.
+int listItems(const Args& args) {
+    int code = kUsage;
+    auto target = locate(args, true, code);
+    if (!target) return code;
+    DWORD_PTR count = 0;
+    if (!::SendMessageTimeoutW(target->control, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &count) ||
+        static_cast<LRESULT>(count) == LB_ERR) {
+        return complain("the list did not answer", kCannot);
+    }
+    for (WPARAM i = 0; i < count; ++i) {
+        DWORD_PTR length = 0;
+        if (!::SendMessageTimeoutW(target->control, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length) ||
+            static_cast<LRESULT>(length) == LB_ERR) {
+            return complain("the list changed while it was read", kCannot);
+        }
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        DWORD_PTR copied = 0;
+        if (!::SendMessageTimeoutW(target->control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()),
+                                   SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied) ||
+            static_cast<LRESULT>(copied) == LB_ERR) {
+            return complain("the list changed while it was read", kCannot);
+        }
+        text.resize(copied < text.size() ? static_cast<size_t>(copied) : text.size() - 1);
+        writeOut(toUtf8(text) + "\n");
+    }
+    return kYes;
+}
+
 }  // namespace
 
 void addControlCommands(std::vector<Command>& table) {
@@ -172,6 +201,7 @@ void addControlCommands(std::vector<Command>& table) {
     table.push_back({"type", withChildOptions({"text", "enter!"}), typeUsage.c_str(), typeText});
     static const std::string tabUsage = std::string(kParentUsage) + " " + kChildUsage + " --page N";
     table.push_back({"select-tab", withChildOptions({"page"}), tabUsage.c_str(), selectTab});
+    table.push_back({"list-items", withChildOptions({}), childUsage.c_str(), listItems});
     table.push_back({"is-checked", withChildOptions({}), childUsage.c_str(), isChecked});
     static const std::string enabledUsage = std::string(kParentUsage) + " [" + kChildUsage + "]";
     table.push_back({"is-enabled", withChildOptions({}), enabledUsage.c_str(), isEnabled});

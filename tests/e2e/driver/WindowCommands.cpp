@@ -30,10 +30,12 @@ HWND located(const Args& args, unsigned long fallbackMs, int& code) {
     return window;
 }
 
+// --announce prints "waiting" once the search runs, so a script can start a short-lived program only then.
 int waitWindow(const Args& args) {
     int code = kUsage;
     auto query = queryOf(args, code);
     if (!query) return code;
+    if (args.has("announce")) writeOut("waiting\n");
     HWND window = waitTopLevel(*query, timeoutFrom(args, 5000));
     if (!window) return complain("timed out waiting for the window", kNo);
     return say(hwndText(window), kYes);
@@ -126,11 +128,14 @@ int showWindow(const Args& args) {
     return say("requested", kYes);
 }
 
+// --ask-only only asks: the program under test may hide a window as soon as it is in front, so a script
+// then waits for that sign instead of the foreground.
 int foreground(const Args& args) {
     int code = kUsage;
     HWND window = located(args, 3000, code);
     if (!window) return code;
     ::SetForegroundWindow(window);
+    if (args.has("ask-only")) return say(hwndText(window), kYes);
     const ULONGLONG deadline = ::GetTickCount64() + timeoutFrom(args, 2000);
     while (::GetForegroundWindow() != window) {
         if (::GetTickCount64() >= deadline) return complain("the window did not come to the foreground", kNo);
@@ -163,7 +168,10 @@ int waitForeground(const Args& args) {
 }  // namespace
 
 void addWindowCommands(std::vector<Command>& table) {
-    table.push_back({"wait-window", kTopOptions, kTopUsage, waitWindow});
+    static const std::string waitUsage = std::string(kTopUsage) + " [--announce]";
+    std::vector<std::string> waitOptions = kTopOptions;
+    waitOptions.push_back("announce!");
+    table.push_back({"wait-window", waitOptions, waitUsage.c_str(), waitWindow});
     table.push_back({"wait-gone", kTopOptions, kTopUsage, waitGone});
     table.push_back({"window-exists", kTopOptions, kTopUsage, windowExists});
     table.push_back({"is-visible", kTopOptions, kTopUsage, isVisible});
@@ -171,7 +179,10 @@ void addWindowCommands(std::vector<Command>& table) {
     table.push_back({"window-rect", kTopOptions, kTopUsage, windowRect});
     table.push_back({"pid-of", kTopOptions, kTopUsage, pidOf});
     table.push_back({"close", kTopOptions, kTopUsage, closeWindow});
-    table.push_back({"foreground", kTopOptions, kTopUsage, foreground});
+    static const std::string foregroundUsage = std::string(kTopUsage) + " [--ask-only]";
+    std::vector<std::string> foregroundOptions = kTopOptions;
+    foregroundOptions.push_back("ask-only!");
+    table.push_back({"foreground", foregroundOptions, foregroundUsage.c_str(), foreground});
     static const std::string showUsage = std::string(kTopUsage) + " --state hide|show|minimize|restore";
     std::vector<std::string> showOptions = kTopOptions;
     showOptions.push_back("state");

@@ -163,7 +163,6 @@ const EncryptionControl::DerivedKey* EncryptionControl::keyFor(const std::string
         if (known.salt == *salt && known.iterations == iterations) return &known;
     }
     Result<std::vector<uint8_t>> key = m_crypto.pbkdf2Sha256(password, *salt, iterations, ob7::kKeySize);
-    ++m_derivations;
     if (!key.ok() || key.value().size() != ob7::kKeySize) {
         failure = key.ok() ? Status::failure(errc::kInvalidData, "pbkdf2Sha256") : key.status();
         return nullptr;

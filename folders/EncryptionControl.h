@@ -49,7 +49,6 @@ public:
         m_onError = std::move(handler);
     }
     // How many times a password was stretched into a key since the control was made.
-    int keyDerivations() const { return m_derivations; }
 
 private:
     struct DerivedKey {
@@ -92,5 +91,4 @@ private:
     bool m_busy = false;
     bool m_aborted = false;
     int m_lastPercent = -1;
-    int m_derivations = 0;
 };

@@ -26,6 +26,23 @@ public:
     std::function<void(int)> onTurn;
 };
 
+// The machine's cryptography, counting the password stretches (the slow part) the control asks for.
+class CountingCrypto final : public ICrypto {
+public:
+    Result<std::vector<uint8_t>> randomBytes(size_t count) override { return m_real.randomBytes(count); }
+    Result<std::vector<uint8_t>> pbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
+                                              uint32_t iterations, size_t length) override {
+        ++derivations;
+        return m_real.pbkdf2Sha256(password, salt, iterations, length);
+    }
+    Status aes256GcmSeal(const GcmSealArgs& args) override { return m_real.aes256GcmSeal(args); }
+    Status aes256GcmOpen(const GcmOpenArgs& args) override { return m_real.aes256GcmOpen(args); }
+    int derivations = 0;
+
+private:
+    sim::OpenSslCrypto m_real;
+};
+
 struct ReportedError {
     int32_t number;
     std::string text;
@@ -48,7 +65,7 @@ protected:
     std::vector<std::string> names() { return files.namesIn("C:\\Data"); }
 
     sim::SimFileSystem files;
-    sim::OpenSslCrypto crypto;
+    CountingCrypto crypto;
     PumpToolkit ui;
     EncryptionControl control;
     std::vector<int32_t> progress;

@@ -204,7 +204,7 @@ TEST_F(EncryptionSafety, FolderRunStretchesThePasswordOnceButGivesEveryFileItsOw
         control.encrypt(path, path + ".ob7", kPassword);
     }
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(control.keyDerivations(), 1);
+    EXPECT_EQ(crypto.derivations, 1);
     std::set<std::string> salts;
     std::set<std::string> ids;
     for (int i = 0; i < kFiles; ++i) {
@@ -223,13 +223,13 @@ TEST_F(EncryptionSafety, FolderRunStretchesThePasswordOnceButGivesEveryFileItsOw
         EXPECT_EQ(files.readFile(path), patterned(static_cast<size_t>(i) * 13));
     }
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(control.keyDerivations(), 2);
+    EXPECT_EQ(crypto.derivations, 2);
 
     // A new run draws a new salt.
     files.writeFile(kPlainPath, "x");
     startRun();
     control.encrypt(kPlainPath, kSealedPath, kPassword);
-    EXPECT_EQ(control.keyDerivations(), 3);
+    EXPECT_EQ(crypto.derivations, 3);
     EXPECT_EQ(salts.count(files.readFile(kSealedPath).value_or("").substr(16, 16)), 0u);
 }
 

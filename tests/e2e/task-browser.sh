@@ -29,7 +29,9 @@ ob_select_page 0
 # The Browse handler waits for the browser to close, so the click is posted.
 ob_expect "'Browse' is clicked" drv click --title "$config_title" --caption "Browse" --post
 ob_expect "'$browser' opens" drv wait-window --title "$browser" --visible --timeout 15000
-ob_expect "the edit box starts empty" ob_output_is "" drv child-text --title "$browser" --class Edit --index 0
+# Read once and checked apart, so that a missing box fails instead of reading as empty.
+typed=$(drv child-text --title "$browser" --class Edit --index 0) || ob_fail "no edit box in '$browser'"
+ob_expect_eq "the edit box starts empty" "" "$typed"
 
 drv type --title "$browser" --class ListBox --text "Q" >/dev/null || ob_fail "no window list in '$browser'"
 ob_expect "picking the stand-in's line puts its title into the edit box" \

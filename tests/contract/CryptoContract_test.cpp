@@ -68,7 +68,7 @@ struct GcmVector {
     std::string_view key, nonce, aad, plain, cipher, tag;
 };
 
-// The AES-256 cases 13 to 16 of the GCM specification (McGrew and Viega), and one with associated data only.
+// The published AES-256-GCM test cases 13 to 16 (McGrew and Viega), and one with associated data only.
 constexpr std::string_view kKey = "feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308";
 constexpr std::string_view kNonce = "cafebabefacedbaddecaf888";
 constexpr std::string_view kAad = "feedfacedeadbeeffeedfacedeadbeefabaddad2";

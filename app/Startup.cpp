@@ -37,7 +37,8 @@ void ConfigWindow::startUp() {
 // About a second in which this program's other timers, and those of a running instance, keep ticking.
 void ConfigWindow::waitForStartupDelay() {
     Timer1->setEnabled(true);
-    while (Timer1->isEnabled()) m_platform.ui.waitForEvent();
+    while (Timer1->isEnabled() && m_platform.ui.waitForEvent()) {
+    }
 }
 
 void ConfigWindow::takeInstanceTitle() {

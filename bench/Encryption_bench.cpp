@@ -15,7 +15,7 @@ class NoWindow final : public ui::Toolkit {
 public:
     std::unique_ptr<ui::Form> createForm(const ui::FormSpec&) override { return nullptr; }
     void processEvents() override {}
-    void waitForEvent() override {}
+    bool waitForEvent() override { return true; }
 };
 
 struct Bench {

@@ -67,7 +67,8 @@ void TasksPage::cmdaddClick() {
         m_platform, m_state,
         TaskBrowserArgs{.configWindow = m_form, .lstTasks = lstTasks, .showMessage = m_showMessage});
     m_browser->show();
-    while (m_browser->isVisible()) m_platform.ui.waitForEvent();
+    while (m_browser->isVisible() && m_platform.ui.waitForEvent()) {
+    }
     m_browser.reset();
     // However the browser went, the configuration window must not stay locked out.
     m_form.setEnabled(true);

@@ -242,7 +242,8 @@ void PasswordDialog::cancelWait() {
 // Other handlers and timers (the watch above all) run meanwhile.
 void PasswordDialog::waitForCodeDelay() {
     tmrCodeDelay->setEnabled(true);
-    while (tmrCodeDelay->isEnabled()) m_platform.ui.waitForEvent();
+    while (tmrCodeDelay->isEnabled() && m_platform.ui.waitForEvent()) {
+    }
 }
 
 // The shell command file beside the program toggles the desktop; a missing file or a refusal goes unnoticed.

@@ -38,7 +38,8 @@ public:
     // Read from the system's copy of the title: never waits for the window's program.
     virtual std::string windowText(WindowId window) = 0;
     virtual std::string className(WindowId window) = 0;
-    // Sent to the window's program and waits for its answer: a program that stopped answering blocks the caller.
+    // Sent to the window's program, which gets a short while (a quarter of a second) to answer: a program that
+    // stopped answering, or is suspended, leaves the title as it was and the call returns false. Never blocks.
     virtual bool setWindowText(WindowId window, std::string_view text) = 0;
     // Posted: never waits. A window of a program without the foreground right is shown but not activated.
     virtual bool showWindowAsync(WindowId window, ShowCommand command) = 0;
@@ -52,4 +53,6 @@ public:
     virtual bool isTopmost(WindowId window) = 0;
     virtual std::vector<WindowId> topLevelWindows() = 0;  // Z order, front first
     virtual uint32_t windowStyle(WindowId window) = 0;  // kWsVisible follows isVisible
+    // The process that made the window, as Windows numbers it; 0 when there is no such window.
+    virtual uint32_t processId(WindowId window) = 0;
 };

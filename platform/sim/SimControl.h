@@ -13,6 +13,7 @@ public:
     virtual bool isPageSelected(int page) const = 0;
     virtual bool isEnabled() const = 0;
     virtual bool isShown() const = 0;  // the form's own visibility
+    virtual bool takesInput() const = 0;  // the form's input gate is open
     // The user clicked or typed here: this process gets the foreground right.
     virtual void userInput() = 0;
     // The options on this page other than `chosen` are cleared.
@@ -36,8 +37,8 @@ public:
     bool isEnabled() const override { return m_enabled; }
     int page() const { return m_page; }
     const std::string& toolTip() const { return m_toolTip; }
-    // What a user can reach: the control and its form both enabled, and the form shown.
-    bool isUsable() const { return m_enabled && m_host.isEnabled() && m_host.isShown(); }
+    // What a user can reach: the control and its form both enabled, the form shown and its input gate open.
+    bool isUsable() const { return m_enabled && m_host.isEnabled() && m_host.isShown() && m_host.takesInput(); }
     // The user's click or key reaches the control when it is usable, and gives its process the last input.
     bool reachedByUser() {
         if (!isUsable()) return false;

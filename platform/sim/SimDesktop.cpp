@@ -193,8 +193,15 @@ uint32_t SimDesktop::windowStyle(WindowId window) {
     return (entry->window.style & ~kWsVisible) | (entry->window.visible ? kWsVisible : 0u);
 }
 
-WindowId SimDesktop::createWindow(std::string title, std::string className, bool visible) {
+uint32_t SimDesktop::processId(WindowId window) {
+    const Entry* entry = find(window);
+    if (!entry) return 0;
+    return entry->window.process != 0 ? static_cast<uint32_t>(entry->window.process) : entry->window.program;
+}
+
+WindowId SimDesktop::createWindow(std::string title, std::string className, bool visible, uint32_t program) {
     SimWindow window;
+    window.program = program != 0 ? program : m_nextProgram++;
     window.title = std::move(title);
     window.className = std::move(className);
     window.visible = visible;

@@ -29,10 +29,12 @@ public:
     bool isTopmost(WindowId window) override;
     std::vector<WindowId> topLevelWindows() override;
     uint32_t windowStyle(WindowId window) override;
+    uint32_t processId(WindowId window) override;
 
     // Test helpers: windows of other programs, made as a user or that program would.
     // A visible new window comes to the front and takes the foreground: the user started its program.
-    WindowId createWindow(std::string title, std::string className, bool visible = true);
+    // `program` names the process it belongs to, for windows of one program; 0 gives it a program of its own.
+    WindowId createWindow(std::string title, std::string className, bool visible = true, uint32_t program = 0);
     // As createWindow, with these style bits; kWsVisible in them makes it visible.
     WindowId createStyledWindow(std::string title, std::string className, uint32_t style);
     // The user clicks the window: it comes forward with the foreground, and its program has the user's last
@@ -86,6 +88,7 @@ private:
     std::vector<Entry> m_windows;  // front first
     WindowId m_foreground;
     uint64_t m_nextId = 0x10000;
+    uint32_t m_nextProgram = 0x7000;
     std::map<uint64_t, int> m_closesPosted;
     std::set<ProcessId> m_foregroundRight;
     std::map<uint64_t, int> m_flashes;

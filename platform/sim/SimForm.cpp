@@ -43,6 +43,12 @@ void SimForm::show() {
     if (desktop.takeForeground(m_id) && !wasActive) raiseActivate();
 }
 
+// Topmost, as the real form is while it covers the screen.
+void SimForm::setCoversScreen(bool on) {
+    m_coversScreen = on;
+    (void)m_toolkit.desktop().setTopmost(m_id, on);
+}
+
 void SimForm::hide() {
     m_toolkit.desktop().setVisibleState(m_id, false);
 }

@@ -35,6 +35,9 @@ public:
     bool isEnabled() const override { return m_enabled; }
     void setWindowState(ui::WindowState state) override;
     ui::WindowState windowState() const override;
+    void setInputGate(std::function<bool()> open) override { m_inputGate = std::move(open); }
+    void setCoversScreen(bool on) override;
+    bool coversScreen() const override { return m_coversScreen; }
     void onActivate(ui::Handler handler) override { m_onActivate = std::move(handler); }
     void onCloseRequest(ui::Handler handler) override { m_onCloseRequest = std::move(handler); }
     void onTrayMouse(std::function<void(int message)> handler) override { m_onTrayMouse = std::move(handler); }
@@ -80,6 +83,7 @@ public:
     void sizeChanged() override;
     bool isPageSelected(int page) const override;
     bool isShown() const override { return isVisible(); }
+    bool takesInput() const override { return !m_inputGate || m_inputGate(); }
     void userInput() override;
     void clearOtherOptions(const ui::Control& chosen, int page) override;
 
@@ -92,6 +96,8 @@ private:
     std::string m_fontName;
     WindowId m_id;
     bool m_enabled = true;
+    bool m_coversScreen = false;
+    std::function<bool()> m_inputGate;
     std::vector<std::unique_ptr<ui::Control>> m_controls;
     std::vector<std::unique_ptr<SimTimer>> m_timers;
     SimTabStrip* m_tabStrip = nullptr;

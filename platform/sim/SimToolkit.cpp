@@ -20,8 +20,10 @@ void SimToolkit::processEvents() {
     m_clock.runPending(m_process);
 }
 
-void SimToolkit::waitForEvent() {
+bool SimToolkit::waitForEvent() {
+    if (m_quit) return false;
     m_clock.waitNext(m_process);
+    return !m_quit;
 }
 
 bool SimToolkit::activate(ui::Form& form) {

@@ -20,7 +20,9 @@ public:
 
     std::unique_ptr<ui::Form> createForm(const ui::FormSpec& spec) override;
     void processEvents() override;
-    void waitForEvent() override;
+    bool waitForEvent() override;
+    // Test helper: WM_QUIT arrives, as when Windows ends the session or another program posts it.
+    void postQuit() { m_quit = true; }
 
     // Test helper: the user brings a shown form to the front through the taskbar (restoring it
     // when minimized); its activation runs at once. False for a hidden form, which has no button.
@@ -40,6 +42,7 @@ private:
     SimClock& m_clock;
     ProcessId m_process;
     std::vector<SimForm*> m_forms;
+    bool m_quit = false;
 };
 
 }  // namespace sim

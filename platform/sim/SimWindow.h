@@ -20,6 +20,7 @@ struct SimWindow {
     bool topmost = false;
     uint32_t style = kWsCaption;  // without kWsVisible, which follows `visible`
     ProcessId process = 0;  // 0: a foreign program created by a test
+    uint32_t program = 0;   // the process id Windows reports for a foreign window; each test window its own
     std::set<uint32_t> systemMenu{kScClose};
 };
 

@@ -28,13 +28,23 @@ public:
     virtual const std::string& name() const = 0;
     virtual void setCaption(std::string_view caption) = 0;
     virtual std::string caption() const = 0;
-    virtual void show() = 0;  // modeless; brings the form forward and activates it
+    // Modeless; brings the form forward and activates it. Where Windows refuses this program the foreground, the
+    // form comes up behind the foreground window and its taskbar button flashes.
+    virtual void show() = 0;
     virtual void hide() = 0;
     virtual bool isVisible() const = 0;
     virtual void setEnabled(bool on) = 0;
     virtual bool isEnabled() const = 0;
     virtual void setWindowState(WindowState state) = 0;
     virtual WindowState windowState() const = 0;
+
+    // While `open` answers false, the user's clicks and keys do not reach the form's controls (a click on the
+    // inactive form only activates it). Code still sets and clicks them.
+    virtual void setInputGate(std::function<bool()> open) = 0;
+    // The form covers the whole screen in front of every other window, without title bar or frame, so the user
+    // cannot move, size or minimize it; off makes it an ordinary window again.
+    virtual void setCoversScreen(bool on) = 0;
+    virtual bool coversScreen() const = 0;
 
     virtual void onActivate(Handler handler) = 0;
     // Closing from the title bar or by WM_CLOSE runs this instead of the default, which hides the form.
@@ -77,8 +87,9 @@ public:
     virtual std::unique_ptr<Form> createForm(const FormSpec& spec) = 0;
     // Runs what is pending now (window messages, due timers) and returns.
     virtual void processEvents() = 0;
-    // Waits for the next event and runs it.
-    virtual void waitForEvent() = 0;
+    // Waits for the next event and runs it. Once the program has been asked to quit (WM_QUIT) it returns false at
+    // once, then and every time after, so every wait ends; the quit still reaches the main loop.
+    virtual bool waitForEvent() = 0;
 };
 
 }  // namespace ui

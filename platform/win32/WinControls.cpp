@@ -62,7 +62,7 @@ namespace {
 
 // A click from code is a user's click: nothing happens where the user could not click.
 bool userCanClick(HWND control, bool shown, const WinForm& form) {
-    return ::IsWindowEnabled(control) != FALSE && shown && form.isEnabled() && form.isVisible();
+    return ::IsWindowEnabled(control) != FALSE && shown && form.isEnabled() && form.isVisible() && form.takesInput();
 }
 
 }  // namespace

@@ -34,8 +34,14 @@ std::string WinDesktop::className(WindowId window) {
     return toUtf8(std::wstring_view(name, static_cast<size_t>(length > 0 ? length : 0)));
 }
 
+// WM_SETTEXT with a time limit: a program that does not answer (hung, suspended, busy) cannot hold this one up.
 bool WinDesktop::setWindowText(WindowId window, std::string_view text) {
-    return ::SetWindowTextW(toHwnd(window), toWide(text).c_str()) != FALSE;
+    constexpr UINT kAnswerWithinMs = 250;
+    const std::wstring wide = toWide(text);
+    DWORD_PTR result = 0;
+    const LRESULT sent = ::SendMessageTimeoutW(toHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                                               SMTO_ABORTIFHUNG | SMTO_NORMAL, kAnswerWithinMs, &result);
+    return sent != 0 && result != 0;
 }
 
 bool WinDesktop::showWindowAsync(WindowId window, ShowCommand command) {
@@ -85,6 +91,12 @@ std::vector<WindowId> WinDesktop::topLevelWindows() {
         windows.push_back(toWindowId(w));
     }
     return windows;
+}
+
+uint32_t WinDesktop::processId(WindowId window) {
+    DWORD process = 0;
+    if (::GetWindowThreadProcessId(toHwnd(window), &process) == 0) return 0;
+    return process;
 }
 
 uint32_t WinDesktop::windowStyle(WindowId window) {

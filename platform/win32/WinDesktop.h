@@ -20,4 +20,5 @@ public:
     bool isTopmost(WindowId window) override;
     std::vector<WindowId> topLevelWindows() override;
     uint32_t windowStyle(WindowId window) override;
+    uint32_t processId(WindowId window) override;
 };

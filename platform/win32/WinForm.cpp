@@ -118,11 +118,39 @@ std::string WinForm::caption() const {
     return toUtf8(text);
 }
 
+// Windows may refuse the foreground to a program without the user's last input; the taskbar button then
+// flashes until the user comes to it.
 void WinForm::show() {
     const int command = m_pendingState ? showCommandFor(*m_pendingState) : SW_SHOW;
     m_pendingState.reset();
     ::ShowWindow(m_hwnd.get(), command);
-    ::SetForegroundWindow(m_hwnd.get());
+    if (::SetForegroundWindow(m_hwnd.get())) return;
+    FLASHWINFO flash = {};
+    flash.cbSize = sizeof(flash);
+    flash.hwnd = m_hwnd.get();
+    flash.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;
+    ::FlashWindowEx(&flash);
+}
+
+// A popup over the monitor the form is on, topmost: no title bar to drag and no button to minimize it with.
+void WinForm::setCoversScreen(bool on) {
+    if (on == m_coversScreen) return;
+    HWND hwnd = m_hwnd.get();
+    if (on) {
+        ::GetWindowRect(hwnd, &m_ordinaryFrame);
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const RECT& r = monitor.rcMonitor;
+        ::SetWindowLongPtrW(hwnd, GWL_STYLE, (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) | WS_POPUP |
+                                                 WS_CLIPCHILDREN);
+        ::SetWindowPos(hwnd, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
+    } else {
+        const RECT& r = m_ordinaryFrame;
+        ::SetWindowLongPtrW(hwnd, GWL_STYLE, (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) | kFormStyle);
+        ::SetWindowPos(hwnd, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
+    }
+    m_coversScreen = on;
 }
 
 void WinForm::hide() {
@@ -190,6 +218,10 @@ LRESULT WinForm::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         case WM_COMMAND:
             command(wParam, lParam);
             return 0;
+        // A click on the inactive form activates it; while the gate is shut the click itself is dropped.
+        case WM_MOUSEACTIVATE:
+            if (!takesInput()) return MA_ACTIVATEANDEAT;
+            break;
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
             auto control = m_byWindow.find(header.hwndFrom);

@@ -44,6 +44,10 @@ public:
     void setWindowState(ui::WindowState state) override;
     ui::WindowState windowState() const override;
 
+    void setInputGate(std::function<bool()> open) override { m_inputGate = std::move(open); }
+    void setCoversScreen(bool on) override;
+    bool coversScreen() const override { return m_coversScreen; }
+    bool takesInput() const { return !m_inputGate || m_inputGate(); }
     void onActivate(ui::Handler handler) override { m_onActivate = std::move(handler); }
     void onCloseRequest(ui::Handler handler) override { m_onCloseRequest = std::move(handler); }
     void onTrayMouse(std::function<void(int message)> handler) override { m_onTrayMouse = std::move(handler); }
@@ -109,6 +113,9 @@ private:
     std::function<void(int)> m_onTrayMouse;
     std::function<void(ui::MouseButton)> m_onMouseDown;
     ui::Handler m_onResize;
+    std::function<bool()> m_inputGate;
+    bool m_coversScreen = false;
+    RECT m_ordinaryFrame = {};  // where the form was before it covered the screen
     UINT m_dpi = kDesignDpi;  // the density the controls are laid out for now
     int m_nextControlId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends on its own
     UINT_PTR m_nextTimerId = 1;

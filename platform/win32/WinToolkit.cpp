@@ -61,6 +61,7 @@ void WinToolkit::processEvents() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
+            m_quit = true;
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
@@ -68,15 +69,19 @@ void WinToolkit::processEvents() {
     }
 }
 
-void WinToolkit::waitForEvent() {
+// After WM_QUIT a wait would get it back at once and spin: every wait ends instead.
+bool WinToolkit::waitForEvent() {
+    if (m_quit) return false;
     MSG message;
     const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) {
+        m_quit = true;
         ::PostQuitMessage(static_cast<int>(message.wParam));
-        return;
+        return false;
     }
     if (got > 0) dispatch(message);
     processEvents();
+    return !m_quit;
 }
 
 int WinToolkit::runMessageLoop() {

@@ -24,7 +24,7 @@ public:
 
     std::unique_ptr<ui::Form> createForm(const ui::FormSpec& spec) override;
     void processEvents() override;
-    void waitForEvent() override;
+    bool waitForEvent() override;
     // The program's main loop: runs until WM_QUIT and returns its exit code.
     int runMessageLoop();
 
@@ -33,4 +33,5 @@ private:
     FormContext m_context;
     UniqueHFont m_font;
     ATOM m_formClass = 0;
+    bool m_quit = false;  // WM_QUIT was seen by a wait; put back for the main loop each time
 };

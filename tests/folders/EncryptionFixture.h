@@ -21,7 +21,10 @@ public:
         ++turns;
         if (onTurn) onTurn(turns);
     }
-    void waitForEvent() override { processEvents(); }
+    bool waitForEvent() override {
+        processEvents();
+        return true;
+    }
     int turns = 0;
     std::function<void(int)> onTurn;
 };

@@ -21,7 +21,7 @@ class QuietToolkit final : public ui::Toolkit {
 public:
     std::unique_ptr<ui::Form> createForm(const ui::FormSpec&) override { return nullptr; }
     void processEvents() override { ++turns; }
-    void waitForEvent() override {}
+    bool waitForEvent() override { return true; }
     int turns = 0;
 };
 

@@ -6,7 +6,6 @@
 #include "config/ConfigApplier.h"
 #include "config/ConfigLoader.h"
 #include "config/ConfigTransfer.h"
-#include "engine/BuiltInProtections.h"
 #include "engine/SessionLimit.h"
 #include "engine/Watch.h"
 #include "folders/FoldersPage.h"
@@ -27,12 +26,9 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
                                                 ConfigApplier::Hooks{.GetConfig = [this] { GetConfig(); },
                                                                      .showMessage = [this] { showMessage(); }});
     m_transfer = std::make_unique<ConfigTransfer>(m_platform, m_state, *m_form, [this] { GetConfig(); });
-    m_protections = std::make_unique<BuiltInProtections>(m_platform, m_state, m_launcher);
     m_watch = std::make_unique<Watch>(
         m_platform, m_state, WatchLists{m_tasksPage->list(), *lstAllow, *lstignore}, m_launcher,
-        WatchHooks{.GetConfig = [this] { GetConfig(); },
-                   .RunAdvanced = [this] { m_protections->RunAdvanced(m_watch->snapshot()); },
-                   .showMessage = [this] { showMessage(); }});
+        WatchHooks{.GetConfig = [this] { GetConfig(); }, .showMessage = [this] { showMessage(); }});
     m_ignoreList = std::make_unique<IgnoreListForm>(m_platform, m_state, *m_form);
     m_session = std::make_unique<SessionLimit>(m_platform, m_state, *m_form, m_launcher);
     connectHandlers();
@@ -54,6 +50,9 @@ void ConfigWindow::connectHandlers() {
     Timer1->onTick([this] { Timer1->setEnabled(false); });
     timerInstance->onTick([this] { onInstanceTick(); });
     timerObelon->onTick([this] { m_watch->tick(); });
+    tmrHeld->onTick([this] { m_watch->guard(); });
+    // Behind the password the window takes no clicks, even shown by another program without activation.
+    m_form->setInputGate([this] { return m_state.configUnlocked; });
     tmrTimer->onTick([this] { m_session->tmrTimerTick(); });
     m_form->control<ui::TextBox>("txtrelock").onChange([this] { m_session->txtrelockChange(); });
     cmdsetpassword->onClick([this] { cmdsetpasswordClick(); });
@@ -82,8 +81,14 @@ void ConfigWindow::connectHandlers() {
 }
 
 void ConfigWindow::cmdsetpasswordClick() {
-    m_state.lock.mode = "pwd";
-    m_launcher.showPasswordDialog();
+    m_launcher.raiseLock({.mode = LockMode::SetPassword});
+}
+
+void ConfigWindow::lockAnswered(const LockRequest& request, LockAnswer answer) {
+    if (request.mode != LockMode::Configuration) return m_watch->lockAnswered(request, answer);
+    if (answer != LockAnswer::Unlocked) return;
+    m_state.configUnlocked = true;
+    m_form->show();
 }
 
 // Whatever is missing beside the program, starting it shows nothing: the result is not checked.
@@ -97,8 +102,7 @@ void ConfigWindow::launchBesideProgram(const std::string& file) {
 
 void ConfigWindow::onActivate() {
     if (m_state.configUnlocked) return;
-    m_state.lock.mode = "cfg";
-    m_launcher.showPasswordDialog();
+    m_launcher.raiseLock({.mode = LockMode::Configuration});
     m_form->hide();
 }
 
@@ -107,16 +111,12 @@ void ConfigWindow::onInstanceTick() {
     if (!m_platform.desktop.findWindow(std::nullopt, "#obelon init")) return;
     if (m_state.instanceSignal) return;
     m_state.instanceSignal = true;
-    m_state.lock.mode = "cfg";
-    m_state.lock.label = "Obelon Pro Configuration Tool";
-    m_launcher.showPasswordDialog();
+    m_launcher.raiseLock({.mode = LockMode::Configuration, .label = "Obelon Pro Configuration Tool"});
 }
 
 void ConfigWindow::onTrayMouse(int message) {
     if (message != kTrayLeftButtonUp) return;
-    m_state.lock.label = "Configuration";
-    m_state.lock.mode = "cfg";
-    m_launcher.showPasswordDialog();
+    m_launcher.raiseLock({.mode = LockMode::Configuration, .label = "Configuration"});
 }
 
 void ConfigWindow::cmdcancelClick() {
@@ -136,7 +136,9 @@ void ConfigWindow::cmdExitClick() {
     if (answer != MessageBoxAnswer::Cancel) shutdown();
 }
 
+// Ending the program is itself behind the password, so what it held hidden comes back first.
 void ConfigWindow::shutdown() {
+    m_watch->giveBackHeldWindows();
     ShutdownProgram(m_platform, ShutdownArgs{.dialogs = dialogsToClose(), .trayOwner = m_form->id()});
 }
 

@@ -14,7 +14,6 @@ class ConfigLoader;
 class ConfigApplier;
 class ConfigTransfer;
 class Watch;
-class BuiltInProtections;
 class IgnoreListForm;
 class SessionLimit;
 
@@ -27,20 +26,21 @@ struct OpenDialogs {
 };
 
 // The configuration window `frmobelon`: built once at start, hidden except while unlocked.
-class ConfigWindow final {
+class ConfigWindow final : public LockOwner {
 public:
     ConfigWindow(Platform& platform, ProgramState& state, PasswordDialogLauncher& launcher, OpenDialogs dialogs);
-    ~ConfigWindow();
+    ~ConfigWindow() override;
     // Runs the start-up sequence, then shows the window as the program's start-up window.
     void startUp();
     void GetConfig();
+    // Where every answer of the password dialog goes: the configuration's own here, the rest to the watch.
+    void lockAnswered(const LockRequest& request, LockAnswer answer) override;
     [[noreturn]] void shutdown();
     // The windows the shutdown closes, in its order: frmignore, frmLock, frmPassword, frmError, frmtickCount.
     // A dialog that was never opened gives none.
     std::vector<ui::Form*> dialogsToClose();
     ui::Form& form() { return *m_form; }
     FoldersPage& foldersPage() { return *m_foldersPage; }
-    ui::ListBox& allowList() { return *lstAllow; }
 
 private:
     void createControls();
@@ -53,7 +53,7 @@ private:
     void createDebugPanel();
     void connectHandlers();
 
-    void waitForStartupDelay();
+    bool waitForStartupDelay();
     void takeInstanceTitle();
     void ensureRunKeyEntry();
     std::string aboutText();
@@ -77,7 +77,6 @@ private:
     std::unique_ptr<ConfigLoader> m_loader;
     std::unique_ptr<ConfigApplier> m_applier;
     std::unique_ptr<ConfigTransfer> m_transfer;
-    std::unique_ptr<BuiltInProtections> m_protections;
     std::unique_ptr<Watch> m_watch;
     std::unique_ptr<IgnoreListForm> m_ignoreList;
     std::unique_ptr<SessionLimit> m_session;
@@ -99,6 +98,7 @@ private:
     ui::Timer* Timer1 = nullptr;
     ui::Timer* timerInstance = nullptr;
     ui::Timer* timerObelon = nullptr;
+    ui::Timer* tmrHeld = nullptr;
     ui::Timer* tmrTimer = nullptr;
     ui::Timer* tmrAutoUpdated = nullptr;
 };

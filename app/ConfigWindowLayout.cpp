@@ -112,6 +112,8 @@ void ConfigWindow::createDebugPanel() {
     Timer1 = &f.addTimer("Timer1", 1000, true);
     timerInstance = &f.addTimer("timerInstance", 500, false);
     timerObelon = &f.addTimer("timerObelon", 1000, false);
+    // Ten times a second, a window held behind the password that its program showed again is hidden again.
+    tmrHeld = &f.addTimer("tmrHeld", 100, false);
     tmrTimer = &f.addTimer("tmrTimer", 60000, false);
     tmrAutoUpdated = &f.addTimer("tmrAutoUpdated", 60000, true);
 }

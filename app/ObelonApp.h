@@ -12,6 +12,7 @@ public:
     ProgramState& state() { return m_state; }
     ConfigWindow& configWindow() { return m_config; }
     MessageDialog& messageDialog() { return m_message; }
+    PasswordDialogHost& passwords() { return m_passwords; }
 
 private:
     ProgramState m_state;

@@ -18,7 +18,8 @@ std::string folderOf(const std::string& path) {
 
 void ConfigWindow::startUp() {
     m_state.loadingGuard = true;
-    waitForStartupDelay();
+    // Asked to quit during the delay (Windows ending the session): the program ends without starting.
+    if (!waitForStartupDelay()) return;
     takeInstanceTitle();
     if (m_platform.process.isEarlierInstanceRunning()) shutdown();
     SmartTab1->selectPage(5);
@@ -27,6 +28,7 @@ void ConfigWindow::startUp() {
     RemoveCloseCommand(m_platform.desktop, m_form->id());
     m_session->start();
     timerObelon->setEnabled(true);
+    tmrHeld->setEnabled(true);
     lblAbout->setText(aboutText());
     GetConfig();
     m_state.startupLockDone = true;
@@ -35,10 +37,12 @@ void ConfigWindow::startUp() {
 }
 
 // About a second in which this program's other timers, and those of a running instance, keep ticking.
-void ConfigWindow::waitForStartupDelay() {
+bool ConfigWindow::waitForStartupDelay() {
     Timer1->setEnabled(true);
-    while (Timer1->isEnabled() && m_platform.ui.waitForEvent()) {
+    while (Timer1->isEnabled()) {
+        if (!m_platform.ui.waitForEvent()) return false;
     }
+    return true;
 }
 
 void ConfigWindow::takeInstanceTitle() {

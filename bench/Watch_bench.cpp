@@ -11,10 +11,11 @@ namespace {
 
 class NoDialog final : public PasswordDialogLauncher {
 public:
-    void showPasswordDialog() override {}
+    void raiseLock(LockRequest) override {}
+    bool isWaiting(WindowId) const override { return false; }
+    bool isWaiting(LockMode) const override { return false; }
+    void withdrawLocks(WindowId) override {}
     bool isPasswordDialogVisible() const override { return false; }
-    void disablePasswordCancel() override {}
-    void maximizePasswordDialog() override {}
 };
 
 struct Machine {

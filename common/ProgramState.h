@@ -1,16 +1,6 @@
 #pragma once
 #include <string>
 
-#include "platform/WindowId.h"
-
-// Why the password dialog is open, and the window hidden behind it.
-struct LockRecord {
-    std::string mode;  // "app", "cfg", "pwd", "reg", "ie", "ff", "ex", "tm", "ins", "un"; "" when none pending
-    WindowId window;
-    std::string label;
-    std::string windowClass;
-};
-
 // The built-in protection switches, named by their lock modes.
 struct ProtectionSwitches {
     bool reg = false;
@@ -23,7 +13,6 @@ struct ProtectionSwitches {
 
 // Program-wide state, one copy owned by the program's entry and shared by reference.
 struct ProgramState {
-    LockRecord lock;
     bool configUnlocked = false;
     bool instanceSignal = false;
     bool reloadRequest = false;

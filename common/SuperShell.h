@@ -1,14 +1,19 @@
 #pragma once
+#include "common/LockRequest.h"
 
-// The one way any part of the program opens the password dialog; the lock record says why.
+// The one way any part of the program asks for the password. Requests wait their turn and none replaces
+// another: the dialog answers the first one, then opens for the next.
 class PasswordDialogLauncher {
 public:
     virtual ~PasswordDialogLauncher() = default;
-    // Modeless; created when needed; showing it while it is shown opens no second dialog.
-    virtual void showPasswordDialog() = 0;
+    // A request for a window that already has one waiting is dropped, and so is a second windowless one of the
+    // same mode, or of a protection whose request already waits. A request that covers the desktop goes
+    // before every other.
+    virtual void raiseLock(LockRequest request) = 0;
+    // A request for this window is waiting or being answered.
+    virtual bool isWaiting(WindowId window) const = 0;
+    virtual bool isWaiting(LockMode mode) const = 0;
+    // The window has gone: nothing is left to unlock, so its requests go too.
+    virtual void withdrawLocks(WindowId window) = 0;
     virtual bool isPasswordDialogVisible() const = 0;
-    // Callers change the open dialog right after showing it: locks that only the password may end
-    // disable its Cancel, installer locks maximize it. Nothing happens when no dialog is open.
-    virtual void disablePasswordCancel() = 0;
-    virtual void maximizePasswordDialog() = 0;
 };

@@ -96,17 +96,14 @@ void ConfigLoader::loadIgnoreList() {
     }
 }
 
-// Once per run, from the stored "Startup" value: "1" locks the whole desktop at start behind a
-// password that only the right password ends.
+// Once per run, from the stored "Startup" value: "1" covers the whole desktop at start behind a
+// password dialog that only the right password ends.
 void ConfigLoader::decideStartupLock() {
     if (m_state.startupLockDone) return;
     const std::string stored = machineSetting(config::kStartup);
     if (stored == "1") {
         chkStartup.setChecked(true);
-        m_state.lock.mode = "app";
-        m_state.lock.label = "Microsoft Windows\xC2\xAE";
-        m_launcher.showPasswordDialog();
-        m_launcher.disablePasswordCancel();
+        m_launcher.raiseLock({.mode = LockMode::Task, .label = "Microsoft Windows\xC2\xAE", .coversDesktop = true});
         m_state.startupLockDone = true;
     } else if (stored.empty() || stored == "0") {
         chkStartup.setChecked(false);

@@ -77,12 +77,9 @@ void SessionLimit::showCountdown(const std::string& text) {
     m_countdown.show(minutesText(text), m_minutesLeft <= kRedFrom);
 }
 
-// Only the password ends it: the dialog's Cancel is disabled, and the start-up lock is not raised on top.
+// The dialog covers the whole screen and only the password ends it; the start-up lock is not raised on top.
 void SessionLimit::expiryLock() {
-    m_state.lock.mode = "app";
-    m_state.lock.label = kExpiredLabel;
-    m_launcher.showPasswordDialog();
-    m_launcher.disablePasswordCancel();
+    m_launcher.raiseLock({.mode = LockMode::Task, .label = kExpiredLabel, .coversDesktop = true});
     m_state.startupLockDone = true;
 }
 

@@ -2,6 +2,9 @@
 
 #include <exception>
 
+#include "engine/BuiltInProtections.h"
+#include "engine/WindowClasses.h"
+
 namespace {
 
 // The title and class are read as the system's 255-character buffers give them: at most 254 characters.
@@ -24,7 +27,15 @@ std::string firstCharacters(std::string text, size_t limit) {
 
 Watch::Watch(Platform& platform, ProgramState& state, WatchLists lists, PasswordDialogLauncher& launcher,
              WatchHooks hooks)
-    : m_platform(platform), m_state(state), m_lists(lists), m_launcher(launcher), m_hooks(std::move(hooks)) {}
+    : m_platform(platform),
+      m_state(state),
+      m_lists(lists),
+      m_hooks(std::move(hooks)),
+      m_held(platform.desktop, launcher),
+      m_allow(platform.desktop, lists.allow),
+      m_protections(std::make_unique<BuiltInProtections>(platform, state, m_held, launcher)) {}
+
+Watch::~Watch() = default;
 
 // A tick that falls due while the previous one is still processing events is dropped: one scan at a time.
 // Any failure ends the tick with the platform's description in the message dialog; the next starts afresh.
@@ -40,13 +51,18 @@ void Watch::tick() {
     m_ticking = false;
 }
 
+void Watch::guard() {
+    m_held.guard();
+}
+
 void Watch::runSteps() {
     RunProgramMaintenace();
     if (m_state.adminExemption) return;
+    m_held.retitleAgain();
     takeSnapshot();
     scanTasks();
-    CleanUpWindows();
-    if (m_hooks.RunAdvanced) m_hooks.RunAdvanced();
+    m_allow.cleanUp();
+    m_protections->RunAdvanced(m_snapshot);
 }
 
 void Watch::RunProgramMaintenace() {
@@ -63,35 +79,35 @@ void Watch::takeSnapshot() {
     m_snapshot.className = firstCharacters(desktop.className(m_snapshot.window), kMaxWindowText);
 }
 
-// The title was taken before any rename, so every checked entry found in it locks again and the
-// last one names the lock. The program's own windows are never locked: a general entry would
-// otherwise hide the very dialog that unlocks it. Lists may shrink while events run, so each
-// index is checked against the current count before it is read.
+// Every checked entry found in the title would lock the window again; it is locked once, named by the last of
+// them. Never locked: no window at all, an empty title (the taskbar and the desktop have one), the shell's own
+// windows, this program's windows (a general entry would hide the very dialog that unlocks it), and a window
+// already held. Lists may shrink while events run, so each index is checked against the current count.
 void Watch::scanTasks() {
-    if (m_platform.process.ownsWindow(m_snapshot.window)) return;
+    const ForegroundSnapshot& front = m_snapshot;
+    if (!front.window || front.title.empty() || isShellWindow(front.className)) return;
+    if (m_platform.process.ownsWindow(front.window) || m_held.holds(front.window)) return;
     ui::ListBox& tasks = m_lists.tasks;
     const int count = tasks.count();
+    std::string locking;
+    bool matched = false;
+    uint32_t process = 0;
+    bool processKnown = false;
     for (int i = 0; i < count; ++i) {
         m_platform.ui.processEvents();
         if (i >= tasks.count()) break;
         if (!tasks.isChecked(i)) continue;
         const std::string entry = tasks.item(i);
-        if (m_snapshot.title.find(entry) == std::string::npos) continue;
-        if (isAllowed() || isIgnored(entry)) continue;
-        lock(entry);
+        if (front.title.find(entry) == std::string::npos) continue;
+        if (!processKnown) {
+            process = m_platform.desktop.processId(front.window);
+            processKnown = true;
+        }
+        if (m_allow.allows(process, front.className, front.title) || isIgnored(entry)) continue;
+        locking = entry;
+        matched = true;
     }
-}
-
-bool Watch::isAllowed() {
-    ui::ListBox& allow = m_lists.allow;
-    const int count = allow.count();
-    for (int j = 0; j < count; ++j) {
-        m_platform.ui.processEvents();
-        if (j >= allow.count()) break;
-        const std::string entry = allow.item(j);
-        if (entry == m_snapshot.className || entry == m_snapshot.title) return true;
-    }
-    return false;
+    if (matched) lock(locking);
 }
 
 bool Watch::isIgnored(const std::string& entry) {
@@ -105,29 +121,54 @@ bool Watch::isIgnored(const std::string& entry) {
     return false;
 }
 
-// Hidden, or at least minimized when hiding fails; the dialog opens either way.
+// Retitled "###" and hidden (or at least minimized), and held until the password gives it back.
 void Watch::lock(const std::string& entry) {
-    IDesktop& desktop = m_platform.desktop;
-    const WindowId window = m_snapshot.window;
-    (void)desktop.setWindowText(window, "###");
-    m_state.lock.window = window;
-    m_state.lock.label = entry;
-    m_state.lock.windowClass = m_snapshot.className;
-    if (!desktop.showWindowAsync(window, ShowCommand::Hide)) (void)desktop.showWindowAsync(window, ShowCommand::Minimize);
-    m_state.lock.mode = "app";
-    m_launcher.showPasswordDialog();
+    m_held.hold({.mode = LockMode::Task,
+                 .window = m_snapshot.window,
+                 .label = entry,
+                 .windowClass = m_snapshot.className,
+                 .process = m_platform.desktop.processId(m_snapshot.window)},
+                true);
 }
 
-// One vanished class per tick at most.
-void Watch::CleanUpWindows() {
-    ui::ListBox& allow = m_lists.allow;
-    const int count = allow.count();
-    for (int j = 0; j < count; ++j) {
-        m_platform.ui.processEvents();
-        if (j >= allow.count()) break;
-        if (!m_platform.desktop.findWindow(allow.item(j), std::nullopt)) {
-            allow.removeItem(j);
-            return;
+// Cancel asks the window to close twice, as the dialog always has; a window still there stays held.
+void Watch::lockAnswered(const LockRequest& request, LockAnswer answer) {
+    IDesktop& desktop = m_platform.desktop;
+    if (answer == LockAnswer::Cancelled) {
+        if (request.window) {
+            (void)desktop.postClose(request.window);
+            (void)desktop.postClose(request.window);
         }
+        return;
     }
+    switch (request.mode) {
+        case LockMode::Task:
+            if (!request.window) return;
+            if (!request.windowClass.empty()) m_allow.add(request.windowClass, request.process);
+            m_held.giveBack(request.window);
+            return;
+        case LockMode::Installer:
+            m_protections->unlocked(request.mode);
+            if (request.window) {
+                (void)desktop.showWindowAsync(request.window, ShowCommand::Show);
+                (void)desktop.showWindowAsync(request.window, ShowCommand::Restore);
+            }
+            return;
+        case LockMode::Uninstaller:
+        case LockMode::RegistryTools:
+        case LockMode::InternetExplorer:
+        case LockMode::Firefox:
+        case LockMode::Explorer:
+        case LockMode::TaskManager:
+            m_protections->unlocked(request.mode);
+            m_held.giveBackAll(request.mode);
+            return;
+        case LockMode::Configuration:
+        case LockMode::SetPassword:
+            return;
+    }
+}
+
+void Watch::giveBackHeldWindows() {
+    m_held.giveBackEverything();
 }

@@ -1,22 +1,27 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "common/LockRequest.h"
 #include "common/ProgramState.h"
 #include "common/SuperShell.h"
+#include "engine/AllowList.h"
+#include "engine/HeldWindows.h"
 #include "platform/Platform.h"
+
+class BuiltInProtections;
 
 // The lists of the configuration window that the watch reads; they belong to that window.
 struct WatchLists {
     ui::ListBox& tasks;   // `lstTasks`
-    ui::ListBox& allow;   // `lstAllow`
+    ui::ListBox& allow;   // `lstAllow`, where the allowed classes are shown
     ui::ListBox& ignore;  // `lstignore`
 };
 
 // What the configuration window does for the watch.
 struct WatchHooks {
     std::function<void()> GetConfig;
-    std::function<void()> RunAdvanced;  // the built-in protections, over the same snapshot
     std::function<void()> showMessage;  // the message dialog, with the shared message text
 };
 
@@ -27,12 +32,20 @@ struct ForegroundSnapshot {
     std::string className;
 };
 
-// `timerObelon`'s tick: once a second, hide a foreground window that belongs to a locked task.
+// `timerObelon`'s tick: once a second, hide a foreground window that belongs to a locked task, then run the
+// built-in protections over the same snapshot. Holds every window it hides until the password gives it back.
 class Watch final {
 public:
     Watch(Platform& platform, ProgramState& state, WatchLists lists, PasswordDialogLauncher& launcher,
           WatchHooks hooks);
+    ~Watch();
     void tick();
+    // Often: a held window that came back is hidden again at once.
+    void guard();
+    // The answer to a lock the watch or its protections raised.
+    void lockAnswered(const LockRequest& request, LockAnswer answer);
+    // The program ends: every held window gets its title back and is shown.
+    void giveBackHeldWindows();
     const ForegroundSnapshot& snapshot() const { return m_snapshot; }
 
 private:
@@ -40,16 +53,16 @@ private:
     void RunProgramMaintenace();
     void takeSnapshot();
     void scanTasks();
-    bool isAllowed();
     bool isIgnored(const std::string& entry);
     void lock(const std::string& entry);
-    void CleanUpWindows();
 
     Platform& m_platform;
     ProgramState& m_state;
     WatchLists m_lists;
-    PasswordDialogLauncher& m_launcher;
     WatchHooks m_hooks;
+    HeldWindows m_held;
+    AllowList m_allow;
+    std::unique_ptr<BuiltInProtections> m_protections;
     ForegroundSnapshot m_snapshot;
     bool m_ticking = false;
 };

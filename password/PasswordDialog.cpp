@@ -14,14 +14,6 @@ constexpr const char* kInstallsPermitted =
     "All Software Installations are permitted until you Log-Off or Restart Windows.";
 constexpr int kMaxPasswordLength = 16;
 
-// The modes whose right password the dialog checks; "pwd", "cancel" and any other mode check none.
-bool isCheckedMode(const std::string& mode) {
-    for (const char* checked : {"app", "cfg", "reg", "ie", "ff", "ex", "tm", "ins", "un"}) {
-        if (mode == checked) return true;
-    }
-    return false;
-}
-
 // ASCII letters only, as the stored password is lower-cased, so UTF-8 text stays intact.
 std::string asciiLower(std::string text) {
     for (char& c : text) {
@@ -30,14 +22,15 @@ std::string asciiLower(std::string text) {
     return text;
 }
 
-bool lockReplacedSince(const LockRecord& before, const LockRecord& now) {
-    return now.mode != before.mode || now.window != before.window || now.label != before.label;
-}
-
 }  // namespace
 
-PasswordDialog::PasswordDialog(Platform& platform, ProgramState& state, PasswordDialogHooks hooks)
-    : m_platform(platform), m_state(state), m_hooks(std::move(hooks)), m_decoy(platform.ui) {
+PasswordDialog::PasswordDialog(Platform& platform, ProgramState& state, LockRequest request,
+                               PasswordDialogHooks hooks)
+    : m_platform(platform),
+      m_state(state),
+      m_request(std::move(request)),
+      m_hooks(std::move(hooks)),
+      m_decoy(platform.ui) {
     create();
 }
 
@@ -55,56 +48,79 @@ void PasswordDialog::create() {
     cmdOK = &f.addButton({.name = "cmdOK", .caption = "&OK", .rect = {180, 126, 80, 28}});
     cmdCancelPWD = &f.addButton({.name = "cmdCancelPWD", .caption = "Cance&l", .rect = {268, 126, 80, 28}});
     tmrCodeDelay = &f.addTimer("tmrCodeDelay", 500, false);
+    tmrFront = &f.addTimer("tmrFront", 500, false);
     f.setDefaultButton(*cmdOK);
     f.setCancelButton(*cmdCancelPWD);
     cmdOK->onClick([this] { cmdOKClick(); });
     cmdCancelPWD->onClick([this] { cmdCancelPWDClick(); });
     tmrCodeDelay->onTick([this] { tmrCodeDelay->setEnabled(false); });
+    tmrFront->onTick([this] { keepInFront(); });
     f.onActivate([this] { onActivate(); });
+    f.onResize([this] { onResize(); });
     // Only the password or Cancel ends a lock: a close request from outside changes nothing.
     f.onCloseRequest([] {});
 }
 
-// Once per dialog, before it appears. The set-password dialog is an ordinary window: no hint, no kept password.
+// Once per dialog, before it appears; it names the one request it answers. The set-password dialog is an
+// ordinary window: no hint, no kept password. The session's end and the start-up lock cover the screen, and
+// only the password ends them.
 void PasswordDialog::open() {
     ShowDesktop();
-    if (m_state.lock.mode == "pwd") {
+    lblTask->setText(m_request.label);
+    if (m_request.mode == LockMode::SetPassword) {
         lblDefaultPass->setText("Enter new password:");
+        lblPassword->setText("New Access Control Password:");
         chkKeep->setVisible(false);
-    } else {
-        if (m_hooks.isDefaultPassword && m_hooks.isDefaultPassword()) lblDefaultPass->setText(kDefaultHint);
-        if (!m_state.rememberedPassword.empty()) {
-            chkKeep->setChecked(true);
-            txtPass->setText(m_state.rememberedPassword);
-        }
-        SetTopmost(m_platform.desktop, m_form->id(), true);
+        return m_form->show();
     }
+    if (m_hooks.isDefaultPassword && m_hooks.isDefaultPassword()) lblDefaultPass->setText(kDefaultHint);
+    if (!m_state.rememberedPassword.empty()) {
+        chkKeep->setChecked(true);
+        txtPass->setText(m_state.rememberedPassword);
+    }
+    SetTopmost(m_platform.desktop, m_form->id(), true);
+    if (m_request.coversDesktop) {
+        cmdCancelPWD->setEnabled(false);
+        m_form->setCoversScreen(true);
+        tmrFront->setEnabled(true);
+    }
+    if (m_request.mode == LockMode::Installer) m_form->setWindowState(ui::WindowState::Maximized);
     m_form->show();
 }
 
-// Shown for a new lock while it is already the active window, it gets no activation to follow the record.
-void PasswordDialog::show() {
-    followLockRecord();
-    m_form->show();
+void PasswordDialog::close() {
+    m_finishing = true;
+    tmrFront->setEnabled(false);
+    m_decoy.close();
+    m_form->hide();
 }
 
-void PasswordDialog::disableCancel() {
-    cmdCancelPWD->setEnabled(false);
-}
-
-void PasswordDialog::maximize() {
-    m_form->setWindowState(ui::WindowState::Maximized);
-}
-
-// The label follows the lock record, which a later lock may have rewritten while the dialog was open.
 void PasswordDialog::onActivate() {
     RemoveCloseCommand(m_platform.desktop, m_form->id());
-    followLockRecord();
 }
 
-void PasswordDialog::followLockRecord() {
-    lblTask->setText(m_state.lock.label);
-    if (m_state.lock.mode == "pwd") lblPassword->setText("New Access Control Password:");
+// A minimized dialog would leave new locks hiding windows with no prompt in sight: it comes straight back.
+void PasswordDialog::onResize() {
+    if (m_finishing || !m_form->isVisible() || m_form->windowState() != ui::WindowState::Minimized) return;
+    m_form->setWindowState(m_request.mode == LockMode::Installer ? ui::WindowState::Maximized
+                                                                 : ui::WindowState::Normal);
+    m_form->show();
+}
+
+// A lock over the whole session: another window brought forward, even one kept on top, does not stay in front
+// of it. Where Windows refuses the foreground the dialog still covers the screen, and flashes.
+void PasswordDialog::keepInFront() {
+    if (m_finishing || !m_form->isVisible()) return;
+    IDesktop& desktop = m_platform.desktop;
+    const std::vector<WindowId> zOrder = desktop.topLevelWindows();
+    const bool inFront = !zOrder.empty() && zOrder.front() == m_form->id();
+    if (inFront && desktop.foregroundWindow() == m_form->id() &&
+        m_form->windowState() != ui::WindowState::Minimized) {
+        return;
+    }
+    if (m_form->windowState() == ui::WindowState::Minimized) m_form->setWindowState(ui::WindowState::Normal);
+    (void)m_platform.desktop.setTopmost(m_form->id(), true);
+    m_form->show();
 }
 
 void PasswordDialog::rememberBox() {
@@ -121,27 +137,22 @@ void PasswordDialog::cmdOKClick() {
 
 void PasswordDialog::okHandler() {
     rememberBox();
-    const std::string mode = m_state.lock.mode;
-    if (mode == "pwd") return setPasswordStep();
-    if (mode == "cancel") {
-        if (m_state.lock.window) (void)m_platform.desktop.postClose(m_state.lock.window);
-        return complete();
-    }
-    if (!isCheckedMode(mode)) {
-        m_form->hide();
-        return complete();
-    }
-    checkPassword(mode);
+    if (m_request.mode == LockMode::SetPassword) return setPasswordStep();
+    checkPassword();
 }
 
-void PasswordDialog::checkPassword(const std::string& mode) {
+// The right password answers the request; its owner gives the window back, switches the rule off or shows the
+// configuration.
+void PasswordDialog::checkPassword() {
     // The Start button that the start-menu option hides comes back for an installer, right password or wrong.
-    if (mode == "ins") {
+    if (m_request.mode == LockMode::Installer) {
         const WindowId startButton = m_platform.desktop.findWindow("Button", std::nullopt);
         if (startButton) (void)m_platform.desktop.showWindowAsync(startButton, ShowCommand::Show);
     }
     if (!accessPasswordMatches(m_platform.crypto, m_state.accessPassword, txtPass->text())) return refuse();
-    unlock(mode);
+    if (m_request.mode == LockMode::Installer) return unlockInstaller();
+    m_form->hide();
+    finish(LockAnswer::Unlocked);
 }
 
 // No attempt counter and no delay: the text stays in the box for another try.
@@ -150,87 +161,27 @@ void PasswordDialog::refuse() {
     lblDefaultPass->setText(kInvalid);
 }
 
-void PasswordDialog::unlock(const std::string& mode) {
-    if (mode == "app") {
-        unlockTaskWindow();
-    } else if (mode == "cfg") {
-        m_state.configUnlocked = true;
-        if (m_hooks.configWindow) m_hooks.configWindow->show();
-    } else if (mode == "ins") {
-        return unlockInstaller();
-    } else if (mode == "un") {
-        m_state.uninstallPermitted = true;
-    } else {
-        unlockProtection(mode);
-    }
-    complete();
-}
-
-// Its class goes on the allow list so that the watch leaves the window alone until every window of the class
-// has closed. The start-up and session locks name no window, so they have no class to allow.
-void PasswordDialog::unlockTaskWindow() {
-    LockRecord& lock = m_state.lock;
-    if (m_hooks.allowList && !lock.windowClass.empty()) m_hooks.allowList->addItem(lock.windowClass);
-    if (lock.window) {
-        IDesktop& desktop = m_platform.desktop;
-        (void)desktop.setWindowText(lock.window, lock.label);
-        (void)desktop.showWindowAsync(lock.window, ShowCommand::Show);
-        (void)desktop.showWindowAsync(lock.window, ShowCommand::Restore);
-    }
-    lock.window = {};
-    m_form->hide();
-}
-
-// Off until the configuration is next loaded or applied; Internet Explorer stays unlocked while one is open.
-void PasswordDialog::unlockProtection(const std::string& mode) {
-    ProtectionSwitches& switches = m_state.protections;
-    if (mode == "reg") switches.reg = false;
-    if (mode == "ie") switches.ie = 2;
-    if (mode == "ff") switches.ff = false;
-    if (mode == "ex") switches.ex = false;
-    if (mode == "tm") switches.tm = false;
-    if (m_state.lock.window) (void)m_platform.desktop.showWindowAsync(m_state.lock.window, ShowCommand::Restore);
-    m_form->hide();
-}
-
-// The installer was minimized, not hidden, and stays open: nothing is posted to it.
+// The installer stays open: the desktop comes back as after Cancel, but nothing is asked to close.
 void PasswordDialog::unlockInstaller() {
-    m_state.protections.ins = false;
-    const WindowId installer = m_state.lock.window;
-    if (installer) {
-        (void)m_platform.desktop.showWindowAsync(installer, ShowCommand::Show);
-        (void)m_platform.desktop.showWindowAsync(installer, ShowCommand::Restore);
-    }
     m_state.messageText = kInstallsPermitted;
     if (m_hooks.messageDialog) m_hooks.messageDialog->show();
-    const LockRecord unlocked = m_state.lock;
     cmdCancelPWD->setEnabled(true);
     cancelWait();
-    finish(unlocked);
+    finish(LockAnswer::Unlocked);
 }
 
+// Remembers whatever the box holds when "Keep Password" is ticked, right or wrong.
 void PasswordDialog::cmdCancelPWDClick() {
     if (m_finishing) return;
-    const LockRecord pressedFor = m_state.lock;
     cancelWait();
-    // A lock raised during the wait rewrote the record: close the window Cancel was pressed for, and leave the
-    // new lock to a dialog of its own.
-    if (lockReplacedSince(pressedFor, m_state.lock)) {
-        if (pressedFor.window) {
-            (void)m_platform.desktop.postClose(pressedFor.window);
-            (void)m_platform.desktop.postClose(pressedFor.window);
-        }
-        rememberBox();
-        return finish(pressedFor);
-    }
-    if (m_state.lock.window) (void)m_platform.desktop.postClose(m_state.lock.window);
-    m_state.lock.mode = "cancel";
-    okHandler();
+    rememberBox();
+    finish(LockAnswer::Cancelled);
 }
 
 // The desktop comes back, and the pause lets the toggle settle before the window is told to close.
 void PasswordDialog::cancelWait() {
     m_finishing = true;
+    tmrFront->setEnabled(false);
     ShowDesktop();
     cmdCancelPWD->setText("Wait...");
     cmdCancelPWD->setEnabled(false);
@@ -239,7 +190,7 @@ void PasswordDialog::cancelWait() {
     cmdCancelPWD->setEnabled(true);
 }
 
-// Other handlers and timers (the watch above all) run meanwhile.
+// Other handlers and timers (the watch above all) run meanwhile; a quit ends the wait.
 void PasswordDialog::waitForCodeDelay() {
     tmrCodeDelay->setEnabled(true);
     while (tmrCodeDelay->isEnabled() && m_platform.ui.waitForEvent()) {
@@ -248,8 +199,7 @@ void PasswordDialog::waitForCodeDelay() {
 
 // The shell command file beside the program toggles the desktop; a missing file or a refusal goes unnoticed.
 void PasswordDialog::ShowDesktop() {
-    const std::string& mode = m_state.lock.mode;
-    if (mode != "reg" && mode != "ins") return;
+    if (m_request.mode != LockMode::RegistryTools && m_request.mode != LockMode::Installer) return;
     m_decoy.show();
     (void)m_platform.shell.shellExecute({.owner = m_form->id(),
                                          .verb = "Open",
@@ -259,22 +209,12 @@ void PasswordDialog::ShowDesktop() {
                                          .show = ShowCommand::ShowNormal});
 }
 
-void PasswordDialog::complete() {
-    finish(m_state.lock);
-}
-
-// The lock is over: the record names no window any more, so a later lock that names none of its own (start-up,
-// session expiry) unlocks nothing of this one. A lock raised meanwhile is left in the record for the host.
-void PasswordDialog::finish(const LockRecord& finishingFor) {
-    const bool replaced = lockReplacedSince(finishingFor, m_state.lock);
+// The request is answered: the host hands the answer to the request's owner and opens the next request.
+void PasswordDialog::finish(LockAnswer answer) {
     if (!chkKeep->isChecked()) txtPass->setText("");
-    if (!replaced) {
-        m_state.lock.mode.clear();
-        m_state.lock.window = {};
-        m_state.lock.windowClass.clear();
-    }
+    m_finishing = true;
+    tmrFront->setEnabled(false);
     m_decoy.close();
     m_form->hide();
-    m_finishing = true;
-    if (m_hooks.finished) m_hooks.finished(replaced);
+    if (m_hooks.answered) m_hooks.answered(answer);
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "common/LockRequest.h"
 #include "common/ProgramState.h"
 #include "password/DecoyWindow.h"
 #include "platform/Platform.h"
@@ -11,29 +12,26 @@ class MessageDialog;
 
 // What the dialog reaches outside itself; the host fills it.
 struct PasswordDialogHooks {
-    ui::Form* configWindow = nullptr;  // shown after the configuration password
-    ui::ListBox* allowList = nullptr;  // takes the class of an unlocked task window
     MessageDialog* messageDialog = nullptr;
     std::function<bool()> isDefaultPassword;
     // A new access password was stored in this form; whether it is the default is known without a derivation.
     std::function<void(const std::string& stored, bool isDefault)> passwordStored;
-    // Called last, from the dialog's own handler: the host may destroy the dialog only after it returns.
-    // lockReplaced: another lock was raised while the dialog was finishing, and it still waits for a dialog.
-    std::function<void(bool lockReplaced)> finished;
+    // Called last, from the dialog's own handler, with the answer to its request: the host acts on it, and may
+    // destroy the dialog only after the handler returns.
+    std::function<void(LockAnswer answer)> answered;
 };
 
-// The window `frmPassword` "Restrictions": asks for the access password for the lock the lock record names.
+// The window `frmPassword` "Restrictions": asks for the access password for one lock request.
 class PasswordDialog final {
 public:
-    PasswordDialog(Platform& platform, ProgramState& state, PasswordDialogHooks hooks);
+    PasswordDialog(Platform& platform, ProgramState& state, LockRequest request, PasswordDialogHooks hooks);
     ~PasswordDialog();
     PasswordDialog(const PasswordDialog&) = delete;
     PasswordDialog& operator=(const PasswordDialog&) = delete;
 
     void open();  // the opening steps, then shown modeless
-    void show();
-    void disableCancel();
-    void maximize();
+    // Closed without an answer: its request was withdrawn or waits behind another.
+    void close();
     // True from the moment the dialog has decided to close until it has closed (Cancel wait, closing messages).
     bool isFinishing() const { return m_finishing; }
     ui::Form& form() { return *m_form; }
@@ -42,14 +40,12 @@ public:
 private:
     void create();
     void onActivate();
-    void followLockRecord();
+    void onResize();
+    void keepInFront();
     void cmdOKClick();
     void okHandler();
     void cmdCancelPWDClick();
-    void checkPassword(const std::string& mode);
-    void unlock(const std::string& mode);
-    void unlockTaskWindow();
-    void unlockProtection(const std::string& mode);
+    void checkPassword();
     void unlockInstaller();
     void refuse();
     void setPasswordStep();
@@ -59,11 +55,11 @@ private:
     void waitForCodeDelay();
     void ShowDesktop();
     void rememberBox();
-    void complete();
-    void finish(const LockRecord& finishingFor);
+    void finish(LockAnswer answer);
 
     Platform& m_platform;
     ProgramState& m_state;
+    const LockRequest m_request;
     PasswordDialogHooks m_hooks;
     DecoyWindow m_decoy;
     std::unique_ptr<ui::Form> m_form;
@@ -78,4 +74,5 @@ private:
     ui::Button* cmdOK = nullptr;
     ui::Button* cmdCancelPWD = nullptr;
     ui::Timer* tmrCodeDelay = nullptr;
+    ui::Timer* tmrFront = nullptr;
 };

@@ -1,80 +1,122 @@
 #include "password/PasswordDialogHost.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/AccessPassword.h"
 #include "password/PasswordDialog.h"
+
+namespace {
+
+// Task windows are told apart by window; every other lock is one per mode (one dialog for all Firefox windows,
+// one configuration password, one session lock).
+bool sameLock(const LockRequest& a, const LockRequest& b) {
+    if (a.mode == LockMode::Task && b.mode == LockMode::Task && (a.window || b.window)) return a.window == b.window;
+    return a.mode == b.mode && a.coversDesktop == b.coversDesktop;
+}
+
+}  // namespace
 
 PasswordDialogHost::PasswordDialogHost(Platform& platform, ProgramState& state, MessageDialog& messageDialog)
     : m_platform(platform), m_state(state), m_messageDialog(messageDialog) {}
 
 PasswordDialogHost::~PasswordDialogHost() = default;
 
-void PasswordDialogHost::attach(ui::Form& configWindow, ui::ListBox& allowList) {
-    m_configWindow = &configWindow;
-    m_allowList = &allowList;
+void PasswordDialogHost::attach(LockOwner& owner) {
+    m_owner = &owner;
 }
 
-// A dialog that is closing is not brought back: when the lock record changed meanwhile, it asks for a new one.
-void PasswordDialogHost::showPasswordDialog() {
+// A lock that covers the desktop cannot wait behind a task's dialog, which leaves the rest of the screen usable:
+// it is answered first, and the request it interrupted is asked again after it.
+void PasswordDialogHost::raiseLock(LockRequest request) {
+    if (isDuplicate(request)) return;
+    if (!m_answering) {
+        m_answering = std::move(request);
+        return openFor(*m_answering);
+    }
+    const bool dialogClosing = m_dialog && m_dialog->isFinishing();
+    if (request.coversDesktop && !m_answering->coversDesktop && !dialogClosing) {
+        m_waiting.push_front(std::exchange(*m_answering, std::move(request)));
+        m_finished = std::move(m_dialog);
+        if (m_finished) m_finished->close();
+        return openFor(*m_answering);
+    }
+    if (request.coversDesktop) {
+        m_waiting.push_front(std::move(request));
+    } else {
+        m_waiting.push_back(std::move(request));
+    }
+}
+
+bool PasswordDialogHost::isDuplicate(const LockRequest& request) const {
+    if (m_answering && sameLock(*m_answering, request)) return true;
+    return std::any_of(m_waiting.begin(), m_waiting.end(),
+                       [&](const LockRequest& waiting) { return sameLock(waiting, request); });
+}
+
+bool PasswordDialogHost::isWaiting(WindowId window) const {
+    if (!window) return false;
+    if (m_answering && m_answering->window == window) return true;
+    return std::any_of(m_waiting.begin(), m_waiting.end(),
+                       [window](const LockRequest& waiting) { return waiting.window == window; });
+}
+
+bool PasswordDialogHost::isWaiting(LockMode mode) const {
+    if (m_answering && m_answering->mode == mode) return true;
+    return std::any_of(m_waiting.begin(), m_waiting.end(),
+                       [mode](const LockRequest& waiting) { return waiting.mode == mode; });
+}
+
+// The dialog open for a window that has gone closes too, unless it is already closing: nothing is left behind
+// it to unlock.
+void PasswordDialogHost::withdrawLocks(WindowId window) {
+    if (!window) return;
+    std::erase_if(m_waiting, [window](const LockRequest& waiting) { return waiting.window == window; });
+    if (!m_answering || m_answering->window != window || m_answering->coversDesktop) return;
     if (m_dialog && m_dialog->isFinishing()) return;
-    if (m_dialog) return m_dialog->show();
-    m_finished.reset();
-    openNew();
+    m_answering.reset();
+    m_finished = std::move(m_dialog);
+    if (m_finished) m_finished->close();
+    openNext();
 }
 
 bool PasswordDialogHost::isPasswordDialogVisible() const {
     return m_dialog && m_dialog->form().isVisible();
 }
 
-void PasswordDialogHost::disablePasswordCancel() {
-    if (!m_dialog) return;
-    if (m_dialog->isFinishing()) {
-        m_pendingDisableCancel = true;
-        return;
-    }
-    m_dialog->disableCancel();
-}
-
-void PasswordDialogHost::maximizePasswordDialog() {
-    if (!m_dialog) return;
-    if (m_dialog->isFinishing()) {
-        m_pendingMaximize = true;
-        return;
-    }
-    m_dialog->maximize();
-}
-
 ui::Form* PasswordDialogHost::form() {
     return m_dialog ? &m_dialog->form() : nullptr;
 }
 
-void PasswordDialogHost::openNew() {
+void PasswordDialogHost::openFor(const LockRequest& request) {
     PasswordDialogHooks hooks{
-        .configWindow = m_configWindow,
-        .allowList = m_allowList,
         .messageDialog = &m_messageDialog,
         .isDefaultPassword = [this] { return isDefaultPassword(); },
         .passwordStored =
             [this](const std::string& stored, bool isDefault) {
                 m_defaultAnswer = {stored, isDefault};
             },
-        .finished = [this](bool lockReplaced) { finished(lockReplaced); },
+        .answered = [this](LockAnswer answer) { answered(answer); },
     };
-    m_dialog = std::make_unique<PasswordDialog>(m_platform, m_state, std::move(hooks));
+    m_dialog = std::make_unique<PasswordDialog>(m_platform, m_state, request, std::move(hooks));
     m_dialog->open();
-    if (std::exchange(m_pendingDisableCancel, false)) m_dialog->disableCancel();
-    if (std::exchange(m_pendingMaximize, false)) m_dialog->maximize();
 }
 
-void PasswordDialogHost::finished(bool lockReplaced) {
+// The owner acts on the answer before the next dialog opens, so a window given back is in place first.
+void PasswordDialogHost::answered(LockAnswer answer) {
     m_finished = std::move(m_dialog);
-    if (lockReplaced) {
-        openNew();
-    } else {
-        m_pendingDisableCancel = false;
-        m_pendingMaximize = false;
-    }
+    if (!m_answering) return openNext();
+    const LockRequest request = std::move(*m_answering);
+    m_answering.reset();
+    if (m_owner) m_owner->lockAnswered(request, answer);
+    if (!m_answering) openNext();
+}
+
+void PasswordDialogHost::openNext() {
+    if (m_waiting.empty()) return;
+    m_answering = std::move(m_waiting.front());
+    m_waiting.pop_front();
+    openFor(*m_answering);
 }
 
 bool PasswordDialogHost::isDefaultPassword() {

@@ -1,8 +1,10 @@
 #pragma once
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "common/LockRequest.h"
 #include "common/ProgramState.h"
 #include "common/SuperShell.h"
 #include "platform/Platform.h"
@@ -10,7 +12,8 @@
 class MessageDialog;
 class PasswordDialog;
 
-// The password-dialog launcher: owns the one `frmPassword`, made when it is shown and dropped when it closes.
+// The password-dialog launcher: keeps the requests in turn and owns the one `frmPassword`, made for the request
+// it answers and dropped when that is answered.
 class PasswordDialogHost final : public PasswordDialogLauncher {
 public:
     PasswordDialogHost(Platform& platform, ProgramState& state, MessageDialog& messageDialog);
@@ -18,33 +21,35 @@ public:
     PasswordDialogHost(const PasswordDialogHost&) = delete;
     PasswordDialogHost& operator=(const PasswordDialogHost&) = delete;
 
-    // What the configuration and task unlocks act on; called once the configuration window exists.
-    void attach(ui::Form& configWindow, ui::ListBox& allowList);
+    // Who acts on the answers; called once the configuration window exists.
+    void attach(LockOwner& owner);
 
-    void showPasswordDialog() override;
+    void raiseLock(LockRequest request) override;
+    bool isWaiting(WindowId window) const override;
+    bool isWaiting(LockMode mode) const override;
+    void withdrawLocks(WindowId window) override;
     bool isPasswordDialogVisible() const override;
-    void disablePasswordCancel() override;
-    void maximizePasswordDialog() override;
 
-    PasswordDialog* dialog() { return m_dialog.get(); }  // the open dialog, null when none
-    ui::Form* form();                                    // its window, for the shutdown; null when none
+    const LockRequest* answering() const { return m_answering ? &*m_answering : nullptr; }
+    const std::deque<LockRequest>& waiting() const { return m_waiting; }
+    ui::Form* form();  // the open dialog's window, for the shutdown; null when none
 
 private:
-    void openNew();
-    void finished(bool lockReplaced);
+    bool isDuplicate(const LockRequest& request) const;
+    void openFor(const LockRequest& request);
+    void answered(LockAnswer answer);
+    void openNext();
     bool isDefaultPassword();
 
     Platform& m_platform;
     ProgramState& m_state;
     MessageDialog& m_messageDialog;
-    ui::Form* m_configWindow = nullptr;
-    ui::ListBox* m_allowList = nullptr;
+    LockOwner* m_owner = nullptr;
+    std::optional<LockRequest> m_answering;
+    std::deque<LockRequest> m_waiting;
     std::unique_ptr<PasswordDialog> m_dialog;
     // A dialog that closed from its own handler is kept until that handler has returned.
     std::unique_ptr<PasswordDialog> m_finished;
-    // Asked of a dialog that was closing; they apply to the dialog opened next for the lock raised meanwhile.
-    bool m_pendingDisableCancel = false;
-    bool m_pendingMaximize = false;
     // Whether the access password in this stored form is the default: a hash needs a full key derivation.
     std::optional<std::pair<std::string, bool>> m_defaultAnswer;
 };

@@ -29,14 +29,13 @@ void PasswordDialog::setPasswordStep() {
     const std::string first = std::exchange(m_firstEntry, std::string());
     txtPass->setText("");
     m_finishing = true;
-    const LockRecord settingFor = m_state.lock;
     if (box == first) {
         storeNewPassword(first);
     } else {
         m_form->hide();
         showBox("Password's did not match!", true);
     }
-    finish(settingFor);
+    finish(box == first ? LockAnswer::Unlocked : LockAnswer::Cancelled);
 }
 
 // Only a stored password is reported as set: a refused write (a standard user cannot write the machine-wide

@@ -340,11 +340,15 @@ void SimDesktop::bringForward(WindowId window) {
     m_windows.insert(at, std::move(moving));
 }
 
-bool SimDesktop::takeForeground(WindowId window) {
+bool SimDesktop::takeForeground(WindowId window, bool justShown) {
     const Entry* entry = find(window);
     if (!entry) return false;
     if (!mayTakeForeground(entry->window.process)) {
-        showBehindForeground(window);
+        if (justShown) {
+            showBehindForeground(window);
+        } else {
+            ++m_flashes[window.v];
+        }
         return false;
     }
     bringForward(window);

@@ -67,8 +67,9 @@ public:
     void setMinimizedState(WindowId window, bool minimized, bool maximized);
     void bringForward(WindowId window);
     // Front and foreground without telling the form: it raises its own activation. Without the foreground
-    // right the window only comes forward behind the foreground window and flashes; false then.
-    bool takeForeground(WindowId window);
+    // right it flashes and false is returned; a window that was hidden until now comes up just behind the
+    // foreground window, one already shown keeps its place.
+    bool takeForeground(WindowId window, bool justShown = true);
     void removeProcessWindows(ProcessId process);
     SimWindowSink* sinkOf(WindowId window) const;
 

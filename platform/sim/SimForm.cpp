@@ -39,8 +39,9 @@ void SimForm::show() {
     SimDesktop& desktop = m_toolkit.desktop();
     if (!desktop.isWindow(m_id)) return;
     const bool wasActive = isActive();
+    const bool wasVisible = isVisible();
     desktop.setVisibleState(m_id, true);
-    if (desktop.takeForeground(m_id) && !wasActive) raiseActivate();
+    if (desktop.takeForeground(m_id, !wasVisible) && !wasActive) raiseActivate();
 }
 
 // Topmost, as the real form is while it covers the screen.

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/ObelonApp.h"
+#include "platform/sim/SimForm.h"
 #include "platform/sim/SimInstance.h"
 #include "platform/sim/SimWorld.h"
 #include "registry/RegistryEdit.h"
@@ -36,7 +37,8 @@ TEST(FirstStart, WritesTheRunKeyWithTheProgramsOwnPath) {
     EXPECT_TRUE(world.desktop.findWindow(std::nullopt, "Obelon Pro Configuration Tool"));
     // The window hides at once behind the configuration lock.
     EXPECT_FALSE(first.app->configWindow().form().isVisible());
-    EXPECT_EQ(first.app->state().lock.mode, "cfg");
+    ASSERT_TRUE(first.app->passwords().answering());
+    EXPECT_EQ(first.app->passwords().answering()->mode, LockMode::Configuration);
     EXPECT_FALSE(world.desktop.hasSystemMenuCommand(first.app->configWindow().form().id(), kScClose));
 }
 
@@ -52,13 +54,24 @@ TEST(SecondStart, EndsAndTheRunningInstanceAsksForThePasswordOncePerRun) {
     sim::SimWorld world;
     Started first = startProgram(world);
     ASSERT_TRUE(first.running);
-    first.app->state().lock = {};
+    PasswordDialogHost& passwords = first.app->passwords();
+    const auto cancel = [&] {
+        first.process->run([&] {
+            for (sim::SimForm* form : first.process->toolkit().forms()) {
+                if (form->name() == "frmPassword" && form->isVisible()) form->pressEscape();
+            }
+        });
+        world.advance(600);
+    };
+    cancel();  // the dialog every start opens
+    ASSERT_FALSE(passwords.answering());
     Started second = startProgram(world);
     EXPECT_FALSE(second.running);
-    EXPECT_EQ(first.app->state().lock.mode, "cfg");
-    EXPECT_EQ(first.app->state().lock.label, "Obelon Pro Configuration Tool");
-    first.app->state().lock = {};
+    ASSERT_TRUE(passwords.answering());
+    EXPECT_EQ(passwords.answering()->mode, LockMode::Configuration);
+    EXPECT_EQ(passwords.answering()->label, "Obelon Pro Configuration Tool");
+    cancel();
     Started third = startProgram(world);
     EXPECT_FALSE(third.running);
-    EXPECT_EQ(first.app->state().lock.mode, "");
+    EXPECT_FALSE(passwords.answering());
 }

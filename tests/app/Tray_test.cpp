@@ -22,14 +22,13 @@ protected:
         program = startProgram(world);
         ASSERT_TRUE(program.running);
     }
-    // What the password dialog does for the right password in mode "cfg".
+    // The right password in the dialog that every start opens for the configuration.
     void unlock() {
-        program.run([&] {
-            program.app->state().configUnlocked = true;
-            program.configForm().show();
-        });
-        program.app->state().lock = {};
+        program.answerPassword("bluejay");
+        ASSERT_TRUE(program.configForm().isVisible());
     }
+    // Cancel on the dialog that every start opens.
+    void dismiss() { program.cancelPasswordDialogs(); }
     void click(const char* button) {
         program.run([&] { sim::control<sim::SimButton>(program.configForm(), button)->click(); });
     }
@@ -47,7 +46,11 @@ protected:
     sim::SimShell& shell() { return program.process->shell(); }
     WindowId windowId() { return program.configForm().id(); }
     std::optional<TrayIconArgs> icon() { return shell().trayIcon(windowId(), kTrayIconId); }
-    LockRecord& lock() { return program.app->state().lock; }
+    bool asksForConfiguration(const std::string& label) {
+        const LockRequest* open = program.openLock();
+        return open && open->mode == LockMode::Configuration && open->label == label &&
+               program.passwordDialog()->findControl("lblTask")->text() == label;
+    }
 
     sim::SimWorld world;
     RunningProgram program;
@@ -156,10 +159,9 @@ TEST_F(TrayIcon, TheWindowGoingAwayTakesTheIconWithIt) {
 
 TEST_F(TrayClick, LeftButtonUpAsksForTheConfigurationPassword) {
     start();
-    lock() = {};
+    dismiss();
     ASSERT_TRUE(clickTray(kLeftButtonUp));
-    EXPECT_EQ(lock().mode, "cfg");
-    EXPECT_EQ(lock().label, "Configuration");
+    EXPECT_TRUE(asksForConfiguration("Configuration"));
     // The dialog comes first; the window itself stays hidden until the password is given.
     EXPECT_FALSE(program.configForm().isVisible());
     EXPECT_FALSE(program.app->state().configUnlocked);
@@ -169,8 +171,7 @@ TEST_F(TrayClick, LeftButtonUpAsksAgainEvenWhileTheWindowIsUnlocked) {
     start();
     unlock();
     ASSERT_TRUE(clickTray(kLeftButtonUp));
-    EXPECT_EQ(lock().mode, "cfg");
-    EXPECT_EQ(lock().label, "Configuration");
+    EXPECT_TRUE(asksForConfiguration("Configuration"));
     // The unlocked window is left as it is.
     EXPECT_TRUE(program.configForm().isVisible());
     EXPECT_TRUE(program.app->state().configUnlocked);
@@ -178,34 +179,31 @@ TEST_F(TrayClick, LeftButtonUpAsksAgainEvenWhileTheWindowIsUnlocked) {
 
 TEST_F(TrayClick, OtherMouseMessagesDoNothing) {
     start();
-    lock() = {};
+    dismiss();
     for (int message : {512, kLeftButtonDown, 515, 516, kRightButtonUp, 0, -514}) {
         ASSERT_TRUE(clickTray(message));
     }
-    EXPECT_EQ(lock().mode, "");
-    EXPECT_EQ(lock().label, "");
+    EXPECT_FALSE(program.openLock());
     EXPECT_FALSE(program.configForm().isVisible());
 }
 
 TEST_F(TrayClick, WithoutAnIconThereIsNothingToClick) {
     SetStringValue(world.registry, RootKey::LocalMachine, kSettings, "Tray", "1");
     start();
-    lock() = {};
+    dismiss();
     EXPECT_FALSE(clickTray(kLeftButtonUp));
-    EXPECT_EQ(lock().mode, "");
+    EXPECT_FALSE(program.openLock());
 }
 
 TEST_F(ConfigWindowAccess, BroughtForwardWhileLockedItHidesAndAsksForThePassword) {
     start();
-    lock() = {};
-    lock().label = "earlier label";
+    dismiss();
     // Another program shows the hidden window and brings it to the front.
     (void)world.desktop.showWindowAsync(windowId(), ShowCommand::ShowNormal);
     world.desktop.setForeground(windowId());
     letEventsRun();
-    EXPECT_EQ(lock().mode, "cfg");
     // This way in does not name what is locked.
-    EXPECT_EQ(lock().label, "earlier label");
+    EXPECT_TRUE(asksForConfiguration(""));
     EXPECT_FALSE(program.configForm().isVisible());
 }
 
@@ -217,7 +215,7 @@ TEST_F(ConfigWindowAccess, WhileUnlockedBecomingActiveDoesNothing) {
     ASSERT_TRUE(program.process->toolkit().activate(program.configForm()));
     letEventsRun();
     EXPECT_TRUE(program.configForm().isVisible());
-    EXPECT_EQ(lock().mode, "");
+    EXPECT_FALSE(program.openLock());
 }
 
 TEST_F(ConfigWindowAccess, HiddenByOtherMeansItStaysUnlocked) {
@@ -228,7 +226,7 @@ TEST_F(ConfigWindowAccess, HiddenByOtherMeansItStaysUnlocked) {
     world.desktop.setForeground(windowId());
     letEventsRun();
     EXPECT_TRUE(program.configForm().isVisible());
-    EXPECT_EQ(lock().mode, "");
+    EXPECT_FALSE(program.openLock());
 }
 
 TEST_F(ConfigWindowAccess, CancelLocksHidesAndPutsBackItsCaption) {
@@ -248,10 +246,25 @@ TEST_F(ConfigWindowAccess, AfterCancelTheWindowAsksForThePasswordAgain) {
     start();
     unlock();
     click("cmdcancel");
-    lock() = {};
     (void)world.desktop.showWindowAsync(windowId(), ShowCommand::ShowNormal);
     world.desktop.setForeground(windowId());
     letEventsRun();
-    EXPECT_EQ(lock().mode, "cfg");
+    EXPECT_TRUE(asksForConfiguration(""));
     EXPECT_FALSE(program.configForm().isVisible());
+}
+
+// Another program shows the locked window without activating it: none of its controls obey a click, so neither
+// "Shut Down OB" nor the administrator box can be reached without the password.
+TEST_F(ConfigWindowAccess, ShownWithoutActivationByAnotherProgramItObeysNoClick) {
+    start();
+    dismiss();
+    (void)world.desktop.showWindowAsync(windowId(), ShowCommand::ShowNoActivate);
+    ASSERT_TRUE(program.configForm().isVisible());
+    clickTab(5);
+    click("cmdExit");
+    program.clickCheckBox("chkAdmin");
+    EXPECT_TRUE(shell().boxes().empty());
+    EXPECT_TRUE(program.running);
+    EXPECT_FALSE(program.checkBox("chkAdmin").isChecked());
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "");
 }

@@ -40,8 +40,10 @@ protected:
     sim::SimLabel& countdownLabel() { return *sim::control<sim::SimLabel>(*countdown(), "txttickCount"); }
     std::string shown() { return countdownShown() ? countdownLabel().text() : "(no countdown)"; }
     sim::SimForm* dialog() { return program.passwordDialog(); }
+    // Over the whole screen, in front of everything, and only the password ends it.
     bool expiredLockShown() {
-        return dialog() && dialog()->isVisible() &&
+        return dialog() && dialog()->isVisible() && dialog()->coversScreen() &&
+               world.desktop.isTopmost(dialog()->id()) &&
                dialog()->findControl("lblTask")->text() == "Expired Windows\xC2\xAE Session" &&
                !dialog()->findControl("cmdCancelPWD")->isEnabled();
     }
@@ -61,7 +63,8 @@ TEST_F(SessionLimitScenario, NoLimitCountsNothingAndLeavesTheDayAlone) {
         ticks(3);
         EXPECT_FALSE(countdownShown()) << limit;
         EXPECT_FALSE(timerOn());
-        EXPECT_EQ(program.app->state().lock.mode, "cfg");
+        ASSERT_TRUE(program.openLock());
+        EXPECT_EQ(program.openLock()->mode, LockMode::Configuration);
         EXPECT_EQ(value("date"), "2026-03-01");
         EXPECT_EQ(value("tickCount"), "7");
         EXPECT_EQ(program.configForm().findControl("txtrelock")->text(), "0");
@@ -98,17 +101,19 @@ TEST_F(SessionLimitScenario, ThirtyMinutesTurnRedAtNineAndLockAtTheThirtiethTick
     EXPECT_FALSE(expiredLockShown());
     ticks(1);
     EXPECT_TRUE(expiredLockShown());
-    EXPECT_EQ(program.app->state().lock.mode, "app");
     EXPECT_TRUE(program.app->state().startupLockDone);
     EXPECT_FALSE(countdownShown());
     EXPECT_FALSE(timerOn());
     EXPECT_EQ(value("tickCount"), "0");
     EXPECT_EQ(world.systemClock.beeps(), 10);
 
+    // The configuration's own dialog, which every start opens, waited behind it.
     answer("bluejay");
-    EXPECT_FALSE(dialog() && dialog()->isVisible());
+    ASSERT_TRUE(program.openLock());
+    EXPECT_EQ(program.openLock()->mode, LockMode::Configuration);
+    program.cancelPasswordDialogs();
     ticks(5);
-    EXPECT_FALSE(dialog() && dialog()->isVisible());
+    EXPECT_FALSE(program.openLock());
     EXPECT_EQ(world.systemClock.beeps(), 10);
 }
 
@@ -126,12 +131,12 @@ TEST_F(SessionLimitScenario, ARestartTheSameDayGoesOnAndOnceUsedUpLocksAtOnce) {
     restart();
     EXPECT_FALSE(countdownShown());
     EXPECT_TRUE(expiredLockShown());
-    // The configuration access check takes the open dialog over, the lock label stays.
-    EXPECT_EQ(program.app->state().lock.mode, "cfg");
+    // The configuration access check waits behind it instead of taking the dialog over.
+    EXPECT_EQ(program.waitingLocks(), 1u);
     EXPECT_TRUE(timerOn());
     ticks(1);
-    EXPECT_EQ(program.app->state().lock.mode, "app");
     EXPECT_TRUE(expiredLockShown());
+    EXPECT_EQ(program.waitingLocks(), 1u);
     EXPECT_FALSE(timerOn());
     EXPECT_EQ(value("tickCount"), "0");
 }
@@ -221,3 +226,22 @@ TEST_F(SessionLimitScenario, SettingTheClockADayBackOrForwardKeepsTheMinutesLeft
 }
 
 }  // namespace
+
+// Another program's window brought forward, even one that stays on top, or the dialog minimized by another
+// program, does not uncover the expired session for more than a moment.
+TEST_F(SessionLimitScenario, TheExpiredSessionComesBackToTheFrontWithinASecond) {
+    setValue("timer", "1");
+    start();
+    ticks(1);
+    ASSERT_TRUE(expiredLockShown());
+    const WindowId notepad = world.desktop.createWindow("Untitled - Notepad", "Notepad");
+    (void)world.desktop.setTopmost(notepad, true);
+    ASSERT_EQ(world.desktop.topLevelWindows().front(), notepad);
+    world.advance(1000);
+    EXPECT_EQ(world.desktop.topLevelWindows().front(), dialog()->id());
+    EXPECT_GT(world.desktop.flashes(dialog()->id()), 0);  // the keyboard is Notepad's until the user clicks
+    (void)world.desktop.showWindowAsync(dialog()->id(), ShowCommand::Minimize);
+    world.advance(1000);
+    EXPECT_EQ(dialog()->windowState(), ui::WindowState::Normal);
+    EXPECT_TRUE(expiredLockShown());
+}

@@ -11,10 +11,11 @@ namespace {
 
 class CountingDialog final : public PasswordDialogLauncher {
 public:
-    void showPasswordDialog() override { ++shown; }
+    void raiseLock(LockRequest) override { ++shown; }
+    bool isWaiting(WindowId) const override { return false; }
+    bool isWaiting(LockMode) const override { return false; }
+    void withdrawLocks(WindowId) override {}
     bool isPasswordDialogVisible() const override { return false; }
-    void disablePasswordCancel() override {}
-    void maximizePasswordDialog() override {}
     int shown = 0;
 };
 
@@ -43,15 +44,16 @@ private:
 
 TEST_F(LoneWatch, AFailureEndsTheTickWithItsDescriptionInTheMessageDialog) {
     int messages = 0;
-    Watch& w = watch({.GetConfig = {},
-                      .RunAdvanced = [] { throw std::runtime_error("Invalid procedure call or argument"); },
+    Watch& w = watch({.GetConfig = [] { throw std::runtime_error("Invalid procedure call or argument"); },
                       .showMessage = [&] { ++messages; }});
+    state.reloadRequest = true;
     process.run([&] { w.tick(); });
     EXPECT_EQ(state.messageText, "Error: \"Invalid procedure call or argument\".");
     EXPECT_EQ(messages, 1);
 
     // The next tick starts afresh and runs to the failing step again.
     state.messageText.clear();
+    state.reloadRequest = true;
     process.run([&] { w.tick(); });
     EXPECT_EQ(messages, 2);
 }
@@ -65,7 +67,6 @@ TEST_F(LoneWatch, ATickThatFallsDueDuringAnotherIsDropped) {
                               state.reloadRequest = true;
                               self->tick();  // as a timer tick would, while the load processes events
                           },
-                      .RunAdvanced = {},
                       .showMessage = {}});
     self = &w;
     state.reloadRequest = true;
@@ -85,7 +86,7 @@ TEST_F(LoneWatch, EntriesRemovedWhileEventsRunAreNotScannedAndEndNothing) {
     form->onCloseRequest([&] { tasks.clear(); });
     ASSERT_TRUE(world.desktop.postClose(form->id()));
     int messages = 0;
-    Watch& w = watch({.GetConfig = {}, .RunAdvanced = {}, .showMessage = [&] { ++messages; }});
+    Watch& w = watch({.GetConfig = {}, .showMessage = [&] { ++messages; }});
     process.run([&] { w.tick(); });
     EXPECT_EQ(messages, 0);
     EXPECT_EQ(dialog.shown, 0);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 #include "tests/support/RunningProgram.h"
@@ -11,7 +13,8 @@ namespace {
 
 constexpr const char* kTasks = "Software\\OBP\\Tasks";
 
-// A started program whose stored task list is the given one, each entry "text,flag".
+// A started program whose stored task list is the given one, each entry "text,flag"; the dialog every start
+// opens for the configuration has been cancelled.
 class WatchScenario : public ::testing::Test {
 protected:
     void start(const std::vector<std::string>& storedTasks) {
@@ -21,32 +24,55 @@ protected:
         }
         program = startProgram(world);
         ASSERT_TRUE(program.running);
-        program.app->state().lock = {};
+        program.cancelPasswordDialogs();
     }
     void tick() { world.advance(1000); }
     bool isLocked(WindowId window) {
         return world.desktop.windowText(window) == "###" && !world.desktop.isVisible(window);
     }
-    void allow(const std::string& text) {
-        program.run([&] { program.app->configWindow().allowList().addItem(text); });
+    // The dialog is open for this task window, and says so.
+    bool asksFor(WindowId window, const std::string& label) {
+        const LockRequest* open = program.openLock();
+        return open && open->mode == LockMode::Task && open->window == window && open->label == label &&
+               program.passwordDialog()->isVisible() &&
+               program.passwordDialog()->findControl("lblTask")->text() == label;
     }
-    LockRecord& lock() { return program.app->state().lock; }
+    void answer() { program.answerPassword("bluejay"); }
+    void cancel() {
+        program.run([&] { program.passwordDialog()->pressEscape(); });
+        world.advance(600);
+    }
+    bool given(WindowId window, const std::string& title) {
+        return world.desktop.windowText(window) == title && world.desktop.isVisible(window);
+    }
+    // A window of another program that stays open when asked to close (it asks about unsaved work, say).
+    WindowId keepingWindow(const std::string& title) {
+        EXPECT_TRUE(editor.run([&] {
+            editorWindow = editor.toolkit().createForm({.name = "editor", .caption = title});
+            editorWindow->onCloseRequest([] {});
+            editorWindow->show();
+        }));
+        return editorWindow->id();
+    }
 
     sim::SimWorld world;
+    sim::SimInstance editor{world};
+    std::unique_ptr<ui::Form> editorWindow;
     RunningProgram program;
 };
 
 }  // namespace
 
-TEST_F(WatchScenario, ACheckedTaskInTheTitleHidesTheWindowBehindThePassword) {
+TEST_F(WatchScenario, ACheckedTaskInTheTitleHidesTheWindowUntilThePasswordGivesItBackUnderItsOwnTitle) {
     start({"Notepad,1"});
-    const WindowId notepad = world.desktop.createWindow("Untitled - Notepad", "Notepad");
+    const WindowId notepad = world.desktop.createWindow("Report.txt - Notepad", "Notepad");
     tick();
     EXPECT_TRUE(isLocked(notepad));
-    EXPECT_EQ(lock().mode, "app");
-    EXPECT_EQ(lock().label, "Notepad");
-    EXPECT_EQ(lock().windowClass, "Notepad");
-    EXPECT_EQ(lock().window, notepad);
+    EXPECT_TRUE(asksFor(notepad, "Notepad"));
+    answer();
+    EXPECT_TRUE(given(notepad, "Report.txt - Notepad"));
+    EXPECT_FALSE(program.openLock());
+    EXPECT_EQ(program.items("lstAllow"), (std::vector<std::string>{"Notepad"}));
 }
 
 TEST_F(WatchScenario, MatchingIsCaseSensitiveAndUncheckedEntriesNeverLock) {
@@ -56,56 +82,127 @@ TEST_F(WatchScenario, MatchingIsCaseSensitiveAndUncheckedEntriesNeverLock) {
     tick();
     EXPECT_FALSE(isLocked(notepad));
     EXPECT_EQ(world.desktop.windowText(notepad), "Untitled - Notepad");
-    EXPECT_EQ(lock().mode, "");
+    EXPECT_FALSE(program.openLock());
 }
 
-TEST_F(WatchScenario, TwoMatchingEntriesLockTwiceAndTheLabelNamesTheLast) {
+TEST_F(WatchScenario, TwoMatchingEntriesLockTheWindowOnceNamedByTheLast) {
     start({"Internet,1", "Explorer,1"});
     const WindowId browser = world.desktop.createWindow("Internet Explorer", "IEFrame");
     tick();
     EXPECT_TRUE(isLocked(browser));
-    EXPECT_EQ(lock().label, "Explorer");
+    EXPECT_TRUE(asksFor(browser, "Explorer"));
+    EXPECT_EQ(program.waitingLocks(), 0u);
 }
 
-TEST_F(WatchScenario, AnAllowedClassIsLeftAloneUntilAllItsWindowsHaveClosed) {
+// Notepad with unsaved text, then Paint before the password: each is answered in turn, neither is forgotten.
+// A tray click meanwhile asks for the configuration after them instead of taking the dialog over.
+TEST_F(WatchScenario, TwoLockedWindowsAndATrayClickAreAnsweredInTurn) {
+    start({"Notepad,1", "Paint,1"});
+    const WindowId notepad = world.desktop.createWindow("*notes - Notepad", "Notepad");
+    tick();
+    const WindowId paint = world.desktop.createWindow("Untitled - Paint", "MSPaintApp");
+    tick();
+    EXPECT_TRUE(isLocked(notepad));
+    EXPECT_TRUE(isLocked(paint));
+    EXPECT_TRUE(asksFor(notepad, "Notepad"));
+    program.run([&] { program.process->shell().clickTray(program.configForm().id(), 1, 514); });
+    tick();
+    EXPECT_EQ(program.waitingLocks(), 2u);
+
+    answer();
+    EXPECT_TRUE(given(notepad, "*notes - Notepad"));
+    EXPECT_TRUE(asksFor(paint, "Paint"));
+    cancel();
+    EXPECT_FALSE(world.desktop.isWindow(paint));
+    ASSERT_TRUE(program.openLock());
+    EXPECT_EQ(program.openLock()->mode, LockMode::Configuration);
+    EXPECT_EQ(program.openLock()->label, "Configuration");
+}
+
+// A program that restores itself (from its tray icon, a second launch, a hidden window answering Cancel's close)
+// shows a window no title names any more: it is hidden again at once, and asks for the password again.
+TEST_F(WatchScenario, ALockedWindowShownAgainByItsProgramIsHiddenAgainAtOnce) {
     start({"Notepad,1"});
-    allow("Notepad");
-    const WindowId first = world.desktop.createWindow("Untitled - Notepad", "Notepad");
+    const WindowId notepad = keepingWindow("Untitled - Notepad");
     tick();
-    const WindowId second = world.desktop.createWindow("notes.txt - Notepad", "Notepad");
+    ASSERT_TRUE(isLocked(notepad));
+    ASSERT_TRUE(asksFor(notepad, "Notepad"));
+    editor.run([&] {
+        editorWindow->setCaption("Untitled - Notepad");
+        editorWindow->show();
+    });
+    world.advance(100);
+    EXPECT_FALSE(world.desktop.isVisible(notepad));
     tick();
-    EXPECT_FALSE(isLocked(first));
+    EXPECT_TRUE(isLocked(notepad));
+    EXPECT_TRUE(asksFor(notepad, "Notepad"));
+    EXPECT_EQ(program.waitingLocks(), 0u);
+
+    // Cancel could not close it: it stays held, and when its program shows it again it asks again.
+    cancel();
+    EXPECT_EQ(world.desktop.closeMessagesPosted(notepad), 2);
+    EXPECT_FALSE(program.openLock());
+    EXPECT_FALSE(world.desktop.isVisible(notepad));
+    editor.run([&] { editorWindow->show(); });
+    world.advance(100);
+    EXPECT_FALSE(world.desktop.isVisible(notepad));
+    EXPECT_TRUE(asksFor(notepad, "Notepad"));
+    answer();
+    EXPECT_TRUE(given(notepad, "Untitled - Notepad"));
+}
+
+// Retitling waits for the window's program: one that stopped answering is still hidden at once, the dialog
+// opens, and the title follows when it answers again.
+TEST_F(WatchScenario, AWindowWhoseProgramDoesNotAnswerIsHiddenAndRetitledLater) {
+    start({"Notepad,1"});
+    const WindowId notepad = world.desktop.createWindow("Untitled - Notepad", "Notepad");
+    world.desktop.setHung(notepad, true);
+    tick();
+    EXPECT_FALSE(world.desktop.isVisible(notepad));
+    EXPECT_TRUE(asksFor(notepad, "Notepad"));
+    EXPECT_EQ(world.desktop.windowText(notepad), "Untitled - Notepad");
+    world.desktop.setHung(notepad, false);
+    tick();
+    EXPECT_TRUE(isLocked(notepad));
+    answer();
+    EXPECT_TRUE(given(notepad, "Untitled - Notepad"));
+}
+
+// Only the program whose window was unlocked is let go, and only while it has a window of that class.
+TEST_F(WatchScenario, AnAllowedClassCoversOnlyTheUnlockedProgramUntilItsWindowsHaveClosed) {
+    start({"Chrome,1"});
+    constexpr uint32_t kBrowser = 501;
+    constexpr uint32_t kChatApp = 502;
+    const WindowId first = world.desktop.createWindow("News - Chrome", "Chrome_WidgetWin_1", true, kBrowser);
+    tick();
+    answer();
+    const WindowId second = world.desktop.createWindow("Mail - Chrome", "Chrome_WidgetWin_1", true, kBrowser);
+    tick();
     EXPECT_FALSE(isLocked(second));
+    const WindowId other = world.desktop.createWindow("Chrome chat", "Chrome_WidgetWin_1", true, kChatApp);
+    tick();
+    EXPECT_TRUE(isLocked(other));
+    answer();
+    EXPECT_EQ(program.items("lstAllow").size(), 2u);
 
     world.desktop.destroyWindow(first);
-    tick();
-    EXPECT_EQ(program.items("lstAllow"), (std::vector<std::string>{"Notepad"}));  // one window of it is left
     world.desktop.destroyWindow(second);
     tick();
-    EXPECT_TRUE(program.items("lstAllow").empty());
-    const WindowId third = world.desktop.createWindow("Untitled - Notepad", "Notepad");
+    EXPECT_EQ(program.items("lstAllow").size(), 1u);  // the browser has none left; the chat program has one
+    const WindowId third = world.desktop.createWindow("Start - Chrome", "Chrome_WidgetWin_1", true, kBrowser);
     tick();
     EXPECT_TRUE(isLocked(third));
 }
 
-TEST_F(WatchScenario, AnAllowEntryEqualToTheTitleExemptsToo) {
-    start({"Notepad,1"});
-    allow("Untitled - Notepad");
-    world.desktop.createWindow("", "Untitled - Notepad");  // keeps the entry from being cleaned up
-    const WindowId notepad = world.desktop.createWindow("Untitled - Notepad", "Notepad");
-    tick();
-    EXPECT_FALSE(isLocked(notepad));
-}
-
-TEST_F(WatchScenario, VanishedAllowClassesLeaveOnePerTick) {
-    start({"Notepad,1"});
-    allow("GoneA");
-    allow("GoneB");
-    allow("GoneC");
-    tick();
-    EXPECT_EQ(program.items("lstAllow").size(), 2u);
-    tick();
-    EXPECT_EQ(program.items("lstAllow").size(), 1u);
+TEST_F(WatchScenario, VanishedAllowedProgramsLeaveOnePerTick) {
+    start({"Pad,1"});
+    for (const char* title : {"A - Pad", "B - Pad", "C - Pad"}) {
+        const WindowId window = world.desktop.createWindow(title, title);
+        tick();
+        answer();
+        world.desktop.destroyWindow(window);
+    }
+    ASSERT_EQ(program.items("lstAllow").size(), 1u);  // two went at the ticks that locked the next one
     tick();
     EXPECT_TRUE(program.items("lstAllow").empty());
 }
@@ -120,7 +217,7 @@ TEST_F(WatchScenario, AnIgnoreEntryInsideTheTaskTextExemptsIt) {
     const WindowId paint = world.desktop.createWindow("Note - Paint", "MSPaintApp");
     tick();
     EXPECT_TRUE(isLocked(paint));
-    EXPECT_EQ(lock().label, "Paint");
+    EXPECT_TRUE(asksFor(paint, "Paint"));
 }
 
 TEST_F(WatchScenario, TheAdministratorIsExemptButIgnoreListReloadsStillHappen) {
@@ -146,7 +243,9 @@ TEST_F(WatchScenario, EditsOfTheTaskListCountAtTheNextTickBeforeTheyAreSaved) {
     EXPECT_TRUE(isLocked(notepad));
 }
 
-TEST_F(WatchScenario, AnEmptyEntryLocksForeignWindowsButNeverTheProgramsOwn) {
+// An empty entry occurs in every title, but never locks what has none: no window at all, the taskbar or the
+// desktop. Nor does it lock the program's own windows, or take over a lock that waits.
+TEST_F(WatchScenario, AnEmptyEntryLocksForeignWindowsOnlyNeverTheShellTheProgramOrNoWindow) {
     start({",1"});
     program.openConfigWindow();
     world.advance(0);
@@ -154,14 +253,23 @@ TEST_F(WatchScenario, AnEmptyEntryLocksForeignWindowsButNeverTheProgramsOwn) {
     tick();
     EXPECT_TRUE(program.configForm().isVisible());
     EXPECT_EQ(program.configForm().caption(), "Obelon Pro Configuration Tool");
-    EXPECT_EQ(lock().mode, "");
+    EXPECT_FALSE(program.openLock());
 
     const WindowId other = world.desktop.createWindow("Calculator", "CalcFrame");
     tick();
     EXPECT_TRUE(isLocked(other));
+    EXPECT_TRUE(asksFor(other, ""));
+    const WindowId taskbar = world.desktop.createWindow("", "Shell_TrayWnd");
+    tick();
+    const WindowId desktop = world.desktop.createWindow("", "Progman");
+    tick();
+    EXPECT_TRUE(world.desktop.isVisible(taskbar));
+    EXPECT_TRUE(world.desktop.isVisible(desktop));
+    EXPECT_TRUE(asksFor(other, ""));
+    EXPECT_EQ(program.waitingLocks(), 0u);
 }
 
-TEST_F(WatchScenario, AVeryLongTitleIsCutAt254Characters) {
+TEST_F(WatchScenario, AVeryLongTitleIsCutAt254CharactersForMatchingButGivenBackWhole) {
     // 252 two-byte characters and then "END": the cut falls inside "END", never inside a character.
     start({"\xC3\xA9" "EN,1", "END,1"});
     std::string title;
@@ -169,5 +277,7 @@ TEST_F(WatchScenario, AVeryLongTitleIsCutAt254Characters) {
     const WindowId window = world.desktop.createWindow(title + "END", "Long");
     tick();
     EXPECT_TRUE(isLocked(window));
-    EXPECT_EQ(lock().label, "\xC3\xA9" "EN");
+    EXPECT_TRUE(asksFor(window, "\xC3\xA9" "EN"));
+    answer();
+    EXPECT_TRUE(given(window, title + "END"));
 }

@@ -239,7 +239,8 @@ TEST_F(BrowserPick, TheNewTaskLocksItsWindowAtTheNextTick) {
     world.desktop.setForeground(paint);
     world.advance(1000);
     EXPECT_EQ(world.desktop.windowText(paint), "###");
-    EXPECT_EQ(program.app->state().lock.label, "untitled - Paint");
+    ASSERT_TRUE(program.openLock());
+    EXPECT_EQ(program.openLock()->label, "untitled - Paint");
 }
 
 using BrowserHelp = BrowserScenario;

@@ -15,9 +15,8 @@ protected:
     void start() {
         program = testsupport::startProgram(world);
         ASSERT_TRUE(program.running);
-        program.app->state().configUnlocked = true;
+        program.openConfigWindow();
         program.run([&] {
-            program.configForm().show();
             sim::control<sim::SimTabStrip>(program.configForm(), "SmartTab1")->clickTab(0);
         });
     }

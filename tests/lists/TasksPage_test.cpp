@@ -132,7 +132,8 @@ TEST_F(WatchWhileBrowsing, ACheckedTaskIsStillLockedWhileTheBrowserIsOpen) {
         world.advance(1500);
         EXPECT_EQ(world.desktop.windowText(notepad), "###");
         EXPECT_FALSE(world.desktop.isVisible(notepad));
-        EXPECT_EQ(program.app->state().lock.label, "Notepad");
+        ASSERT_TRUE(program.openLock());
+        EXPECT_EQ(program.openLock()->label, "Notepad");
         click(browser, "cmdCancel");
     }));
 }

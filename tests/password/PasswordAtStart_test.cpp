@@ -30,7 +30,8 @@ TEST_F(ProgramPasswords, AtStartTheConfigurationWaitsBehindRestrictions) {
     start();
     ASSERT_TRUE(shown());
     EXPECT_EQ(dialog()->caption(), "Restrictions");
-    EXPECT_EQ(program.app->state().lock.mode, "cfg");
+    ASSERT_TRUE(program.openLock());
+    EXPECT_EQ(program.openLock()->mode, LockMode::Configuration);
     EXPECT_FALSE(program.configForm().isVisible());
     EXPECT_EQ(prompt(), "The default password is BLUEJAY.");
     answer("robin");
@@ -47,7 +48,8 @@ TEST_F(ProgramPasswords, ANewPasswordIsLoadedByTheNextStart) {
     answer("bluejay");
     program.clickButton("cmdsetpassword");
     ASSERT_TRUE(shown());
-    EXPECT_EQ(program.app->state().lock.mode, "pwd");
+    ASSERT_TRUE(program.openLock());
+    EXPECT_EQ(program.openLock()->mode, LockMode::SetPassword);
     answer("Heron");
     answer("heron");
     ASSERT_FALSE(program.process->shell().boxes().empty());

@@ -8,31 +8,30 @@ using CancelSequence = PasswordDialogScenario;
 using DesktopToggle = PasswordDialogScenario;
 using InstallerUnlock = PasswordDialogScenario;
 
-TEST_F(CancelSequence, ClosesTheTaskWindowTwiceAfterHalfASecondSayingWaitMeanwhile) {
+TEST_F(CancelSequence, AnswersCancelledAfterHalfASecondSayingWaitMeanwhile) {
     const WindowId editorWindow = lockEditorWindow("Editor");
     const int64_t pressed = world.now();
     std::string captionDuring;
     bool enabledDuring = true;
-    int closesDuring = -1;
+    size_t answersDuring = 1;
     after(250, [&] {
         captionDuring = cancelButton().text();
         enabledDuring = cancelButton().isEnabled();
-        closesDuring = world.desktop.closeMessagesPosted(editorWindow);
+        answersDuring = owner.answers.size();
     });
     pressEscape();
     EXPECT_EQ(captionDuring, "Wait...");
     EXPECT_FALSE(enabledDuring);
-    EXPECT_EQ(closesDuring, 0);
+    EXPECT_EQ(answersDuring, 0u);
     EXPECT_EQ(world.now() - pressed, 500);
-    EXPECT_EQ(world.desktop.closeMessagesPosted(editorWindow), 2);
     EXPECT_FALSE(shown());
-    EXPECT_EQ(state.lock.mode, "");
-    EXPECT_EQ(allowList->count(), 0);
+    EXPECT_FALSE(host.answering());
+    EXPECT_EQ(lastAnswer().second, LockAnswer::Cancelled);
+    EXPECT_EQ(lastAnswer().first.window, editorWindow);
 }
 
 TEST_F(CancelSequence, ALockWithoutAWindowClosesNothing) {
     const WindowId bystander = world.desktop.createWindow("Untitled - Notepad", "Notepad");
-    state.lock.window = WindowId{};
     open("un", "Uninstall Obelon Pro");
     run([&] { cancelButton().click(); });
     EXPECT_FALSE(shown());
@@ -50,16 +49,18 @@ TEST_F(CancelSequence, WithKeepTickedTheBoxIsRememberedRightOrWrong) {
     EXPECT_FALSE(state.configUnlocked);
 }
 
-TEST_F(CancelSequence, ADisabledCancelIgnoresTheButtonAndEsc) {
-    open("app", "Microsoft Windows\xC2\xAE");
-    run([&] { host.disablePasswordCancel(); });
+// The session's end and the start-up lock: over the whole screen, and only the password ends them.
+TEST_F(CancelSequence, ALockOverTheDesktopIgnoresTheButtonAndEsc) {
+    raise({.mode = LockMode::Task, .label = "Microsoft Windows\xC2\xAE", .coversDesktop = true});
+    EXPECT_TRUE(dialog()->coversScreen());
     pressEscape();
     run([&] { cancelButton().click(); });
     world.advance(1000);
     EXPECT_TRUE(shown());
-    EXPECT_EQ(state.lock.mode, "app");
+    EXPECT_TRUE(asking(LockMode::Task));
     answer("bluejay");
     EXPECT_FALSE(shown());
+    EXPECT_TRUE(unlocked(LockMode::Task));
 }
 
 TEST_F(CancelSequence, OkDuringTheWaitChangesNothing) {
@@ -68,11 +69,11 @@ TEST_F(CancelSequence, OkDuringTheWaitChangesNothing) {
     after(100, [&] { dialog()->pressEnter(); });
     pressEscape();
     EXPECT_EQ(world.desktop.windowText(editorWindow), "###");
-    EXPECT_EQ(allowList->count(), 0);
-    EXPECT_EQ(world.desktop.closeMessagesPosted(editorWindow), 2);
+    ASSERT_EQ(owner.answers.size(), 1u);
+    EXPECT_EQ(lastAnswer().second, LockAnswer::Cancelled);
 }
 
-// The watch locks another window while the wait runs: Cancel still closes only its own window, and the new
+// The watch locks another window while the wait runs: Cancel still answers only its own request, and the new
 // lock gets a dialog of its own instead of being closed or forgotten.
 TEST_F(CancelSequence, ALockRaisedDuringTheWaitGetsItsOwnDialog) {
     const WindowId editorWindow = lockEditorWindow("Editor");
@@ -80,20 +81,53 @@ TEST_F(CancelSequence, ALockRaisedDuringTheWaitGetsItsOwnDialog) {
     after(200, [&] {
         calculator = world.desktop.createWindow("Calculator", "CalcFrame");
         (void)world.desktop.showWindowAsync(calculator, ShowCommand::Hide);
-        state.lock = {.mode = "app", .window = calculator, .label = "Calculator", .windowClass = "CalcFrame"};
-        host.showPasswordDialog();
-        host.disablePasswordCancel();
+        host.raiseLock({.mode = LockMode::Task, .window = calculator, .label = "Calculator", .windowClass = "CalcFrame"});
     });
     pressEscape();
-    EXPECT_EQ(world.desktop.closeMessagesPosted(editorWindow), 2);
-    EXPECT_EQ(world.desktop.closeMessagesPosted(calculator), 0);
+    EXPECT_EQ(lastAnswer().first.window, editorWindow);
+    EXPECT_EQ(lastAnswer().second, LockAnswer::Cancelled);
     ASSERT_TRUE(shown());
     EXPECT_EQ(text("lblTask"), "Calculator");
-    EXPECT_EQ(state.lock.mode, "app");
+    EXPECT_TRUE(cancelButton().isEnabled());
+    answer("bluejay");
+    EXPECT_TRUE(unlocked(LockMode::Task, calculator));
+}
+
+// A lock over the whole session cannot wait behind a task's dialog, which leaves the rest of the screen usable:
+// it goes first, and the task's request is asked again after it.
+TEST_F(CancelSequence, TheSessionsEndGoesBeforeAWaitingTaskWhichIsAskedAgainAfter) {
+    const WindowId notepad = lockTaskWindow("Untitled - Notepad", "Notepad", "Notepad");
+    raise({.mode = LockMode::Task, .label = "Expired Windows\xC2\xAE Session", .coversDesktop = true});
+    EXPECT_EQ(text("lblTask"), "Expired Windows\xC2\xAE Session");
     EXPECT_FALSE(cancelButton().isEnabled());
     answer("bluejay");
-    EXPECT_TRUE(world.desktop.isVisible(calculator));
-    EXPECT_EQ(allowList->item(0), "CalcFrame");
+    EXPECT_TRUE(unlocked(LockMode::Task));
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(text("lblTask"), "Notepad");
+    EXPECT_FALSE(dialog()->coversScreen());
+    answer("bluejay");
+    EXPECT_TRUE(unlocked(LockMode::Task, notepad));
+}
+
+// A dialog left minimized would let new locks hide windows with no prompt in sight: it comes straight back.
+TEST_F(CancelSequence, AMinimizedDialogComesBackAtOnce) {
+    lockTaskWindow("Untitled - Notepad", "Notepad", "Notepad");
+    run([&] { dialog()->setWindowState(ui::WindowState::Minimized); });
+    EXPECT_EQ(dialog()->windowState(), ui::WindowState::Normal);
+    (void)world.desktop.showWindowAsync(dialog()->id(), ShowCommand::Minimize);
+    world.advance(0);
+    EXPECT_EQ(dialog()->windowState(), ui::WindowState::Normal);
+    EXPECT_TRUE(shown());
+}
+
+// WM_QUIT (Windows ends the session) during the half-second wait ends the wait instead of spinning for ever.
+TEST_F(CancelSequence, AQuitEndsTheWait) {
+    lockEditorWindow("Editor");
+    const int64_t pressed = world.now();
+    after(100, [&] { process.toolkit().postQuit(); });
+    pressEscape();
+    EXPECT_LT(world.now() - pressed, 500);
+    EXPECT_FALSE(shown());
 }
 
 TEST_F(DesktopToggle, RunsOnlyForRegistryToolsAndInstallersWithTheQuotedPath) {
@@ -153,17 +187,13 @@ TEST_F(InstallerUnlock, InstallsArePermittedTheInstallerStaysOpenAndTheDecoyGoes
     const WindowId start = world.desktop.createWindow("Start", "Button", false);
     const WindowId installer = world.desktop.createWindow("Product Setup", "MsiDialog");
     ASSERT_TRUE(world.desktop.showWindowAsync(installer, ShowCommand::Minimize));
-    state.lock.window = installer;
-    open("ins", "Installation Program");
-    run([&] { host.maximizePasswordDialog(); });
+    open("ins", "Installation Program", installer);
     EXPECT_EQ(dialog()->windowState(), ui::WindowState::Maximized);
     const int64_t pressed = world.now();
     answer("BlueJay");
     EXPECT_EQ(world.now() - pressed, 500);
-    EXPECT_FALSE(state.protections.ins);
+    EXPECT_TRUE(unlocked(LockMode::Installer, installer));
     EXPECT_TRUE(world.desktop.isVisible(start));
-    EXPECT_TRUE(world.desktop.isVisible(installer));
-    EXPECT_FALSE(world.desktop.isMinimized(installer));
     EXPECT_EQ(world.desktop.closeMessagesPosted(installer), 0);
     EXPECT_TRUE(world.desktop.isWindow(installer));
     ASSERT_NE(message.form(), nullptr);
@@ -172,7 +202,7 @@ TEST_F(InstallerUnlock, InstallsArePermittedTheInstallerStaysOpenAndTheDecoyGoes
     EXPECT_EQ(desktopToggles(), 2);
     EXPECT_FALSE(process.toolkit().findForm("frmDummy")->isVisible());
     EXPECT_FALSE(shown());
-    EXPECT_EQ(state.lock.mode, "");
+    EXPECT_FALSE(host.answering());
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "dialogs/MessageDialog.h"
 #include "common/ProgramState.h"
@@ -19,8 +22,37 @@ inline constexpr const char* kHint = "The default password is BLUEJAY.";
 inline constexpr const char* kInvalid = "Password is Invalid.";
 inline constexpr const char* kDesktopToggle = "\"C:\\Program Files\\Obelon Pro\\dexlin.scf\"";
 
-// The launcher of a running program with its configuration window and allow list, on a simulated machine; the
-// access password is the default until a test says otherwise.
+// What the answers reach: recorded, and the configuration shown as the configuration window does.
+class RecordingOwner final : public LockOwner {
+public:
+    RecordingOwner(ProgramState& state, std::unique_ptr<ui::Form>& configWindow)
+        : m_state(state), m_configWindow(configWindow) {}
+    void lockAnswered(const LockRequest& request, LockAnswer answer) override {
+        answers.push_back({request, answer});
+        if (request.mode == LockMode::Configuration && answer == LockAnswer::Unlocked) {
+            m_state.configUnlocked = true;
+            m_configWindow->show();
+        }
+    }
+    std::vector<std::pair<LockRequest, LockAnswer>> answers;
+
+private:
+    ProgramState& m_state;
+    std::unique_ptr<ui::Form>& m_configWindow;
+};
+
+// The short names the tests give the lock modes.
+inline LockMode modeNamed(const std::string& code) {
+    static const std::map<std::string, LockMode> modes = {
+        {"app", LockMode::Task},           {"cfg", LockMode::Configuration},    {"pwd", LockMode::SetPassword},
+        {"reg", LockMode::RegistryTools},  {"ie", LockMode::InternetExplorer},  {"ff", LockMode::Firefox},
+        {"ex", LockMode::Explorer},        {"tm", LockMode::TaskManager},       {"ins", LockMode::Installer},
+        {"un", LockMode::Uninstaller}};
+    return modes.at(code);
+}
+
+// The launcher of a running program with its configuration window, on a simulated machine; the access password
+// is the default until a test says otherwise.
 class PasswordDialogScenario : public ::testing::Test {
 protected:
     PasswordDialogScenario() {
@@ -29,27 +61,35 @@ protected:
         run([&] {
             configWindow = process.toolkit().createForm(
                 {.name = "frmobelon", .caption = "Obelon Pro Configuration Tool", .width = 600, .height = 400});
-            allowList = &configWindow->addListBox({.name = "lstAllow", .caption = "", .rect = {}}, {});
         });
-        host.attach(*configWindow, *allowList);
+        host.attach(owner);
     }
 
     void run(const std::function<void()>& code) { ASSERT_TRUE(process.run(code)); }
 
-    // The lock record as the part raising the lock writes it, then the launcher.
-    void open(const std::string& mode, const std::string& label = "Notepad") {
-        state.lock.mode = mode;
-        state.lock.label = label;
-        run([&] { host.showPasswordDialog(); });
+    // A request as the part raising the lock makes it, handed to the launcher.
+    void open(const std::string& mode, const std::string& label = "Notepad", WindowId window = {}) {
+        run([&] { host.raiseLock({.mode = modeNamed(mode), .window = window, .label = label}); });
     }
-    // A foreign window the watch has locked: retitled "###", hidden, and named in the lock record.
+    void raise(const LockRequest& request) {
+        run([&] { host.raiseLock(request); });
+    }
+    // The last answer the owner got; Cancelled with an empty request when none came.
+    std::pair<LockRequest, LockAnswer> lastAnswer() {
+        return owner.answers.empty() ? std::pair<LockRequest, LockAnswer>{LockRequest{}, LockAnswer::Cancelled}
+                                     : owner.answers.back();
+    }
+    bool unlocked(LockMode mode, WindowId window = {}) {
+        const auto [request, answer] = lastAnswer();
+        return !owner.answers.empty() && answer == LockAnswer::Unlocked && request.mode == mode &&
+               request.window == window;
+    }
+    // A foreign window the watch has locked: retitled "###", hidden, and named in its request.
     WindowId lockTaskWindow(const std::string& title, const std::string& className, const std::string& entry) {
         const WindowId window = world.desktop.createWindow(title, className);
         EXPECT_TRUE(world.desktop.setWindowText(window, "###"));
         EXPECT_TRUE(world.desktop.showWindowAsync(window, ShowCommand::Hide));
-        state.lock.window = window;
-        state.lock.windowClass = className;
-        open("app", entry);
+        raise({.mode = LockMode::Task, .window = window, .label = entry, .windowClass = className});
         return window;
     }
 
@@ -64,13 +104,12 @@ protected:
         const WindowId window = editorWindow->id();
         EXPECT_TRUE(world.desktop.setWindowText(window, "###"));
         EXPECT_TRUE(world.desktop.showWindowAsync(window, ShowCommand::Hide));
-        state.lock.window = window;
-        state.lock.windowClass = "ObelonForm";
-        open("app", entry);
+        raise({.mode = LockMode::Task, .window = window, .label = entry, .windowClass = "ObelonForm"});
         return window;
     }
 
     sim::SimForm* dialog() { return sim::as<sim::SimForm>(host.form()); }
+    bool asking(LockMode mode) { return host.answering() && host.answering()->mode == mode; }
     bool shown() { return dialog() && dialog()->isVisible(); }
     sim::SimTextBox& box() { return *sim::control<sim::SimTextBox>(*dialog(), "txtPass"); }
     sim::SimCheckBox& keep() { return *sim::control<sim::SimCheckBox>(*dialog(), "chkKeep"); }
@@ -122,7 +161,7 @@ protected:
     std::unique_ptr<ui::Form> editorWindow;
     ProgramState state;
     std::unique_ptr<ui::Form> configWindow;
-    ui::ListBox* allowList = nullptr;
+    RecordingOwner owner{state, configWindow};
     std::unique_ptr<ui::Form> probe;
     MessageDialog message{process.toolkit(), state};
     PasswordDialogHost host{process.platform(), state, message};

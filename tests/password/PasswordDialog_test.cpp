@@ -50,29 +50,37 @@ TEST_F(DialogOpening, BoxHoldsAtMostSixteenCharacters) {
     EXPECT_EQ(box().text(), "abcdefghijklmnop");
 }
 
-TEST_F(DialogOpening, TheLabelFollowsTheLockRecordEachTimeTheDialogBecomesActive) {
-    open("cfg", "Configuration");
+// Raised while the user works in another program, the dialog cannot take the foreground: it flashes, stays on
+// top, and comes forward when the user clicks it.
+TEST_F(DialogOpening, RaisedWhileTheUserWorksElsewhereItFlashesOnTopUntilClicked) {
     world.desktop.createWindow("Calculator", "CalcFrame");
-    ASSERT_FALSE(dialog()->isActive());
-    state.lock.label = "Obelon Pro Configuration Tool";
-    run([&] { host.showPasswordDialog(); });
-    EXPECT_FALSE(dialog()->isActive()) << "raised while the user works in Calculator, it cannot take the foreground";
-    world.desktop.setForeground(dialog()->id());  // the user clicks the flashing dialog
+    open("cfg", "Obelon Pro Configuration Tool");
+    EXPECT_FALSE(dialog()->isActive());
+    EXPECT_GT(world.desktop.flashes(dialog()->id()), 0);
+    EXPECT_TRUE(world.desktop.isTopmost(dialog()->id()));
+    world.desktop.setForeground(dialog()->id());
     process.toolkit().processEvents();
     EXPECT_EQ(text("lblTask"), "Obelon Pro Configuration Tool");
     EXPECT_TRUE(dialog()->isActive());
 }
 
-TEST_F(DialogOpening, ShowingItAgainOpensNoSecondDialog) {
+// Requests wait their turn: the dialog keeps naming the one it answers, and the next opens after it.
+TEST_F(DialogOpening, AnotherRequestWaitsItsTurnInsteadOfTakingTheDialogOver) {
     open("cfg", "Configuration");
     sim::SimForm* first = dialog();
     open("reg", "Registry Tools");
+    open("cfg", "Obelon Pro Configuration Tool");  // one configuration request is enough
     EXPECT_EQ(dialog(), first);
+    EXPECT_EQ(text("lblTask"), "Configuration");
+    EXPECT_EQ(host.waiting().size(), 1u);
     int shownDialogs = 0;
     for (const sim::SimWindow& window : world.desktop.windows()) {
         shownDialogs += window.title == "Restrictions" && window.visible ? 1 : 0;
     }
     EXPECT_EQ(shownDialogs, 1);
+    answer("bluejay");
+    EXPECT_TRUE(unlocked(LockMode::Configuration));
+    EXPECT_EQ(text("lblTask"), "Registry Tools");
 }
 
 TEST_F(DialogOpening, NeitherTheTitleBarNorAPostedCloseEndsIt) {
@@ -81,19 +89,16 @@ TEST_F(DialogOpening, NeitherTheTitleBarNorAPostedCloseEndsIt) {
     EXPECT_TRUE(world.desktop.postClose(dialog()->id()));
     run([&] { process.toolkit().processEvents(); });
     EXPECT_TRUE(shown());
-    EXPECT_EQ(state.lock.mode, "cfg");
+    EXPECT_TRUE(asking(LockMode::Configuration));
 }
 
-TEST_F(RightPassword, ATaskWindowComesBackUnderItsNameAndItsClassIsAllowed) {
+TEST_F(RightPassword, TheTaskWindowsRequestIsAnsweredAndTheDialogGoes) {
     const WindowId notepad = lockTaskWindow("Untitled - Notepad", "Notepad", "Notepad");
     answer("bluejay");
-    EXPECT_EQ(world.desktop.windowText(notepad), "Notepad");
-    EXPECT_TRUE(world.desktop.isVisible(notepad));
-    ASSERT_EQ(allowList->count(), 1);
-    EXPECT_EQ(allowList->item(0), "Notepad");
+    EXPECT_TRUE(unlocked(LockMode::Task, notepad));
+    EXPECT_EQ(lastAnswer().first.windowClass, "Notepad");
     EXPECT_FALSE(shown());
-    EXPECT_EQ(state.lock.mode, "");
-    EXPECT_EQ(state.lock.window, WindowId{});
+    EXPECT_FALSE(host.answering());
 }
 
 TEST_F(RightPassword, TypedInUpperCaseItUnlocksAndTheBoxShowsItLowerCased) {
@@ -113,67 +118,18 @@ TEST_F(RightPassword, TheConfigurationWindowIsShownAndStaysUnlocked) {
     EXPECT_TRUE(state.configUnlocked);
     EXPECT_TRUE(configWindow->isVisible());
     EXPECT_FALSE(shown());
-    EXPECT_EQ(state.lock.mode, "");
+    EXPECT_FALSE(host.answering());
 }
 
-TEST_F(RightPassword, EachBuiltInProtectionSwitchesOffAndItsWindowIsRestored) {
-    struct Case {
-        const char* mode;
-        std::function<bool(const ProtectionSwitches&)> unlocked;
-    };
-    const Case cases[] = {{"reg", [](const ProtectionSwitches& s) { return !s.reg; }},
-                          {"ie", [](const ProtectionSwitches& s) { return s.ie == 2; }},
-                          {"ff", [](const ProtectionSwitches& s) { return !s.ff; }},
-                          {"ex", [](const ProtectionSwitches& s) { return !s.ex; }},
-                          {"tm", [](const ProtectionSwitches& s) { return !s.tm; }}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
-        state.protections = {.reg = true, .tm = true, .ff = true, .ex = true, .ins = true, .ie = 1};
-        const WindowId window = world.desktop.createWindow(std::string("window for ") + c.mode, "Locked");
-        ASSERT_TRUE(world.desktop.showWindowAsync(window, ShowCommand::Minimize));
-        state.lock.window = window;
-        open(c.mode, "Protected");
-        answer("bluejay");
-        EXPECT_TRUE(c.unlocked(state.protections));
-        EXPECT_FALSE(world.desktop.isMinimized(window));
-        EXPECT_TRUE(world.desktop.isVisible(window));
-        EXPECT_FALSE(shown());
-        EXPECT_EQ(state.lock.mode, "");
-        EXPECT_EQ(allowList->count(), 0);
-    }
-}
-
-TEST_F(RightPassword, TheUninstallerIsPermitted) {
-    open("un", "Uninstall Obelon Pro");
-    answer("bluejay");
-    EXPECT_TRUE(state.uninstallPermitted);
-    EXPECT_FALSE(shown());
-}
-
-TEST_F(RightPassword, AnUnknownOrEmptyModeClosesWithoutLookingAtThePassword) {
-    for (const char* mode : {"zzz", ""}) {
+TEST_F(RightPassword, EachProtectionsRequestIsAnsweredForItsWindow) {
+    for (const char* mode : {"reg", "ie", "ff", "ex", "tm", "un"}) {
         SCOPED_TRACE(mode);
-        open(mode, "Something");
-        answer("not the password");
+        const WindowId window = world.desktop.createWindow(std::string("window for ") + mode, "Locked");
+        open(mode, "Protected", window);
+        answer("bluejay");
+        EXPECT_TRUE(unlocked(modeNamed(mode), window));
         EXPECT_FALSE(shown());
-        EXPECT_EQ(state.lock.mode, "");
-        EXPECT_FALSE(state.configUnlocked);
-        EXPECT_EQ(allowList->count(), 0);
     }
-}
-
-// A start-up or session lock after a task lock whose window would not close: that window is not its to unlock.
-TEST_F(RightPassword, ALockThatNamesNoWindowRestoresAndAllowsNothingOfAnEarlierLock) {
-    const WindowId editorWindow = lockEditorWindow("Editor");
-    pressEscape();
-    ASSERT_TRUE(world.desktop.isWindow(editorWindow));
-    state.lock.mode = "app";
-    state.lock.label = "Expired Windows\xC2\xAE Session";
-    run([&] { host.showPasswordDialog(); });
-    answer("bluejay");
-    EXPECT_EQ(allowList->count(), 0);
-    EXPECT_FALSE(world.desktop.isVisible(editorWindow));
-    EXPECT_EQ(world.desktop.windowText(editorWindow), "###");
 }
 
 TEST_F(WrongPassword, IsRefusedWithTheTextLeftAndTheWindowStillHidden) {
@@ -182,12 +138,12 @@ TEST_F(WrongPassword, IsRefusedWithTheTextLeftAndTheWindowStillHidden) {
     EXPECT_EQ(prompt(), kInvalid);
     EXPECT_EQ(box().text(), "bluebird");
     EXPECT_TRUE(shown());
-    EXPECT_EQ(state.lock.mode, "app");
+    EXPECT_TRUE(asking(LockMode::Task));
     EXPECT_FALSE(world.desktop.isVisible(notepad));
     EXPECT_EQ(world.desktop.windowText(notepad), "###");
-    EXPECT_EQ(allowList->count(), 0);
+    EXPECT_TRUE(owner.answers.empty());
     answer("bluejay");
-    EXPECT_TRUE(world.desktop.isVisible(notepad));
+    EXPECT_TRUE(unlocked(LockMode::Task, notepad));
 }
 
 TEST_F(WrongPassword, AnEmptyBoxIsWrongInEveryCheckedMode) {
@@ -197,7 +153,7 @@ TEST_F(WrongPassword, AnEmptyBoxIsWrongInEveryCheckedMode) {
         pressEnter();
         EXPECT_EQ(prompt(), kInvalid);
         EXPECT_TRUE(shown());
-        EXPECT_EQ(state.lock.mode, mode);
+        EXPECT_TRUE(asking(modeNamed(mode)));
         answer("bluejay");
         EXPECT_FALSE(shown());
     }
@@ -222,7 +178,7 @@ TEST_F(KeepPassword, TheNextDialogOpensFilledAndTicked) {
     EXPECT_EQ(box().text(), "bluejay");
     pressEnter();
     EXPECT_FALSE(shown());
-    EXPECT_EQ(allowList->count(), 1);
+    EXPECT_EQ(lastAnswer().second, LockAnswer::Unlocked);
 }
 
 TEST_F(KeepPassword, AWrongPasswordForgetsIt) {

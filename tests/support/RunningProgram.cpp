@@ -23,6 +23,7 @@ sim::SimCheckBox& RunningProgram::checkBox(const char* name) {
 }
 
 void RunningProgram::openConfigWindow() {
+    cancelPasswordDialogs();
     app->state().configUnlocked = true;
     process->toolkit().desktop().userInput(process->id());  // the password was just typed
     run([this] { configForm().show(); });
@@ -47,7 +48,11 @@ void RunningProgram::clickCheckBox(const char* name) {
 }
 
 sim::SimForm* RunningProgram::passwordDialog() {
-    return process->toolkit().findForm("frmPassword");
+    sim::SimForm* last = nullptr;
+    for (sim::SimForm* form : process->toolkit().forms()) {
+        if (form->name() == "frmPassword") last = form;
+    }
+    return last;
 }
 
 void RunningProgram::answerPassword(const std::string& password) {
@@ -57,6 +62,13 @@ void RunningProgram::answerPassword(const std::string& password) {
         box.type(password);
         passwordDialog()->pressEnter();
     });
+}
+
+void RunningProgram::cancelPasswordDialogs() {
+    for (int dialogs = 0; dialogs < 20 && openLock(); ++dialogs) {
+        run([&] { passwordDialog()->pressEscape(); });
+        process->toolkit().clock().advance(600, 0);
+    }
 }
 
 std::string RunningProgram::labelText(const char* name) {

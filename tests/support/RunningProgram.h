@@ -25,7 +25,8 @@ struct RunningProgram {
     void reload() {
         run([this] { app->configWindow().GetConfig(); });
     }
-    // As after the right password: the configuration window is open for the administrator.
+    // As after the right password: the configuration window is open for the administrator. A dialog still open
+    // (the one every start opens) is cancelled first, which takes half a second.
     void openConfigWindow();
     // Ends the program as logging off does; the machine and its clocks run on.
     void stop() {
@@ -33,10 +34,15 @@ struct RunningProgram {
         process.reset();
         running = false;
     }
-    // The password dialog "Restrictions", once the program has made it; null before.
+    // The password dialog "Restrictions" made last (the one open, if any); null before the first.
     sim::SimForm* passwordDialog();
+    // The lock the open dialog answers; null when none is open.
+    const LockRequest* openLock() { return app->passwords().answering(); }
+    size_t waitingLocks() { return app->passwords().waiting().size(); }
     // Types the password into the dialog and presses Enter, as the user does.
     void answerPassword(const std::string& password);
+    // Cancel on every dialog that opens, one after the other, until none is open (each waits its half second).
+    void cancelPasswordDialogs();
     // A click on a button or check box of the configuration window, as the user makes it: through its tab.
     void clickButton(const char* name);
     void clickCheckBox(const char* name);

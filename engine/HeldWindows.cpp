@@ -41,6 +41,17 @@ void HeldWindows::giveBackAll(LockMode mode) {
     for (const WindowId window : windows) giveBack(window);
 }
 
+void HeldWindows::giveBackUnasked(uint32_t process) {
+    std::vector<WindowId> windows;
+    for (const Held& held : m_held) {
+        const LockRequest& request = held.request;
+        if (request.mode == LockMode::Task && request.process == process && !m_launcher.isWaiting(request.window)) {
+            windows.push_back(request.window);
+        }
+    }
+    for (const WindowId window : windows) giveBack(window);
+}
+
 void HeldWindows::giveBackEverything() {
     while (!m_held.empty()) release(m_held.begin());
 }

@@ -21,6 +21,9 @@ public:
     void giveBack(WindowId window);
     // Every window held for this mode: a protection the password switched off lets all of them go.
     void giveBackAll(LockMode mode);
+    // The program's task windows that no request waits for any more (a Cancel could not close them): the
+    // password for another of its windows gives them back too.
+    void giveBackUnasked(uint32_t process);
     // When the program ends: no window stays hidden or renamed behind it.
     void giveBackEverything();
     // Often, and cheap while nothing is held: hides what came back, forgets what has gone.

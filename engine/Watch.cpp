@@ -146,6 +146,7 @@ void Watch::lockAnswered(const LockRequest& request, LockAnswer answer) {
             if (!request.window) return;
             if (!request.windowClass.empty()) m_allow.add(request.windowClass, request.process);
             m_held.giveBack(request.window);
+            m_held.giveBackUnasked(request.process);
             return;
         case LockMode::Installer:
             m_protections->unlocked(request.mode);

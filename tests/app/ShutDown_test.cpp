@@ -72,6 +72,22 @@ TEST_F(ShutDownOB, OkEndsTheProcessAndItsWindows) {
     EXPECT_FALSE(program.run([] {}));
 }
 
+// Ending the program is itself behind the password: no window it held hidden is left hidden or renamed.
+TEST_F(ShutDownOB, WindowsHeldBehindALockAreGivenBackFirst) {
+    program.run([&] {
+        program.list("lstTasks").addItem("Notepad");
+        program.list("lstTasks").setChecked(program.list("lstTasks").count() - 1, true);
+    });
+    const WindowId notepad = world.desktop.createWindow("Report.txt - Notepad", "Notepad");
+    world.advance(1000);
+    ASSERT_FALSE(world.desktop.isVisible(notepad));
+    ASSERT_EQ(world.desktop.windowText(notepad), "###");
+    shell().answerNext(MessageBoxAnswer::Ok);
+    EXPECT_FALSE(clickShutDown());
+    EXPECT_TRUE(world.desktop.isVisible(notepad));
+    EXPECT_EQ(world.desktop.windowText(notepad), "Report.txt - Notepad");
+}
+
 // The box has only OK and Cancel, so any other answer counts as OK.
 TEST_F(ShutDownOB, AnyAnswerButCancelEndsTheProcess) {
     shell().answerNext(MessageBoxAnswer::No);

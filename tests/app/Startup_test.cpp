@@ -75,3 +75,20 @@ TEST(SecondStart, EndsAndTheRunningInstanceAsksForThePasswordOncePerRun) {
     EXPECT_FALSE(third.running);
     EXPECT_FALSE(passwords.answering());
 }
+
+// Windows ends the session (WM_QUIT) while the program sits in its start-up delay: the wait ends instead of
+// spinning, and nothing of the start-up runs after it.
+TEST(FirstStart, AQuitDuringTheStartupDelayEndsTheStart) {
+    sim::SimWorld world;
+    Started s;
+    s.process = std::make_unique<sim::SimInstance>(world);
+    s.running = s.process->run([&] {
+        s.app = std::make_unique<ObelonApp>(s.process->platform());
+        s.process->toolkit().postQuit();
+        s.app->start();
+    });
+    ASSERT_TRUE(s.running);
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro"), "");
+    EXPECT_FALSE(world.desktop.findWindow(std::nullopt, "Obelon Pro Configuration Tool"));
+    EXPECT_FALSE(s.app->passwords().answering());
+}

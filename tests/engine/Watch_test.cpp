@@ -151,6 +151,26 @@ TEST_F(WatchScenario, ALockedWindowShownAgainByItsProgramIsHiddenAgainAtOnce) {
     EXPECT_TRUE(given(notepad, "Untitled - Notepad"));
 }
 
+// Cancel could not close the window: its program asks about unsaved work in a box of its own, which matches the
+// task too. The password for that box gives back the program's window that no request was left for.
+TEST_F(WatchScenario, AWindowLeftHeldAfterCancelComesBackWithItsProgramsNextUnlock) {
+    start({"Notepad,1"});
+    const WindowId notepad = keepingWindow("notes - Notepad");
+    tick();
+    cancel();
+    ASSERT_TRUE(isLocked(notepad));
+    std::unique_ptr<ui::Form> prompt;
+    editor.run([&] {
+        prompt = editor.toolkit().createForm({.name = "prompt", .caption = "Notepad"});
+        prompt->show();
+    });
+    tick();
+    ASSERT_TRUE(asksFor(prompt->id(), "Notepad"));
+    answer();
+    EXPECT_TRUE(given(prompt->id(), "Notepad"));
+    EXPECT_TRUE(given(notepad, "notes - Notepad"));
+}
+
 // Retitling waits for the window's program: one that stopped answering is still hidden at once, the dialog
 // opens, and the title follows when it answers again.
 TEST_F(WatchScenario, AWindowWhoseProgramDoesNotAnswerIsHiddenAndRetitledLater) {

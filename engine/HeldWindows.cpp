@@ -14,7 +14,10 @@ HeldWindows::HeldWindows(IDesktop& desktop, PasswordDialogLauncher& launcher)
 void HeldWindows::hold(const LockRequest& request, bool retitle) {
     const WindowId window = request.window;
     if (!holds(window)) {
-        Held held{.request = request, .title = m_desktop.windowText(window), .retitle = retitle};
+        Held held{.request = request,
+                  .title = m_desktop.windowText(window),
+                  .retitle = retitle,
+                  .wasShown = m_desktop.isVisible(window)};
         if (retitle) held.retitled = m_desktop.setWindowText(window, kLockedTitle);
         m_held.push_back(std::move(held));
     }
@@ -61,6 +64,7 @@ void HeldWindows::release(std::vector<Held>::iterator held) {
     m_held.erase(held);
     const WindowId window = entry.request.window;
     if (entry.retitled || m_desktop.windowText(window) == kLockedTitle) (void)m_desktop.setWindowText(window, entry.title);
+    if (!entry.wasShown) return;
     (void)m_desktop.showWindowAsync(window, ShowCommand::Show);
     (void)m_desktop.showWindowAsync(window, ShowCommand::Restore);
 }

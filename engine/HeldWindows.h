@@ -17,7 +17,8 @@ public:
     // password with `request`.
     void hold(const LockRequest& request, bool retitle);
     bool holds(WindowId window) const;
-    // Back under its own title, shown and restored; no longer held.
+    // Back under its own title, shown and restored (unless it was hidden already when it was held); no longer
+    // held.
     void giveBack(WindowId window);
     // Every window held for this mode: a protection the password switched off lets all of them go.
     void giveBackAll(LockMode mode);
@@ -38,6 +39,7 @@ private:
         std::string title;  // its own title, given back with it
         bool retitle = false;
         bool retitled = false;
+        bool wasShown = false;  // a protection also holds windows its program keeps hidden; they stay hidden
     };
     void hide(WindowId window);
     void release(std::vector<Held>::iterator held);

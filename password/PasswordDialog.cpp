@@ -89,6 +89,7 @@ void PasswordDialog::open() {
 }
 
 void PasswordDialog::close() {
+    m_withdrawn = true;
     m_finishing = true;
     tmrFront->setEnabled(false);
     m_decoy.close();
@@ -210,11 +211,12 @@ void PasswordDialog::ShowDesktop() {
 }
 
 // The request is answered: the host hands the answer to the request's owner and opens the next request.
+// A dialog closed meanwhile answers nothing: its request was withdrawn or went back to wait.
 void PasswordDialog::finish(LockAnswer answer) {
     if (!chkKeep->isChecked()) txtPass->setText("");
     m_finishing = true;
     tmrFront->setEnabled(false);
     m_decoy.close();
     m_form->hide();
-    if (m_hooks.answered) m_hooks.answered(answer);
+    if (m_hooks.answered && !m_withdrawn) m_hooks.answered(answer);
 }

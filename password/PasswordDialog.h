@@ -65,6 +65,7 @@ private:
     std::unique_ptr<ui::Form> m_form;
     std::string m_firstEntry;  // mode "pwd": the new password typed once, "" until then
     bool m_finishing = false;
+    bool m_withdrawn = false;  // closed by the host without an answer
 
     ui::Label* lblTask = nullptr;
     ui::Label* lblPassword = nullptr;

@@ -92,6 +92,7 @@ TEST_F(ProtectionScenario, FirefoxOfEitherClassAndExplorerAreAllHiddenAndAskedFo
     const WindowId current = world.desktop.createWindow("New Tab - Mozilla Firefox", "MozillaWindowClass");
     const WindowId folder = world.desktop.createWindow("Documents", "CabinetWClass");
     const WindowId explorer = world.desktop.createWindow("Exploring", "ExploreWClass");
+    const WindowId helper = world.desktop.createWindow("", "MozillaWindowClass", false);  // Firefox keeps it hidden
     tick();
     for (const WindowId window : {firefox, current, folder, explorer}) EXPECT_TRUE(hidden(window));
     EXPECT_TRUE(asks(LockMode::Firefox, firefox, "Mozilla Firefox"));
@@ -102,6 +103,7 @@ TEST_F(ProtectionScenario, FirefoxOfEitherClassAndExplorerAreAllHiddenAndAskedFo
     program.answerPassword("bluejay");
     EXPECT_FALSE(hidden(firefox));
     EXPECT_FALSE(hidden(current));
+    EXPECT_TRUE(hidden(helper));
     EXPECT_TRUE(hidden(folder));
     EXPECT_TRUE(asks(LockMode::Explorer, explorer, "Windows Explorer"));
     program.answerPassword("bluejay");

@@ -6,9 +6,9 @@
 class PasswordDialogLauncher {
 public:
     virtual ~PasswordDialogLauncher() = default;
-    // A request for a window that already has one waiting is dropped, and so is a second windowless one of the
-    // same mode, or of a protection whose request already waits. A request that covers the desktop goes
-    // before every other.
+    // A request for a task window that already has one waiting is dropped, and so is a second one of any other
+    // mode. A request that covers the desktop goes before every other, then those with a window hidden behind
+    // them; such a request also takes over the configuration prompt, which hides nothing.
     virtual void raiseLock(LockRequest request) = 0;
     // A request for this window is waiting or being answered.
     virtual bool isWaiting(WindowId window) const = 0;

@@ -26,8 +26,16 @@ void PasswordDialogHost::attach(LockOwner& owner) {
     m_owner = &owner;
 }
 
-// A lock that covers the desktop cannot wait behind a task's dialog, which leaves the rest of the screen usable:
-// it is answered first, and the request it interrupted is asked again after it.
+// Which request goes first: a lock over the whole desktop, then one with a window hidden behind it, then the
+// rest (the configuration, a new password, the uninstaller), each kind in the order raised.
+int PasswordDialogHost::rank(const LockRequest& request) {
+    if (request.coversDesktop) return 0;
+    return request.window ? 1 : 2;
+}
+
+// A lock that covers the desktop cannot wait behind a task's dialog, which leaves the rest of the screen usable;
+// a window just hidden cannot wait behind the configuration prompt every start opens, which hides nothing. Such
+// a lock takes the dialog over, and the request it interrupted is asked again after it.
 void PasswordDialogHost::raiseLock(LockRequest request) {
     if (isDuplicate(request)) return;
     if (!m_answering) {
@@ -35,17 +43,17 @@ void PasswordDialogHost::raiseLock(LockRequest request) {
         return openFor(*m_answering);
     }
     const bool dialogClosing = m_dialog && m_dialog->isFinishing();
-    if (request.coversDesktop && !m_answering->coversDesktop && !dialogClosing) {
+    const bool takesOver = request.coversDesktop ? !m_answering->coversDesktop
+                                                 : request.window && m_answering->mode == LockMode::Configuration;
+    if (takesOver && !dialogClosing) {
         m_waiting.push_front(std::exchange(*m_answering, std::move(request)));
         m_finished = std::move(m_dialog);
         if (m_finished) m_finished->close();
         return openFor(*m_answering);
     }
-    if (request.coversDesktop) {
-        m_waiting.push_front(std::move(request));
-    } else {
-        m_waiting.push_back(std::move(request));
-    }
+    const auto after = std::find_if(m_waiting.begin(), m_waiting.end(),
+                                    [&](const LockRequest& waiting) { return rank(waiting) > rank(request); });
+    m_waiting.insert(after, std::move(request));
 }
 
 bool PasswordDialogHost::isDuplicate(const LockRequest& request) const {

@@ -35,6 +35,7 @@ public:
     ui::Form* form();  // the open dialog's window, for the shutdown; null when none
 
 private:
+    static int rank(const LockRequest& request);
     bool isDuplicate(const LockRequest& request) const;
     void openFor(const LockRequest& request);
     void answered(LockAnswer answer);

@@ -64,23 +64,38 @@ TEST_F(DialogOpening, RaisedWhileTheUserWorksElsewhereItFlashesOnTopUntilClicked
     EXPECT_TRUE(dialog()->isActive());
 }
 
-// Requests wait their turn: the dialog keeps naming the one it answers, and the next opens after it.
+// Requests wait their turn: the dialog keeps naming the one it answers, and the next opens after it; one whose
+// window is hidden goes before those that hide nothing.
 TEST_F(DialogOpening, AnotherRequestWaitsItsTurnInsteadOfTakingTheDialogOver) {
-    open("cfg", "Configuration");
+    open("un", "Uninstall Obelon Pro");
     sim::SimForm* first = dialog();
-    open("reg", "Registry Tools");
+    open("cfg", "Configuration");
+    open("reg", "Registry Tools", world.desktop.createWindow("Registry Editor", "RegEdit_RegEdit", false));
     open("cfg", "Obelon Pro Configuration Tool");  // one configuration request is enough
     EXPECT_EQ(dialog(), first);
-    EXPECT_EQ(text("lblTask"), "Configuration");
-    EXPECT_EQ(host.waiting().size(), 1u);
+    EXPECT_EQ(text("lblTask"), "Uninstall Obelon Pro");
+    EXPECT_EQ(host.waiting().size(), 2u);
     int shownDialogs = 0;
     for (const sim::SimWindow& window : world.desktop.windows()) {
         shownDialogs += window.title == "Restrictions" && window.visible ? 1 : 0;
     }
     EXPECT_EQ(shownDialogs, 1);
     answer("bluejay");
-    EXPECT_TRUE(unlocked(LockMode::Configuration));
+    EXPECT_TRUE(unlocked(LockMode::Uninstaller));
     EXPECT_EQ(text("lblTask"), "Registry Tools");
+    answer("bluejay");
+    EXPECT_EQ(text("lblTask"), "Configuration");
+}
+
+// The configuration prompt every start opens hides nothing: a window locked meanwhile is asked for at once.
+TEST_F(DialogOpening, AWindowLockedWhileTheConfigurationPromptIsOpenIsAskedForFirst) {
+    open("cfg", "");
+    const WindowId notepad = lockTaskWindow("Untitled - Notepad", "Notepad", "Notepad");
+    EXPECT_EQ(text("lblTask"), "Notepad");
+    answer("bluejay");
+    EXPECT_TRUE(unlocked(LockMode::Task, notepad));
+    EXPECT_TRUE(asking(LockMode::Configuration));
+    EXPECT_EQ(owner.answers.size(), 1u);
 }
 
 TEST_F(DialogOpening, NeitherTheTitleBarNorAPostedCloseEndsIt) {

@@ -133,24 +133,40 @@ void WinForm::show() {
 }
 
 // A popup over the monitor the form is on, topmost: no title bar to drag and no button to minimize it with.
+// The controls keep their layout, moved to the middle of the screen.
 void WinForm::setCoversScreen(bool on) {
     if (on == m_coversScreen) return;
     HWND hwnd = m_hwnd.get();
+    RECT client = {};
+    ::GetClientRect(hwnd, &client);
     if (on) {
         ::GetWindowRect(hwnd, &m_ordinaryFrame);
         MONITORINFO monitor = {};
         monitor.cbSize = sizeof(monitor);
         ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
         const RECT& r = monitor.rcMonitor;
+        m_coverOffset = {((r.right - r.left) - client.right) / 2, ((r.bottom - r.top) - client.bottom) / 2};
         ::SetWindowLongPtrW(hwnd, GWL_STYLE, (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) | WS_POPUP |
                                                  WS_CLIPCHILDREN);
         ::SetWindowPos(hwnd, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
+        moveChildren(m_coverOffset.x, m_coverOffset.y);
     } else {
+        moveChildren(-m_coverOffset.x, -m_coverOffset.y);
         const RECT& r = m_ordinaryFrame;
         ::SetWindowLongPtrW(hwnd, GWL_STYLE, (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) | kFormStyle);
         ::SetWindowPos(hwnd, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
     }
     m_coversScreen = on;
+}
+
+void WinForm::moveChildren(int dx, int dy) {
+    HWND hwnd = m_hwnd.get();
+    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT place = {};
+        ::GetWindowRect(child, &place);
+        ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&place), 2);
+        ::SetWindowPos(child, nullptr, place.left + dx, place.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void WinForm::hide() {

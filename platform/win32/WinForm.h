@@ -92,6 +92,7 @@ private:
     void addToolTip(HWND control, const std::string& text);
     int scaled(int designPixels) const;
     void dpiChanged(UINT dpi, const RECT& suggested);
+    void moveChildren(int dx, int dy);
 
     FormContext m_context;
     std::string m_name;
@@ -116,6 +117,7 @@ private:
     std::function<bool()> m_inputGate;
     bool m_coversScreen = false;
     RECT m_ordinaryFrame = {};  // where the form was before it covered the screen
+    POINT m_coverOffset = {};   // how far its controls moved to the middle of the screen
     UINT m_dpi = kDesignDpi;  // the density the controls are laid out for now
     int m_nextControlId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends on its own
     UINT_PTR m_nextTimerId = 1;

@@ -171,6 +171,18 @@ TEST_F(WatchScenario, AWindowLeftHeldAfterCancelComesBackWithItsProgramsNextUnlo
     EXPECT_TRUE(given(notepad, "notes - Notepad"));
 }
 
+// The locked program ends by itself: nothing is left to unlock, so its dialog goes too.
+TEST_F(WatchScenario, ALockedWindowThatGoesTakesItsDialogWithIt) {
+    start({"Notepad,1"});
+    const WindowId notepad = world.desktop.createWindow("Untitled - Notepad", "Notepad");
+    tick();
+    ASSERT_TRUE(asksFor(notepad, "Notepad"));
+    world.desktop.destroyWindow(notepad);
+    world.advance(100);
+    EXPECT_FALSE(program.openLock());
+    EXPECT_FALSE(program.passwordDialog()->isVisible());
+}
+
 // Retitling waits for the window's program: one that stopped answering is still hidden at once, the dialog
 // opens, and the title follows when it answers again.
 TEST_F(WatchScenario, AWindowWhoseProgramDoesNotAnswerIsHiddenAndRetitledLater) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,11 +31,19 @@ public:
     virtual bool callBlocks(const std::function<void()>& call) = 0;
     // Lets whatever the windows' programs have pending run, for changes that arrive as posted messages.
     virtual void settle() = 0;
+    // This program's process, as Windows numbers it.
+    virtual uint32_t ownProcessId() const = 0;
+    // WM_QUIT arrives for this program, as when Windows ends the session or another program posts it.
+    virtual void postQuit() = 0;
+    // What the main loop would find: true when WM_QUIT is still waiting for it. Takes it, so it ends with the test.
+    virtual bool takeQuit() = 0;
 
     // Why this side cannot show the foreground lock; empty when it can.
     virtual std::string foregroundLockMissing() const = 0;
     // Why a window minimized here stays the foreground one, unlike on Windows; empty when it does not.
     virtual std::string minimizeKeepsForeground() const = 0;
+    // Why the other program's windows here belong to this very process; empty when they are another's.
+    virtual std::string otherProgramIsThisProcess() const = 0;
 };
 
 std::unique_ptr<WindowBackend> makeWindowBackend();

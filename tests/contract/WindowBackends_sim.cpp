@@ -48,9 +48,13 @@ public:
         return blockedSoFar() > before;
     }
     void settle() override { m_program.toolkit().processEvents(); }
+    uint32_t ownProcessId() const override { return m_program.id(); }
+    void postQuit() override { m_program.toolkit().postQuit(); }
+    bool takeQuit() override { return m_program.toolkit().quitPosted(); }
 
     std::string foregroundLockMissing() const override { return {}; }
     std::string minimizeKeepsForeground() const override { return {}; }
+    std::string otherProgramIsThisProcess() const override { return {}; }
 
 private:
     int blockedSoFar() const {

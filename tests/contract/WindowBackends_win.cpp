@@ -133,6 +133,9 @@ bool underWine() {
 
 class WinWindowBackend final : public WindowBackend {
 public:
+    // A quit the case left behind would end the waits of every later case on this thread.
+    ~WinWindowBackend() override { (void)takeQuit(); }
+
     IDesktop& desktop() override { return m_backend.platform().desktop; }
     ui::Toolkit& toolkit() override { return m_backend.toolkit(); }
 
@@ -174,6 +177,13 @@ public:
         }
     }
 
+    uint32_t ownProcessId() const override { return ::GetCurrentProcessId(); }
+    void postQuit() override { ::PostQuitMessage(0); }
+    bool takeQuit() override {
+        MSG message;
+        return ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    }
+
     std::string foregroundLockMissing() const override {
         if (underWine()) return "Wine 8 lets every process take the foreground";
         return "the other program here is a thread of this process, which the foreground lock does not separate";
@@ -182,6 +192,8 @@ public:
     std::string minimizeKeepsForeground() const override {
         return underWine() ? "Wine 8 leaves a window it minimizes in the foreground" : std::string();
     }
+
+    std::string otherProgramIsThisProcess() const override { return "the other program here is a thread of this process"; }
 
 private:
     WinPlatform m_backend;

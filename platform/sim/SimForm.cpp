@@ -43,10 +43,15 @@ void SimForm::show() {
     if (desktop.takeForeground(m_id) && !wasActive) raiseActivate();
 }
 
-// Topmost, as the real form is while it covers the screen.
+// A topmost popup without title bar while it covers the screen; its own style again after. Neither way
+// activates it.
 void SimForm::setCoversScreen(bool on) {
+    if (on == m_coversScreen) return;
+    SimDesktop& desktop = m_toolkit.desktop();
+    if (on) m_ordinaryStyle = desktop.windowStyle(m_id);
+    desktop.setStyleState(m_id, on ? (m_ordinaryStyle & ~kWsCaption) | kWsPopup : m_ordinaryStyle);
+    (void)desktop.setTopmost(m_id, on);
     m_coversScreen = on;
-    (void)m_toolkit.desktop().setTopmost(m_id, on);
 }
 
 void SimForm::hide() {

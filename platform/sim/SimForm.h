@@ -97,6 +97,7 @@ private:
     WindowId m_id;
     bool m_enabled = true;
     bool m_coversScreen = false;
+    uint32_t m_ordinaryStyle = 0;  // before it covered the screen
     std::function<bool()> m_inputGate;
     std::vector<std::unique_ptr<ui::Control>> m_controls;
     std::vector<std::unique_ptr<SimTimer>> m_timers;

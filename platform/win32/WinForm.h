@@ -116,6 +116,7 @@ private:
     std::function<bool()> m_inputGate;
     bool m_coversScreen = false;
     RECT m_ordinaryFrame = {};  // where the form was before it covered the screen
+    LONG_PTR m_ordinaryStyle = 0;  // and its style then
     UINT m_dpi = kDesignDpi;  // the density the controls are laid out for now
     int m_nextControlId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends on its own
     UINT_PTR m_nextTimerId = 1;

@@ -96,9 +96,16 @@ void SimForm::userInput() {
     m_toolkit.desktop().userInput(m_toolkit.process());
 }
 
+// A press on the inactive form activates it first; with the input gate shut that is all it does, as
+// MA_ACTIVATEANDEAT drops the press itself.
 bool SimForm::pressBackground(ui::MouseButton button) {
     if (!isVisible() || !m_enabled) return false;
     userInput();
+    if (!isActive()) {
+        m_toolkit.desktop().takeForeground(m_id);
+        raiseActivate();
+        if (!takesInput()) return true;
+    }
     if (m_onMouseDown) {
         const auto handler = m_onMouseDown;
         handler(button);

@@ -167,6 +167,33 @@ TEST_F(ToolkitContract, WhileTheInputGateIsShutOnlyTheProgramChangesTheControls)
     EXPECT_FALSE(box->isChecked());
 }
 
+// The password dialog holding back the user while another program is active: a click on it brings it forward,
+// and only once the gate opens does a click go through as well.
+TEST_F(ToolkitContract, AClickOnTheInactiveFormWithItsGateShutOnlyActivatesIt) {
+    auto dialog = backend->toolkit().createForm({.name = "frmPassword", .caption = "Contract dialog"});
+    int activations = 0;
+    int presses = 0;
+    bool open = false;
+    dialog->onActivate([&] { ++activations; });
+    dialog->onMouseDown([&](ui::MouseButton) { ++presses; });
+    dialog->setInputGate([&] { return open; });
+    dialog->show();
+    dialog->setCoversScreen(true);
+    const WindowId editor = backend->createForeignWindow("Contract Editor", "ContractWindow", true);
+    backend->settle();
+    ASSERT_EQ(backend->desktop().foregroundWindow(), editor);
+    activations = 0;
+    backend->userPressesForm(*dialog);
+    EXPECT_EQ(backend->desktop().foregroundWindow(), dialog->id());
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(presses, 0);
+    open = true;
+    backend->userClicks(editor);
+    backend->userPressesForm(*dialog);
+    EXPECT_EQ(activations, 2);
+    EXPECT_EQ(presses, 1);
+}
+
 // The form in front of every window while it covers the screen; given back, it is the window it was, disabled
 // or not, and a window that comes up later is in front of it again.
 TEST_F(ToolkitContract, AFormCoversTheScreenInFrontOfEveryWindowAndComesBackAsItWas) {

@@ -23,6 +23,8 @@ public:
     virtual void destroyForeignWindow(WindowId window) = 0;
     // The user clicks the window, which gives its program the last input.
     virtual void userClicks(WindowId window) = 0;
+    // The user presses the left mouse button on the form, at the top left of its client area.
+    virtual void userPressesForm(ui::Form& form) = 0;
     // BM_CLICK sent by another program to the control's own window.
     virtual void clickFromOutside(ui::Control& control) = 0;
     // The program that owns the window stops answering its messages, or answers again.

@@ -2,6 +2,7 @@
 #include <set>
 
 #include "platform/sim/SimControls.h"
+#include "platform/sim/SimForm.h"
 #include "platform/sim/SimInstance.h"
 #include "platform/sim/SimWorld.h"
 #include "tests/contract/WindowBackends.h"
@@ -27,6 +28,11 @@ public:
     void destroyForeignWindow(WindowId window) override { m_world.desktop.destroyWindow(window); }
     void userClicks(WindowId window) override {
         m_world.desktop.setForeground(window);
+        settle();
+    }
+
+    void userPressesForm(ui::Form& form) override {
+        (void)dynamic_cast<sim::SimForm&>(form).pressBackground(ui::MouseButton::Left);
         settle();
     }
 

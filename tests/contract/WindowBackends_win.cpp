@@ -147,6 +147,19 @@ public:
         ::SetForegroundWindow(toHwnd(window));
         settle();
     }
+    // Real input, so the system asks the form with WM_MOUSEACTIVATE whether the press may go through.
+    void userPressesForm(ui::Form& form) override {
+        POINT at = {4, 4};
+        ::ClientToScreen(toHwnd(form.id()), &at);
+        ::SetCursorPos(at.x, at.y);
+        INPUT press[2] = {};
+        press[0].type = INPUT_MOUSE;
+        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        press[1].type = INPUT_MOUSE;
+        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        ::SendInput(2, press, sizeof(INPUT));
+        settle();
+    }
     void clickFromOutside(ui::Control& control) override {
         auto* real = dynamic_cast<WinControlBase*>(&control);
         if (real) ::SendMessageW(real->hwnd(), BM_CLICK, 0, 0);

@@ -223,10 +223,17 @@ TEST_F(ToolkitContract, AFormCoversTheScreenInFrontOfEveryWindowAndComesBackAsIt
 }
 
 // Windows ends the session while a dialog waits in a loop of its own: that wait ends, so does every wait after
-// it, and the main loop still finds the quit.
+// it, no timer ticks any more, and the main loop still finds the quit.
 TEST_F(ToolkitContract, AQuitEndsEveryWaitAndIsLeftForTheMainLoop) {
     ui::Toolkit& toolkit = backend->toolkit();
+    int ticks = 0;
+    form->addTimer("timerObelon", 20, true).onTick([&] { ++ticks; });
+    backend->letTimePass(100);
+    ASSERT_GT(ticks, 0);
+    ticks = 0;
     backend->postQuit();
+    backend->letTimePass(100);
+    EXPECT_EQ(ticks, 0);
     EXPECT_FALSE(toolkit.waitForEvent());
     EXPECT_FALSE(toolkit.waitForEvent());
     toolkit.processEvents();

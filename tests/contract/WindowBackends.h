@@ -33,6 +33,8 @@ public:
     virtual bool callBlocks(const std::function<void()>& call) = 0;
     // Lets whatever the windows' programs have pending run, for changes that arrive as posted messages.
     virtual void settle() = 0;
+    // Time passes while this program does nothing; then it lets its pending messages run.
+    virtual void letTimePass(int ms) = 0;
     // This program's process, as Windows numbers it.
     virtual uint32_t ownProcessId() const = 0;
     // WM_QUIT arrives for this program, as when Windows ends the session or another program posts it.

@@ -54,6 +54,10 @@ public:
         return blockedSoFar() > before;
     }
     void settle() override { m_program.toolkit().processEvents(); }
+    void letTimePass(int ms) override {
+        m_world.advance(ms);
+        settle();
+    }
     uint32_t ownProcessId() const override { return m_program.id(); }
     void postQuit() override { m_program.toolkit().postQuit(); }
     bool takeQuit() override { return m_program.toolkit().quitPosted(); }

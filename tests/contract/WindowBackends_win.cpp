@@ -190,6 +190,10 @@ public:
         }
     }
 
+    void letTimePass(int ms) override {
+        ::Sleep(static_cast<DWORD>(ms));
+        settle();
+    }
     uint32_t ownProcessId() const override { return ::GetCurrentProcessId(); }
     void postQuit() override { ::PostQuitMessage(0); }
     bool takeQuit() override {

@@ -145,8 +145,11 @@ TEST_F(ToolkitContract, ShowActivatesAFormOnlyWhenItWasNotTheActiveOne) {
 
 // The password dialog holds back the user while it waits; its own code goes on filling and pressing things.
 TEST_F(ToolkitContract, WhileTheInputGateIsShutOnlyTheProgramChangesTheControls) {
+    ui::TextBox& pass = form->addTextBox({.name = "txtPass", .rect = {20, 110, 120, 24}, .page = 0}, {});
     bool open = false;
     form->setInputGate([&] { return open; });
+    backend->userTypes(pass, "ab");
+    EXPECT_EQ(pass.text(), "");
     backend->clickFromOutside(*button);
     backend->clickFromOutside(*box);
     button->click();
@@ -165,6 +168,8 @@ TEST_F(ToolkitContract, WhileTheInputGateIsShutOnlyTheProgramChangesTheControls)
     box->click();
     EXPECT_EQ(clicks, 2);
     EXPECT_FALSE(box->isChecked());
+    backend->userTypes(pass, "\xC3\xB6\xF0\x9F\x98\x80");
+    EXPECT_EQ(pass.text(), "\xC3\xB6\xF0\x9F\x98\x80");
 }
 
 // The password dialog holding back the user while another program is active: a click on it brings it forward,

@@ -25,6 +25,8 @@ public:
     virtual void userClicks(WindowId window) = 0;
     // The user presses the left mouse button on the form, at the top left of its client area.
     virtual void userPressesForm(ui::Form& form) = 0;
+    // The user types the text into the box, at its end, with the keyboard.
+    virtual void userTypes(ui::TextBox& box, const std::string& text) = 0;
     // BM_CLICK sent by another program to the control's own window.
     virtual void clickFromOutside(ui::Control& control) = 0;
     // The program that owns the window stops answering its messages, or answers again.

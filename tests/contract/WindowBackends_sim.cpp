@@ -4,6 +4,7 @@
 #include "platform/sim/SimControls.h"
 #include "platform/sim/SimForm.h"
 #include "platform/sim/SimInstance.h"
+#include "platform/sim/SimTextBox.h"
 #include "platform/sim/SimWorld.h"
 #include "tests/contract/WindowBackends.h"
 
@@ -33,6 +34,11 @@ public:
 
     void userPressesForm(ui::Form& form) override {
         (void)dynamic_cast<sim::SimForm&>(form).pressBackground(ui::MouseButton::Left);
+        settle();
+    }
+
+    void userTypes(ui::TextBox& box, const std::string& text) override {
+        (void)dynamic_cast<sim::SimTextBox&>(box).type(text);
         settle();
     }
 

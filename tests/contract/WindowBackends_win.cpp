@@ -5,6 +5,7 @@
 #include <chrono>
 #include <future>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/Utf.h"
 #include "platform/win32/WinControl.h"
@@ -158,6 +159,25 @@ public:
         press[1].type = INPUT_MOUSE;
         press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
         ::SendInput(2, press, sizeof(INPUT));
+        settle();
+    }
+    // Real keys into the focused box, each character as the keyboard's own (VK_PACKET, then WM_CHAR).
+    void userTypes(ui::TextBox& box, const std::string& text) override {
+        auto* real = dynamic_cast<WinControlBase*>(&box);
+        if (!real) return;
+        ::SetFocus(real->hwnd());
+        ::SendMessageW(real->hwnd(), EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
+        std::vector<INPUT> keys;
+        for (wchar_t unit : toWide(text)) {
+            for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+                INPUT key = {};
+                key.type = INPUT_KEYBOARD;
+                key.ki.wScan = unit;
+                key.ki.dwFlags = KEYEVENTF_UNICODE | up;
+                keys.push_back(key);
+            }
+        }
+        ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
         settle();
     }
     void clickFromOutside(ui::Control& control) override {

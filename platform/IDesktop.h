@@ -25,6 +25,7 @@ constexpr uint32_t kScClose = 0xF060;
 constexpr uint32_t kWsVisible = 0x10000000;
 constexpr uint32_t kWsBorder = 0x00800000;
 constexpr uint32_t kWsCaption = 0x00C00000;  // a title bar, which includes the border
+constexpr uint32_t kWsPopup = 0x80000000;
 
 // The top-level windows of every program on the desktop.
 class IDesktop {

@@ -95,7 +95,7 @@ std::optional<SimClock::TimerId> SimClock::nextDueTimer() {
     std::optional<TimerId> next;
     int64_t nextDue = 0;
     for (auto& [id, timer] : m_timers) {
-        if (!timer.due || *timer.due > m_now || hasEnded(timer.process)) continue;
+        if (!ticks(timer) || *timer.due > m_now) continue;
         if (timer.running) {
             timer.due = m_now + timer.interval;
             continue;
@@ -108,10 +108,14 @@ std::optional<SimClock::TimerId> SimClock::nextDueTimer() {
     return next;
 }
 
+bool SimClock::ticks(const Timer& timer) const {
+    return timer.due && !hasEnded(timer.process) && m_stoppedTicks.count(timer.process) == 0;
+}
+
 std::optional<int64_t> SimClock::earliestDue() const {
     std::optional<int64_t> earliest;
     for (const auto& [id, timer] : m_timers) {
-        if (!timer.due || hasEnded(timer.process)) continue;
+        if (!ticks(timer)) continue;
         if (!earliest || *timer.due < *earliest) earliest = timer.due;
     }
     return earliest;

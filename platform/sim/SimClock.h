@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 
 namespace sim {
 
@@ -37,6 +38,9 @@ public:
 
     // No event or tick of this process runs again.
     void endProcess(ProcessId process, int code);
+    // The process's timers tick no more; its queued events still run. As after WM_QUIT, which a thread's message
+    // retrieval returns before any WM_TIMER.
+    void stopTicks(ProcessId process) { m_stoppedTicks.insert(process); }
     bool hasEnded(ProcessId process) const { return m_ended.count(process) != 0; }
     std::optional<int> exitCode(ProcessId process) const;
 
@@ -53,6 +57,7 @@ private:
         std::function<void()> run;
     };
     bool runOne(ProcessId caller);
+    bool ticks(const Timer& timer) const;
     std::optional<TimerId> nextDueTimer();
     std::optional<int64_t> earliestDue() const;
     void fire(TimerId timer, ProcessId caller);
@@ -64,6 +69,7 @@ private:
     std::map<TimerId, Timer> m_timers;  // ids grow, so the map runs in creation order
     std::deque<Event> m_events;
     std::map<ProcessId, int> m_ended;
+    std::set<ProcessId> m_stoppedTicks;
 };
 
 }  // namespace sim

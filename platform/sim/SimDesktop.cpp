@@ -75,9 +75,10 @@ std::string SimDesktop::className(WindowId window) {
     return entry ? entry->window.className : std::string();
 }
 
+// A program that does not answer is given up on; the retitle does not arrive later either.
 bool SimDesktop::setWindowText(WindowId window, std::string_view text) {
     Entry* entry = find(window);
-    if (!entry || blocked(*entry)) return false;
+    if (!entry || isHung(*entry)) return false;
     entry->window.title = std::string(text);
     return true;
 }
@@ -87,6 +88,7 @@ bool SimDesktop::setWindowText(WindowId window, std::string_view text) {
 bool SimDesktop::showWindowAsync(WindowId window, ShowCommand command) {
     Entry* entry = find(window);
     if (!entry) return false;
+    if (queuedWhileHung(*entry, [this, window, command] { (void)showWindowAsync(window, command); })) return true;
     SimWindowSink* sink = entry->sink;
     const bool wasMinimized = entry->window.minimized;
     const bool wasMaximized = entry->window.maximized;
@@ -149,12 +151,18 @@ bool SimDesktop::postClose(WindowId window) {
     Entry* entry = find(window);
     if (!entry) return false;
     ++m_closesPosted[window.v];
+    if (!queuedWhileHung(*entry, [this, window] { deliverClose(window); })) deliverClose(window);
+    return true;
+}
+
+void SimDesktop::deliverClose(WindowId window) {
+    Entry* entry = find(window);
+    if (!entry) return;
     if (entry->sink) {
         entry->sink->closeRequested();
     } else {
         destroyWindow(window);
     }
-    return true;
 }
 
 bool SimDesktop::removeSystemMenuCommand(WindowId window, uint32_t command) {
@@ -201,7 +209,11 @@ uint32_t SimDesktop::processId(WindowId window) {
 
 WindowId SimDesktop::createWindow(std::string title, std::string className, bool visible, uint32_t program) {
     SimWindow window;
-    window.program = program != 0 ? program : m_nextProgram++;
+    window.program = program;
+    if (program == 0) {
+        window.program = m_nextProgram;
+        m_nextProgram += 4;  // Windows numbers processes in fours
+    }
     window.title = std::move(title);
     window.className = std::move(className);
     window.visible = visible;
@@ -276,6 +288,22 @@ void SimDesktop::setHung(WindowId window, bool hung) {
     if (process != 0 && !hung) m_hungProcesses.erase(process);
     if (process == 0 && hung) m_hungWindows.insert(window.v);
     if (process == 0 && !hung) m_hungWindows.erase(window.v);
+    if (hung) return;
+    // The program takes what was posted to it while it did not answer, in order; a window gone since takes nothing.
+    std::vector<Posted> due;
+    std::erase_if(m_postedToHung, [&](Posted& posted) {
+        const Entry* target = find(WindowId{posted.window});
+        if (target && isHung(*target)) return false;
+        if (target) due.push_back(std::move(posted));
+        return true;
+    });
+    for (Posted& posted : due) posted.deliver();
+}
+
+bool SimDesktop::queuedWhileHung(const Entry& entry, std::function<void()> deliver) {
+    if (!isHung(entry)) return false;
+    m_postedToHung.push_back(Posted{entry.window.id.v, std::move(deliver)});
+    return true;
 }
 
 int SimDesktop::blockedCalls(WindowId window) const {
@@ -317,6 +345,10 @@ void SimDesktop::setVisibleState(WindowId window, bool visible) {
     if (!entry) return;
     entry->window.visible = visible;
     if (!visible) passForegroundFrom(window);
+}
+
+void SimDesktop::setStyleState(WindowId window, uint32_t style) {
+    if (Entry* entry = find(window)) entry->window.style = style & ~kWsVisible;
 }
 
 void SimDesktop::setMinimizedState(WindowId window, bool minimized, bool maximized) {

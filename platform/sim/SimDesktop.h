@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -56,8 +57,9 @@ public:
     int flashes(WindowId window) const;
 
     // The window's program stops answering its messages (every window of a simulated process, or the one
-    // foreign window): synchronous calls to them (setWindowText, setTopmost) would wait for good. They fail
-    // here, change nothing and are counted instead; posted ones (showWindowAsync, postClose) still work.
+    // foreign window). A synchronous call (setTopmost) would wait for good: it fails here, changes nothing and is
+    // counted instead. setWindowText gives up as its time limit runs out and fails, uncounted. Posted calls
+    // (showWindowAsync, postClose) succeed and wait in the program's queue: they take effect once it answers.
     void setHung(WindowId window, bool hung);
     int blockedCalls(WindowId window) const;
 
@@ -65,6 +67,7 @@ public:
     WindowId addWindow(SimWindow window, SimWindowSink* sink);
     void setVisibleState(WindowId window, bool visible);
     void setMinimizedState(WindowId window, bool minimized, bool maximized);
+    void setStyleState(WindowId window, uint32_t style);  // without kWsVisible, which follows the visible state
     void bringForward(WindowId window);
     // Front and foreground without telling the form: it raises its own activation. Without the foreground
     // right it flashes and false is returned; a window that was hidden until now comes up just behind the
@@ -78,6 +81,10 @@ private:
         SimWindow window;
         SimWindowSink* sink = nullptr;
     };
+    struct Posted {
+        uint64_t window = 0;
+        std::function<void()> deliver;
+    };
     Entry* find(WindowId window);
     const Entry* find(WindowId window) const;
     void passForegroundFrom(WindowId window);
@@ -85,6 +92,8 @@ private:
     bool isHung(const Entry& entry) const;
     bool blocked(const Entry& entry);
     void showBehindForeground(WindowId window);
+    bool queuedWhileHung(const Entry& entry, std::function<void()> deliver);
+    void deliverClose(WindowId window);
 
     std::vector<Entry> m_windows;  // front first
     WindowId m_foreground;
@@ -96,6 +105,7 @@ private:
     std::set<ProcessId> m_hungProcesses;
     std::set<uint64_t> m_hungWindows;
     std::map<uint64_t, int> m_blockedCalls;
+    std::vector<Posted> m_postedToHung;  // in the order they were posted
 };
 
 }  // namespace sim

@@ -44,10 +44,15 @@ void SimForm::show() {
     if (desktop.takeForeground(m_id, !wasVisible) && !wasActive) raiseActivate();
 }
 
-// Topmost, as the real form is while it covers the screen.
+// A topmost popup without title bar while it covers the screen; its own style again after. Neither way
+// activates it.
 void SimForm::setCoversScreen(bool on) {
+    if (on == m_coversScreen) return;
+    SimDesktop& desktop = m_toolkit.desktop();
+    if (on) m_ordinaryStyle = desktop.windowStyle(m_id);
+    desktop.setStyleState(m_id, on ? (m_ordinaryStyle & ~kWsCaption) | kWsPopup : m_ordinaryStyle);
+    (void)desktop.setTopmost(m_id, on);
     m_coversScreen = on;
-    (void)m_toolkit.desktop().setTopmost(m_id, on);
 }
 
 void SimForm::hide() {
@@ -92,9 +97,16 @@ void SimForm::userInput() {
     m_toolkit.desktop().userInput(m_toolkit.process());
 }
 
+// A press on the inactive form activates it first; with the input gate shut that is all it does, as
+// MA_ACTIVATEANDEAT drops the press itself.
 bool SimForm::pressBackground(ui::MouseButton button) {
     if (!isVisible() || !m_enabled) return false;
     userInput();
+    if (!isActive()) {
+        m_toolkit.desktop().takeForeground(m_id);
+        raiseActivate();
+        if (!takesInput()) return true;
+    }
     if (m_onMouseDown) {
         const auto handler = m_onMouseDown;
         handler(button);

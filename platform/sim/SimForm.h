@@ -66,7 +66,7 @@ public:
     bool isActive() const;  // the foreground window is this form's
     void pressEnter();      // presses the default button
     void pressEscape();     // presses the cancel button
-    // A press on the background; false when the form is hidden or disabled.
+    // A press on the background, which activates the form; false when the form is hidden or disabled.
     bool pressBackground(ui::MouseButton button);
     // The title bar's close button; false (nothing happens) while the system menu lacks Close.
     bool clickClose();
@@ -97,6 +97,7 @@ private:
     WindowId m_id;
     bool m_enabled = true;
     bool m_coversScreen = false;
+    uint32_t m_ordinaryStyle = 0;  // before it covered the screen
     std::function<bool()> m_inputGate;
     std::vector<std::unique_ptr<ui::Control>> m_controls;
     std::vector<std::unique_ptr<SimTimer>> m_timers;

@@ -20,6 +20,12 @@ void SimToolkit::processEvents() {
     m_clock.runPending(m_process);
 }
 
+// The quit stays for the main loop, and every retrieval finds it before a WM_TIMER: no timer ticks again.
+void SimToolkit::postQuit() {
+    m_quit = true;
+    m_clock.stopTicks(m_process);
+}
+
 bool SimToolkit::waitForEvent() {
     if (m_quit) return false;
     m_clock.waitNext(m_process);

@@ -22,7 +22,9 @@ public:
     void processEvents() override;
     bool waitForEvent() override;
     // Test helper: WM_QUIT arrives, as when Windows ends the session or another program posts it.
-    void postQuit() { m_quit = true; }
+    void postQuit();
+    // The main loop ends on it; nothing in the simulation takes it away again.
+    bool quitPosted() const { return m_quit; }
 
     // Test helper: the user brings a shown form to the front through the taskbar (restoring it
     // when minimized); its activation runs at once. False for a hidden form, which has no button.

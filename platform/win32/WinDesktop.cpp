@@ -19,13 +19,20 @@ bool WinDesktop::isWindow(WindowId window) {
     return ::IsWindow(toHwnd(window)) != FALSE;
 }
 
+// The system's copy, for every window: GetWindowTextW would send WM_GETTEXT to a window of another thread of
+// this process and wait for that thread. A title that fills the buffer may be longer, so it is read again.
 std::string WinDesktop::windowText(WindowId window) {
-    const int length = ::GetWindowTextLengthW(toHwnd(window));
-    if (length <= 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = ::GetWindowTextW(toHwnd(window), text.data(), length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return toUtf8(text);
+    constexpr size_t kLongestTitle = 32768;
+    std::wstring text(256, L'\0');
+    for (;;) {
+        const int copied = ::InternalGetWindowText(toHwnd(window), text.data(), static_cast<int>(text.size()));
+        const auto length = static_cast<size_t>(copied > 0 ? copied : 0);
+        if (length + 1 < text.size() || text.size() >= kLongestTitle) {
+            text.resize(length);
+            return toUtf8(text);
+        }
+        text.assign(text.size() * 4, L'\0');
+    }
 }
 
 std::string WinDesktop::className(WindowId window) {

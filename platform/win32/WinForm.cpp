@@ -133,28 +133,33 @@ void WinForm::show() {
 }
 
 // A popup over the monitor the form is on, topmost: no title bar to drag and no button to minimize it with.
-// The controls keep their layout, moved to the middle of the screen.
+// Only the frame bits change, so a disabled form stays disabled; the form's activation is left as it was. The
+// controls keep their layout, moved to the middle of the screen.
 void WinForm::setCoversScreen(bool on) {
     if (on == m_coversScreen) return;
     HWND hwnd = m_hwnd.get();
+    const LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+    constexpr UINT kPlace = SWP_FRAMECHANGED | SWP_NOACTIVATE;
     RECT client = {};
     ::GetClientRect(hwnd, &client);
     if (on) {
+        m_ordinaryStyle = style;
         ::GetWindowRect(hwnd, &m_ordinaryFrame);
         MONITORINFO monitor = {};
         monitor.cbSize = sizeof(monitor);
         ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
         const RECT& r = monitor.rcMonitor;
         m_coverOffset = {((r.right - r.left) - client.right) / 2, ((r.bottom - r.top) - client.bottom) / 2};
-        ::SetWindowLongPtrW(hwnd, GWL_STYLE, (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) | WS_POPUP |
-                                                 WS_CLIPCHILDREN);
-        ::SetWindowPos(hwnd, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
+        constexpr LONG_PTR kFrame = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+        ::SetWindowLongPtrW(hwnd, GWL_STYLE, (style & ~kFrame) | WS_POPUP);
+        ::SetWindowPos(hwnd, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, kPlace);
         moveChildren(m_coverOffset.x, m_coverOffset.y);
     } else {
         moveChildren(-m_coverOffset.x, -m_coverOffset.y);
+        constexpr LONG_PTR kState = WS_VISIBLE | WS_DISABLED;
+        ::SetWindowLongPtrW(hwnd, GWL_STYLE, (m_ordinaryStyle & ~kState) | (style & kState));
         const RECT& r = m_ordinaryFrame;
-        ::SetWindowLongPtrW(hwnd, GWL_STYLE, (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) | kFormStyle);
-        ::SetWindowPos(hwnd, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_FRAMECHANGED);
+        ::SetWindowPos(hwnd, HWND_NOTOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, kPlace);
     }
     m_coversScreen = on;
 }

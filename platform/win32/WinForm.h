@@ -117,7 +117,8 @@ private:
     std::function<bool()> m_inputGate;
     bool m_coversScreen = false;
     RECT m_ordinaryFrame = {};  // where the form was before it covered the screen
-    POINT m_coverOffset = {};   // how far its controls moved to the middle of the screen
+    LONG_PTR m_ordinaryStyle = 0;  // and its style then
+    POINT m_coverOffset = {};      // how far its controls moved to the middle of the screen
     UINT m_dpi = kDesignDpi;  // the density the controls are laid out for now
     int m_nextControlId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends on its own
     UINT_PTR m_nextTimerId = 1;

@@ -50,10 +50,26 @@ std::unique_ptr<ui::Form> WinToolkit::createForm(const ui::FormSpec& spec) {
 
 // Tab and Enter work as in a dialog on whichever of our forms is active.
 void WinToolkit::dispatch(MSG& message) {
+    if (heldBack(message)) return;
     HWND active = ::GetActiveWindow();
     if (active && ::GetClassLongPtrW(active, GCW_ATOM) == m_formClass && ::IsDialogMessageW(active, &message)) return;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
+}
+
+// A key or mouse press for a control of a form whose input gate is shut goes nowhere. Releases still pass, so a
+// press that began before the gate shut does not leave a button held; the form's own window (its title bar,
+// Alt+F4) is not held back.
+bool WinToolkit::heldBack(const MSG& message) const {
+    const UINT kind = message.message;
+    const bool press = kind == WM_KEYDOWN || kind == WM_CHAR || kind == WM_LBUTTONDOWN || kind == WM_LBUTTONDBLCLK ||
+                       kind == WM_RBUTTONDOWN || kind == WM_RBUTTONDBLCLK || kind == WM_MBUTTONDOWN ||
+                       kind == WM_MBUTTONDBLCLK;
+    if (!press || !message.hwnd) return false;
+    HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+    if (!root || root == message.hwnd || ::GetClassLongPtrW(root, GCW_ATOM) != m_formClass) return false;
+    const auto* form = reinterpret_cast<const WinForm*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
+    return form && !form->takesInput();
 }
 
 // WM_QUIT is put back for the main loop, which ends the program on it.

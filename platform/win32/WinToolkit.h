@@ -30,6 +30,7 @@ public:
 
 private:
     void dispatch(MSG& message);
+    bool heldBack(const MSG& message) const;
     FormContext m_context;
     UniqueHFont m_font;
     ATOM m_formClass = 0;

@@ -76,16 +76,25 @@ TEST_F(DesktopContract, MinimizingTheForegroundWindowHandsTheForegroundOn) {
     EXPECT_EQ(desktop.foregroundWindow(), back);
 }
 
-TEST_F(DesktopContract, AnotherProgramsTitleIsReadAndSetInFullAndAGoneWindowAnswersNothing) {
+// The lock record keeps the process of the locked window: the program's own forms must never look like it.
+TEST_F(DesktopContract, AnotherProgramsTitleAndProcessAreReadAndAGoneWindowAnswersNothing) {
     const WindowId window = foreign("Contract \xC3\x96l \xF0\x9F\x98\x80", "ContractWindow");
+    auto form = backend->toolkit().createForm({.name = "frmDummy"});
     EXPECT_EQ(desktop.windowText(window), "Contract \xC3\x96l \xF0\x9F\x98\x80");
     EXPECT_EQ(desktop.className(window), "ContractWindow");
+    EXPECT_EQ(desktop.processId(form->id()), backend->ownProcessId());
+    const uint32_t process = desktop.processId(window);
+    EXPECT_NE(process, 0u);
+    if (backend->otherProgramIsThisProcess().empty()) {
+        EXPECT_NE(process, backend->ownProcessId());
+    }
     ASSERT_TRUE(desktop.setWindowText(window, "###"));
     EXPECT_EQ(desktop.windowText(window), "###");
     backend->destroyForeignWindow(window);
     EXPECT_FALSE(desktop.isWindow(window));
     EXPECT_EQ(desktop.windowText(window), "");
     EXPECT_EQ(desktop.className(window), "");
+    EXPECT_EQ(desktop.processId(window), 0u);
     EXPECT_FALSE(desktop.setWindowText(window, "x"));
     EXPECT_FALSE(desktop.setTopmost(window, true));
     EXPECT_FALSE(desktop.isVisible(window));
@@ -117,16 +126,25 @@ TEST_F(DesktopContract, APostedCloseEndsAnotherProgramsWindow) {
     EXPECT_FALSE(desktop.isWindow(window));
 }
 
-// The locked window's program may hang: only the posted calls are safe to make to it without a bound.
-TEST_F(DesktopContract, SynchronousCallsWaitForAProgramThatStoppedAnsweringPostedOnesDoNot) {
+// The locked window's program may hang: retitling it gives up within a moment and changes nothing, not even
+// once the program answers again; reading its title and the posted calls never wait for it.
+TEST_F(DesktopContract, ARetitleGivesUpOnAProgramThatStoppedAnsweringPostedCallsStillReachIt) {
     const WindowId window = foreign("Contract Hung", "ContractWindow");
     backend->setHung(window, true);
-    EXPECT_TRUE(backend->callBlocks([&] { (void)desktop.setWindowText(window, "###"); }));
-    backend->setHung(window, true);
-    EXPECT_TRUE(backend->callBlocks([&] { (void)desktop.setTopmost(window, true); }));
-    backend->setHung(window, true);
+    EXPECT_FALSE(backend->callBlocks([&] {
+        EXPECT_FALSE(desktop.setWindowText(window, "###"));
+        EXPECT_EQ(desktop.windowText(window), "Contract Hung");
+    }));
     EXPECT_FALSE(backend->callBlocks([&] { EXPECT_TRUE(desktop.showWindowAsync(window, ShowCommand::Hide)); }));
+    EXPECT_TRUE(desktop.isVisible(window)) << "the program hides its window when it takes the message";
+    backend->setHung(window, false);
+    backend->settle();
+    EXPECT_EQ(desktop.windowText(window), "Contract Hung") << "a retitle given up on arrived late";
+    EXPECT_FALSE(desktop.isVisible(window)) << "the posted hide waits for the program, then arrives";
+    EXPECT_TRUE(desktop.setWindowText(window, "###"));
+    backend->setHung(window, true);
     EXPECT_FALSE(backend->callBlocks([&] { EXPECT_TRUE(desktop.postClose(window)); }));
+    EXPECT_TRUE(desktop.isWindow(window));
     backend->setHung(window, false);
     for (int i = 0; i < 20 && desktop.isWindow(window); ++i) backend->settle();
     EXPECT_FALSE(desktop.isWindow(window)) << "the posted close waited for the program to answer again";

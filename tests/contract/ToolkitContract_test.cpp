@@ -1,7 +1,9 @@
 // What the forms may count on from the toolkit's clicks, change events and activation, on both sides.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "tests/contract/WindowBackends.h"
 
@@ -21,6 +23,12 @@ protected:
         box->onClick([this] { ++boxClicks; });
         form->show();
         backend->settle();
+    }
+
+    bool inFrontOf(WindowId front, WindowId back) {
+        const std::vector<WindowId> zOrder = backend->desktop().topLevelWindows();
+        const auto frontAt = std::find(zOrder.begin(), zOrder.end(), front);
+        return frontAt != zOrder.end() && std::find(frontAt, zOrder.end(), back) != zOrder.end();
     }
 
     std::unique_ptr<contract::WindowBackend> backend = contract::makeWindowBackend();
@@ -133,6 +141,109 @@ TEST_F(ToolkitContract, ShowActivatesAFormOnlyWhenItWasNotTheActiveOne) {
     second->hide();
     backend->settle();
     EXPECT_EQ(backend->desktop().foregroundWindow(), form->id()) << "the window beneath takes the foreground";
+}
+
+// The password dialog holds back the user while it waits; its own code goes on filling and pressing things.
+TEST_F(ToolkitContract, WhileTheInputGateIsShutOnlyTheProgramChangesTheControls) {
+    ui::TextBox& pass = form->addTextBox({.name = "txtPass", .rect = {20, 110, 120, 24}, .page = 0}, {});
+    bool open = false;
+    form->setInputGate([&] { return open; });
+    backend->userTypes(pass, "ab");
+    EXPECT_EQ(pass.text(), "");
+    backend->clickFromOutside(*button);
+    backend->clickFromOutside(*box);
+    button->click();
+    box->click();
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(boxClicks, 0);
+    EXPECT_FALSE(box->isChecked()) << "the box shows the state the program acts on";
+    box->setChecked(true);
+    button->setText("Wait");
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(boxClicks, 1);
+    EXPECT_EQ(button->text(), "Wait");
+    open = true;
+    backend->clickFromOutside(*button);
+    button->click();
+    box->click();
+    EXPECT_EQ(clicks, 2);
+    EXPECT_FALSE(box->isChecked());
+    backend->userTypes(pass, "\xC3\xB6\xF0\x9F\x98\x80");
+    EXPECT_EQ(pass.text(), "\xC3\xB6\xF0\x9F\x98\x80");
+}
+
+// The password dialog holding back the user while another program is active: a click on it brings it forward,
+// and only once the gate opens does a click go through as well.
+TEST_F(ToolkitContract, AClickOnTheInactiveFormWithItsGateShutOnlyActivatesIt) {
+    auto dialog = backend->toolkit().createForm({.name = "frmPassword", .caption = "Contract dialog"});
+    int activations = 0;
+    int presses = 0;
+    bool open = false;
+    dialog->onActivate([&] { ++activations; });
+    dialog->onMouseDown([&](ui::MouseButton) { ++presses; });
+    dialog->setInputGate([&] { return open; });
+    dialog->show();
+    dialog->setCoversScreen(true);
+    const WindowId editor = backend->createForeignWindow("Contract Editor", "ContractWindow", true);
+    backend->settle();
+    ASSERT_EQ(backend->desktop().foregroundWindow(), editor);
+    activations = 0;
+    backend->userPressesForm(*dialog);
+    EXPECT_EQ(backend->desktop().foregroundWindow(), dialog->id());
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(presses, 0);
+    open = true;
+    backend->userClicks(editor);
+    backend->userPressesForm(*dialog);
+    EXPECT_EQ(activations, 2);
+    EXPECT_EQ(presses, 1);
+}
+
+// The form in front of every window while it covers the screen; given back, it is the window it was, disabled
+// or not, and a window that comes up later is in front of it again.
+TEST_F(ToolkitContract, AFormCoversTheScreenInFrontOfEveryWindowAndComesBackAsItWas) {
+    IDesktop& desktop = backend->desktop();
+    const uint32_t ordinary = desktop.windowStyle(form->id());
+    ASSERT_EQ(ordinary & kWsCaption, kWsCaption);
+    form->setEnabled(false);
+    form->setCoversScreen(true);
+    EXPECT_TRUE(form->coversScreen());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->isEnabled());
+    EXPECT_TRUE(desktop.isTopmost(form->id()));
+    EXPECT_EQ(desktop.windowStyle(form->id()) & (kWsCaption | kWsBorder), 0u) << "no title bar and no frame";
+    const WindowId editor = backend->createForeignWindow("Contract Editor", "ContractWindow", true);
+    backend->settle();
+    EXPECT_TRUE(inFrontOf(form->id(), editor));
+    form->setEnabled(true);
+    form->setCoversScreen(false);
+    backend->settle();
+    EXPECT_FALSE(form->coversScreen());
+    EXPECT_FALSE(desktop.isTopmost(form->id()));
+    EXPECT_EQ(desktop.windowStyle(form->id()), ordinary);
+    EXPECT_EQ(desktop.foregroundWindow(), editor) << "giving the screen back does not take the foreground";
+    const WindowId later = backend->createForeignWindow("Contract Later", "ContractWindow", true);
+    backend->settle();
+    EXPECT_TRUE(inFrontOf(later, form->id()));
+}
+
+// Windows ends the session while a dialog waits in a loop of its own: that wait ends, so does every wait after
+// it, no timer ticks any more, and the main loop still finds the quit.
+TEST_F(ToolkitContract, AQuitEndsEveryWaitAndIsLeftForTheMainLoop) {
+    ui::Toolkit& toolkit = backend->toolkit();
+    int ticks = 0;
+    form->addTimer("timerObelon", 20, true).onTick([&] { ++ticks; });
+    backend->letTimePass(100);
+    ASSERT_GT(ticks, 0);
+    ticks = 0;
+    backend->postQuit();
+    backend->letTimePass(100);
+    EXPECT_EQ(ticks, 0);
+    EXPECT_FALSE(toolkit.waitForEvent());
+    EXPECT_FALSE(toolkit.waitForEvent());
+    toolkit.processEvents();
+    EXPECT_FALSE(toolkit.waitForEvent());
+    EXPECT_TRUE(backend->takeQuit());
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 #include <set>
 
 #include "platform/sim/SimControls.h"
+#include "platform/sim/SimForm.h"
 #include "platform/sim/SimInstance.h"
+#include "platform/sim/SimTextBox.h"
 #include "platform/sim/SimWorld.h"
 #include "tests/contract/WindowBackends.h"
 
@@ -30,6 +32,16 @@ public:
         settle();
     }
 
+    void userPressesForm(ui::Form& form) override {
+        (void)dynamic_cast<sim::SimForm&>(form).pressBackground(ui::MouseButton::Left);
+        settle();
+    }
+
+    void userTypes(ui::TextBox& box, const std::string& text) override {
+        (void)dynamic_cast<sim::SimTextBox&>(box).type(text);
+        settle();
+    }
+
     // A BM_CLICK reaches the control as the user's click does, through the same gate.
     void clickFromOutside(ui::Control& control) override {
         if (auto* button = dynamic_cast<ui::Button*>(&control)) return button->click();
@@ -48,9 +60,17 @@ public:
         return blockedSoFar() > before;
     }
     void settle() override { m_program.toolkit().processEvents(); }
+    void letTimePass(int ms) override {
+        m_world.advance(ms);
+        settle();
+    }
+    uint32_t ownProcessId() const override { return m_program.id(); }
+    void postQuit() override { m_program.toolkit().postQuit(); }
+    bool takeQuit() override { return m_program.toolkit().quitPosted(); }
 
     std::string foregroundLockMissing() const override { return {}; }
     std::string minimizeKeepsForeground() const override { return {}; }
+    std::string otherProgramIsThisProcess() const override { return {}; }
 
 private:
     int blockedSoFar() const {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <future>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/Utf.h"
 #include "platform/win32/WinControl.h"
@@ -133,6 +134,9 @@ bool underWine() {
 
 class WinWindowBackend final : public WindowBackend {
 public:
+    // A quit the case left behind would end the waits of every later case on this thread.
+    ~WinWindowBackend() override { (void)takeQuit(); }
+
     IDesktop& desktop() override { return m_backend.platform().desktop; }
     ui::Toolkit& toolkit() override { return m_backend.toolkit(); }
 
@@ -142,6 +146,38 @@ public:
     void destroyForeignWindow(WindowId window) override { m_other.destroy(toHwnd(window)); }
     void userClicks(WindowId window) override {
         ::SetForegroundWindow(toHwnd(window));
+        settle();
+    }
+    // Real input, so the system asks the form with WM_MOUSEACTIVATE whether the press may go through.
+    void userPressesForm(ui::Form& form) override {
+        POINT at = {4, 4};
+        ::ClientToScreen(toHwnd(form.id()), &at);
+        ::SetCursorPos(at.x, at.y);
+        INPUT press[2] = {};
+        press[0].type = INPUT_MOUSE;
+        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        press[1].type = INPUT_MOUSE;
+        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        ::SendInput(2, press, sizeof(INPUT));
+        settle();
+    }
+    // Real keys into the focused box, each character as the keyboard's own (VK_PACKET, then WM_CHAR).
+    void userTypes(ui::TextBox& box, const std::string& text) override {
+        auto* real = dynamic_cast<WinControlBase*>(&box);
+        if (!real) return;
+        ::SetFocus(real->hwnd());
+        ::SendMessageW(real->hwnd(), EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
+        std::vector<INPUT> keys;
+        for (wchar_t unit : toWide(text)) {
+            for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+                INPUT key = {};
+                key.type = INPUT_KEYBOARD;
+                key.ki.wScan = unit;
+                key.ki.dwFlags = KEYEVENTF_UNICODE | up;
+                keys.push_back(key);
+            }
+        }
+        ::SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
         settle();
     }
     void clickFromOutside(ui::Control& control) override {
@@ -174,6 +210,17 @@ public:
         }
     }
 
+    void letTimePass(int ms) override {
+        ::Sleep(static_cast<DWORD>(ms));
+        settle();
+    }
+    uint32_t ownProcessId() const override { return ::GetCurrentProcessId(); }
+    void postQuit() override { ::PostQuitMessage(0); }
+    bool takeQuit() override {
+        MSG message;
+        return ::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    }
+
     std::string foregroundLockMissing() const override {
         if (underWine()) return "Wine 8 lets every process take the foreground";
         return "the other program here is a thread of this process, which the foreground lock does not separate";
@@ -182,6 +229,8 @@ public:
     std::string minimizeKeepsForeground() const override {
         return underWine() ? "Wine 8 leaves a window it minimizes in the foreground" : std::string();
     }
+
+    std::string otherProgramIsThisProcess() const override { return "the other program here is a thread of this process"; }
 
 private:
     WinPlatform m_backend;

@@ -81,17 +81,23 @@ ob_expect "a second ledger program is retitled '###' and hidden" \
     drv wait-window --class "$ledger_class" --title "###" --hidden --timeout 10000
 expect_dialog_for "Quokka Ledger"
 
-reports() { grep -cx "$1" "$payroll_log" || true; }
+reports() { grep -E '^(shown|hidden) [0-9]+$' "$payroll_log" || true; }
 # shown_and_hidden_again SHOWS: the stand-in has reported a show beyond SHOWS, and its last report is a hide.
-shown_and_hidden_again() { (($(reports shown) > $1)) && [[ $(grep -x 'shown\|hidden' "$payroll_log" | tail -1) == hidden ]]; }
+shown_and_hidden_again() {
+    (($(reports | grep -c '^shown') > $1)) && [[ $(reports | tail -1) == hidden* ]]
+}
 
 # Its own program shows the held window again (the show runs on the window's own thread).
 reshow_payroll() {
     local shows
-    shows=$(reports shown)
+    shows=$(reports | grep -c '^shown') || true
     drv show-window --class "$ledger_class" --title "###" --hidden --state show >/dev/null ||
         ob_fail "the held ledger window is not there to show"
     ob_expect "the ledger shown again by its program is hidden again" ob_poll 10000 shown_and_hidden_again "$shows"
+    local shown hidden
+    read -r _ shown < <(reports | grep '^shown' | tail -1)
+    read -r _ hidden < <(reports | tail -1)
+    ob_log "hidden again $((hidden - shown)) ms after its program showed it"
     ob_expect "it keeps the title '###'" drv wait-window --class "$ledger_class" --title "###" --hidden --timeout 500
 }
 

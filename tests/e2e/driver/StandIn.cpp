@@ -15,8 +15,8 @@ namespace {
 struct StandInBehaviour {
     // Refuses WM_CLOSE, as a program that asks about unsaved work does.
     bool keepsOpen = false;
-    // Prints "shown" or "hidden" whenever the window's visibility changes: the stand-in's own record, which a
-    // script reads where the state may last too short to be seen from outside.
+    // Prints "shown" or "hidden" and the tick count whenever the window's visibility changes: the stand-in's own
+    // record, which a script reads where the state may last too short to be seen from outside.
     bool reportsShows = false;
 };
 
@@ -30,7 +30,9 @@ LRESULT CALLBACK standInProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         writeOut("close refused\n");
         return 0;
     }
-    if (message == WM_SHOWWINDOW && behaviour && behaviour->reportsShows) writeOut(wParam ? "shown\n" : "hidden\n");
+    if (message == WM_SHOWWINDOW && behaviour && behaviour->reportsShows) {
+        writeOut(std::string(wParam ? "shown " : "hidden ") + std::to_string(::GetTickCount64()) + "\n");
+    }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -79,6 +81,6 @@ void addStandInCommands(std::vector<Command>& table) {
     table.push_back({"create-window", {"title", "class", "hidden!", "lifetime", "keep-open!", "report-shows!"},
                      "--title T --class C [--hidden] [--lifetime ms] [--keep-open] [--report-shows]\n"
                      "      (runs until the window is closed; --keep-open refuses WM_CLOSE, --report-shows prints\n"
-                     "      \"shown\" or \"hidden\" at each change of visibility)",
+                     "      \"shown TICKS\" or \"hidden TICKS\" at each change of visibility)",
                      createWindow});
 }

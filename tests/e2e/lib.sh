@@ -245,6 +245,7 @@ ob_cleanup() {
     if ((status != 0)) && [[ -z ${OB_SCREENSHOT_TAKEN:-} && -n ${DISPLAY:-} ]]; then ob_screenshot; fi
     local pid
     for pid in "${OB_PIDS[@]}"; do ob_stop "$pid"; done
+    if [[ -n ${OB_AT_EXIT:-} ]]; then "$OB_AT_EXIT" || ob_log "the exit step '$OB_AT_EXIT' failed"; fi
     if [[ -n ${WINEPREFIX:-} ]]; then
         wineserver -k 2>/dev/null || true
         wineserver -w 2>/dev/null || true
@@ -256,6 +257,10 @@ ob_cleanup() {
     if ((status == 0)); then echo "PASS [$OB_TEST]"; fi
     exit "$status"
 }
+
+# ob_at_exit FUNCTION: run at the scenario's end, passed or failed, once its programs have ended; for stored state
+# that would change the scenarios after it.
+ob_at_exit() { OB_AT_EXIT=$1; }
 
 # ob_begin PROGRAM DRIVER: every scenario's first call.
 ob_begin() {

@@ -15,5 +15,4 @@ public:
     virtual bool isWaiting(LockMode mode) const = 0;
     // The window has gone: nothing is left to unlock, so its requests go too.
     virtual void withdrawLocks(WindowId window) = 0;
-    virtual bool isPasswordDialogVisible() const = 0;
 };

@@ -46,7 +46,6 @@ public:
     void lockAnswered(const LockRequest& request, LockAnswer answer);
     // The program ends: every held window gets its title back and is shown.
     void giveBackHeldWindows();
-    const ForegroundSnapshot& snapshot() const { return m_snapshot; }
 
 private:
     void runSteps();

@@ -88,10 +88,6 @@ void PasswordDialogHost::withdrawLocks(WindowId window) {
     openNext();
 }
 
-bool PasswordDialogHost::isPasswordDialogVisible() const {
-    return m_dialog && m_dialog->form().isVisible();
-}
-
 ui::Form* PasswordDialogHost::form() {
     return m_dialog ? &m_dialog->form() : nullptr;
 }

@@ -28,7 +28,6 @@ public:
     bool isWaiting(WindowId window) const override;
     bool isWaiting(LockMode mode) const override;
     void withdrawLocks(WindowId window) override;
-    bool isPasswordDialogVisible() const override;
 
     const LockRequest* answering() const { return m_answering ? &*m_answering : nullptr; }
     const std::deque<LockRequest>& waiting() const { return m_waiting; }

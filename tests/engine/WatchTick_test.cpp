@@ -15,7 +15,6 @@ public:
     bool isWaiting(WindowId) const override { return false; }
     bool isWaiting(LockMode) const override { return false; }
     void withdrawLocks(WindowId) override {}
-    bool isPasswordDialogVisible() const override { return false; }
     int shown = 0;
 };
 

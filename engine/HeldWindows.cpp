@@ -9,19 +9,22 @@ constexpr const char* kLockedTitle = "###";
 HeldWindows::HeldWindows(IDesktop& desktop, PasswordDialogLauncher& launcher)
     : m_desktop(desktop), m_launcher(launcher) {}
 
-// The title is read in full from the system's copy before the rename; a program that does not answer keeps
-// its title for now and is retitled at a later tick, but is hidden at once all the same.
+// The title is read in full from the system's copy before the rename. The hide is posted first, so that the
+// window goes as soon as its program gets to it, before the rename's answer is waited for; a program that does
+// not answer keeps its title for now and is retitled at a later tick.
 void HeldWindows::hold(const LockRequest& request, bool retitle) {
     const WindowId window = request.window;
-    if (!holds(window)) {
-        Held held{.request = request,
-                  .title = m_desktop.windowText(window),
-                  .retitle = retitle,
-                  .wasShown = m_desktop.isVisible(window)};
-        if (retitle) held.retitled = m_desktop.setWindowText(window, kLockedTitle);
-        m_held.push_back(std::move(held));
+    if (holds(window)) {
+        hide(window);
+        return m_launcher.raiseLock(request);
     }
+    Held held{.request = request,
+              .title = m_desktop.windowText(window),
+              .retitle = retitle,
+              .wasShown = m_desktop.isVisible(window)};
     hide(window);
+    if (retitle) held.retitled = m_desktop.setWindowText(window, kLockedTitle);
+    m_held.push_back(std::move(held));
     m_launcher.raiseLock(request);
 }
 

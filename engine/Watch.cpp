@@ -67,10 +67,14 @@ void Watch::guard() {
     m_ticking = false;
 }
 
-// The class is read only when the window or its title changed.
+// Each read is a trip to the system: the handle is read every time, the title of the same window every fourth
+// time (a new title is seen within a tenth of a second), the class only when the window or its title changed.
 bool Watch::foregroundChanged() {
+    constexpr unsigned kTitleEvery = 4;
     IDesktop& desktop = m_platform.desktop;
     const WindowId window = desktop.foregroundWindow();
+    if (window == m_snapshot.window && ++m_looksSinceTitle < kTitleEvery) return false;
+    m_looksSinceTitle = 0;
     std::string title = firstCharacters(desktop.windowText(window), kMaxWindowText);
     if (window == m_snapshot.window && title == m_snapshot.title) return false;
     m_snapshot.window = window;

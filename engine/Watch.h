@@ -76,5 +76,6 @@ private:
     ListCopy m_checkedTasks;
     ListCopy m_ignore;
     int64_t m_eventsLetRunAtMs = 0;
+    unsigned m_looksSinceTitle = 0;
     bool m_ticking = false;
 };

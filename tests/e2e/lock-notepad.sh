@@ -80,6 +80,12 @@ payroll=$OB_PID
 ob_expect "a second ledger program is retitled '###' and hidden" \
     drv wait-window --class "$ledger_class" --title "###" --hidden --timeout 10000
 expect_dialog_for "Quokka Ledger"
+# The watch does not wait for its once-a-second tick: the quick look at the window in front hides it at once.
+# (The bound is generous; the measured times are in the README's benchmarks.)
+read -r _ first_shown < <(grep -m1 '^shown ' "$payroll_log")
+read -r _ first_hidden < <(grep -m1 '^hidden ' "$payroll_log")
+ob_log "the new ledger was hidden $((first_hidden - first_shown)) ms after it was shown"
+((first_hidden - first_shown < 500)) || ob_fail "a locked window stayed shown for $((first_hidden - first_shown)) ms"
 
 reports() { grep -E '^(shown|hidden) [0-9]+$' "$payroll_log" || true; }
 # shown_and_hidden_again SHOWS: the stand-in has reported a show beyond SHOWS, and its last report is a hide.

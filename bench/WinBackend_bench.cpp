@@ -89,7 +89,12 @@ public:
         auto started = platform.programs.start({.commandLine = kForegroundProgram});
         require(started.ok(), std::string("cannot start ") + kForegroundProgram);
         m_program = std::move(started.value());
-        waitUntilInFront();
+        try {
+            waitUntilInFront();
+        } catch (...) {
+            m_program->terminate();  // the destructor does not run for a peer that never came forward
+            throw;
+        }
     }
     ~ForegroundPeer() { m_program->terminate(); }
     ForegroundPeer(const ForegroundPeer&) = delete;

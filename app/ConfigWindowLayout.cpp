@@ -112,8 +112,9 @@ void ConfigWindow::createDebugPanel() {
     Timer1 = &f.addTimer("Timer1", 1000, true);
     timerInstance = &f.addTimer("timerInstance", 500, false);
     timerObelon = &f.addTimer("timerObelon", 1000, false);
-    // Ten times a second, a window held behind the password that its program showed again is hidden again.
-    tmrHeld = &f.addTimer("tmrHeld", 100, false);
+    // Twenty-five times a second: a window held behind the password that its program showed again is hidden
+    // again, and a locked window that came to the front is hidden without waiting for the watch's next tick.
+    tmrHeld = &f.addTimer("tmrHeld", 40, false);
     tmrTimer = &f.addTimer("tmrTimer", 60000, false);
     tmrAutoUpdated = &f.addTimer("tmrAutoUpdated", 60000, true);
 }

@@ -51,8 +51,32 @@ void Watch::tick() {
     m_ticking = false;
 }
 
+// The check reads only the handle and title of the window in front, as the system keeps them: cheap enough to
+// run many times a second, so a locked window is hidden within a few hundredths of a second. A changed ignore
+// list waits for the tick that loads it, so nothing is locked by the list it replaces.
 void Watch::guard() {
     m_held.guard();
+    if (m_ticking || m_state.adminExemption || m_state.reloadRequest || !foregroundChanged()) return;
+    m_ticking = true;
+    try {
+        scanTasks();
+    } catch (const std::exception& error) {
+        m_state.messageText = std::string("Error: \"") + error.what() + "\".";
+        if (m_hooks.showMessage) m_hooks.showMessage();
+    }
+    m_ticking = false;
+}
+
+// The class is read only when the window or its title changed.
+bool Watch::foregroundChanged() {
+    IDesktop& desktop = m_platform.desktop;
+    const WindowId window = desktop.foregroundWindow();
+    std::string title = firstCharacters(desktop.windowText(window), kMaxWindowText);
+    if (window == m_snapshot.window && title == m_snapshot.title) return false;
+    m_snapshot.window = window;
+    m_snapshot.title = std::move(title);
+    m_snapshot.className = firstCharacters(desktop.className(window), kMaxWindowText);
+    return true;
 }
 
 void Watch::runSteps() {
@@ -82,22 +106,24 @@ void Watch::takeSnapshot() {
 // Every checked entry found in the title would lock the window again; it is locked once, named by the last of
 // them. Never locked: no window at all, an empty title (the taskbar and the desktop have one), the shell's own
 // windows, this program's windows (a general entry would hide the very dialog that unlocks it), and a window
-// already held. Lists may shrink while events run, so each index is checked against the current count.
+// already held. Pending events run once before the scan (an edit of the lists waiting there counts), then only
+// when a few milliseconds of work have passed: each pass through the message queue costs a trip to the system.
 void Watch::scanTasks() {
+    m_platform.ui.processEvents();
+    m_eventsLetRunAtMs = m_platform.clock.uptimeMs();
     const ForegroundSnapshot& front = m_snapshot;
     if (!front.window || front.title.empty() || isShellWindow(front.className)) return;
     if (m_platform.process.ownsWindow(front.window) || m_held.holds(front.window)) return;
-    ui::ListBox& tasks = m_lists.tasks;
-    const int count = tasks.count();
+    refresh(m_lists.tasks, m_checkedTasks, true);
+    refresh(m_lists.ignore, m_ignore, false);
+    const std::vector<std::string> checked = m_checkedTasks.entries;
     std::string locking;
     bool matched = false;
     uint32_t process = 0;
     bool processKnown = false;
-    for (int i = 0; i < count; ++i) {
-        m_platform.ui.processEvents();
-        if (i >= tasks.count()) break;
-        if (!tasks.isChecked(i)) continue;
-        const std::string entry = tasks.item(i);
+    for (size_t i = 0; i < checked.size(); ++i) {
+        letEventsRunNowAndThen(i);
+        const std::string& entry = checked[i];
         if (front.title.find(entry) == std::string::npos) continue;
         if (!processKnown) {
             process = m_platform.desktop.processId(front.window);
@@ -110,13 +136,29 @@ void Watch::scanTasks() {
     if (matched) lock(locking);
 }
 
+void Watch::letEventsRunNowAndThen(size_t done) {
+    constexpr size_t kEntriesBetweenLooks = 64;
+    constexpr int64_t kWorkBetweenEventsMs = 5;
+    if (done == 0 || done % kEntriesBetweenLooks != 0) return;
+    const int64_t now = m_platform.clock.uptimeMs();
+    if (now - m_eventsLetRunAtMs < kWorkBetweenEventsMs) return;
+    m_platform.ui.processEvents();
+    m_eventsLetRunAtMs = m_platform.clock.uptimeMs();
+}
+
+void Watch::refresh(ui::ListBox& list, ListCopy& copy, bool checkedOnly) {
+    if (list.revision() == copy.revision) return;
+    copy.entries.clear();
+    const int count = list.count();
+    for (int i = 0; i < count; ++i) {
+        if (!checkedOnly || list.isChecked(i)) copy.entries.push_back(list.item(i));
+    }
+    copy.revision = list.revision();
+}
+
 bool Watch::isIgnored(const std::string& entry) {
-    ui::ListBox& ignore = m_lists.ignore;
-    const int count = ignore.count();
-    for (int k = 0; k < count; ++k) {
-        m_platform.ui.processEvents();
-        if (k >= ignore.count()) break;
-        if (entry.find(ignore.item(k)) != std::string::npos) return true;
+    for (const std::string& ignored : m_ignore.entries) {
+        if (entry.find(ignored) != std::string::npos) return true;
     }
     return false;
 }

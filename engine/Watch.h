@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/LockRequest.h"
 #include "common/ProgramState.h"
@@ -40,7 +41,8 @@ public:
           WatchHooks hooks);
     ~Watch();
     void tick();
-    // Often: a held window that came back is hidden again at once.
+    // Often: a held window that came back is hidden again at once, and a change of the window in front or of its
+    // title starts the task scan at once instead of at the next tick.
     void guard();
     // The answer to a lock the watch or its protections raised.
     void lockAnswered(const LockRequest& request, LockAnswer answer);
@@ -48,10 +50,18 @@ public:
     void giveBackHeldWindows();
 
 private:
+    // The entries of a list as last read, read again only when the list has changed.
+    struct ListCopy {
+        uint64_t revision = ~uint64_t{0};
+        std::vector<std::string> entries;
+    };
     void runSteps();
     void RunProgramMaintenace();
     void takeSnapshot();
+    bool foregroundChanged();
     void scanTasks();
+    void letEventsRunNowAndThen(size_t done);
+    static void refresh(ui::ListBox& list, ListCopy& copy, bool checkedOnly);
     bool isIgnored(const std::string& entry);
     void lock(const std::string& entry);
 
@@ -63,5 +73,8 @@ private:
     AllowList m_allow;
     std::unique_ptr<BuiltInProtections> m_protections;
     ForegroundSnapshot m_snapshot;
+    ListCopy m_checkedTasks;
+    ListCopy m_ignore;
+    int64_t m_eventsLetRunAtMs = 0;
     bool m_ticking = false;
 };

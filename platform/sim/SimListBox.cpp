@@ -30,12 +30,14 @@ void SimListBox::addItem(std::string_view text) {
     }
     const int index = static_cast<int>(at - m_items.begin());
     m_items.insert(at, Item{std::string(text), false});
+    ++m_revision;
     if (m_selected >= index) ++m_selected;
 }
 
 void SimListBox::removeItem(int index) {
     if (!inRange(index)) return;
     m_items.erase(m_items.begin() + index);
+    ++m_revision;
     if (m_selected == index) {
         m_selected = -1;
     } else if (m_selected > index) {
@@ -45,6 +47,7 @@ void SimListBox::removeItem(int index) {
 
 void SimListBox::clear() {
     m_items.clear();
+    ++m_revision;
     m_selected = -1;
 }
 
@@ -53,7 +56,9 @@ bool SimListBox::isChecked(int index) const {
 }
 
 void SimListBox::setChecked(int index, bool on) {
-    if (m_options.checkBoxes && inRange(index)) m_items[static_cast<size_t>(index)].checked = on;
+    if (!m_options.checkBoxes || !inRange(index)) return;
+    m_items[static_cast<size_t>(index)].checked = on;
+    ++m_revision;
 }
 
 void SimListBox::setSelectedIndex(int index) {
@@ -96,6 +101,7 @@ bool SimListBox::toggleItem(int index) {
     if (!m_options.checkBoxes || !inRange(index) || !reachedByUser()) return false;
     Item& entry = m_items[static_cast<size_t>(index)];
     entry.checked = !entry.checked;
+    ++m_revision;
     return true;
 }
 

@@ -29,6 +29,7 @@ public:
         m_onMouseDown = std::move(handler);
     }
     void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
+    uint64_t revision() const override { return m_revision; }
     const ui::ListOptions& options() const { return m_options; }
     std::vector<std::string> items() const;
 
@@ -49,6 +50,7 @@ private:
 
     ui::ListOptions m_options;
     std::vector<Item> m_items;
+    uint64_t m_revision = 0;
     int m_selected = -1;
     std::function<void(int)> m_onKeyDown;
     std::function<void(ui::MouseButton)> m_onMouseDown;

@@ -107,6 +107,9 @@ public:
     virtual void onMouseDown(std::function<void(MouseButton button)> handler) = 0;
     // The user picked an entry with the mouse; the selection is already on it.
     virtual void onClick(Handler handler) = 0;
+    // Moves on with every change of the entries or their ticks, made by code or by the user: whoever keeps a
+    // copy of the entries reads them again only when it has moved.
+    virtual uint64_t revision() const = 0;
 };
 
 class ProgressBar : public Control {

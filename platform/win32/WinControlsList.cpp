@@ -102,14 +102,17 @@ std::string WinListBox::item(int index) const {
 
 void WinListBox::addItem(std::string_view text) {
     ::SendMessageW(m_hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(text).c_str()));
+    changed();
 }
 
 void WinListBox::removeItem(int index) {
     ::SendMessageW(m_hwnd, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    changed();
 }
 
 void WinListBox::clear() {
     ::SendMessageW(m_hwnd, LB_RESETCONTENT, 0, 0);
+    changed();
 }
 
 int WinListBox::selectedIndex() const {
@@ -175,14 +178,17 @@ void WinCheckedList::addItem(std::string_view text) {
     entry.iItem = count();
     entry.pszText = wide.data();
     ::SendMessageW(m_hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&entry));
+    changed();
 }
 
 void WinCheckedList::removeItem(int index) {
     ::SendMessageW(m_hwnd, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+    changed();
 }
 
 void WinCheckedList::clear() {
     ::SendMessageW(m_hwnd, LVM_DELETEALLITEMS, 0, 0);
+    changed();
 }
 
 bool WinCheckedList::isChecked(int index) const {
@@ -193,6 +199,7 @@ bool WinCheckedList::isChecked(int index) const {
 void WinCheckedList::setChecked(int index, bool on) {
     if (index < 0 || index >= count()) return;
     ListView_SetCheckState(m_hwnd, index, on ? TRUE : FALSE);
+    changed();
 }
 
 int WinCheckedList::selectedIndex() const {
@@ -207,7 +214,12 @@ void WinCheckedList::setSelectedIndex(int index) {
     ::SendMessageW(m_hwnd, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
 
+// A tick the user makes in a check box arrives as a change of the entry's state image.
 bool WinCheckedList::notify(const NMHDR& header, LRESULT& result) {
+    if (header.code == LVN_ITEMCHANGED) {
+        if (reinterpret_cast<const NMLISTVIEW&>(header).uChanged & LVIF_STATE) changed();
+        return false;
+    }
     if (header.code == NM_CLICK) {
         if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) picked();
         result = 0;

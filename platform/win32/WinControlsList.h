@@ -14,8 +14,10 @@ public:
         m_onMouseDown = std::move(handler);
     }
     void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
+    uint64_t revision() const override { return m_revision; }
 
 protected:
+    void changed() { ++m_revision; }
     void keyDown(int key);
     void picked() { raise(m_onClick); }
     // Whether the window's own WM_KEYDOWN reports keys; the list view reports them as LVN_KEYDOWN instead.
@@ -28,6 +30,7 @@ private:
     std::function<void(int)> m_onKeyDown;
     std::function<void(ui::MouseButton)> m_onMouseDown;
     ui::Handler m_onClick;
+    uint64_t m_revision = 0;
 };
 
 // A plain LISTBOX, sorted by the system when asked.

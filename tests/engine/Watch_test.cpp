@@ -75,6 +75,22 @@ TEST_F(WatchScenario, ACheckedTaskInTheTitleHidesTheWindowUntilThePasswordGivesI
     EXPECT_EQ(program.items("lstAllow"), (std::vector<std::string>{"Notepad"}));
 }
 
+// The window in front, or its title, changed: the scan runs at once instead of at the next one-second tick.
+TEST_F(WatchScenario, ANewWindowInFrontOrANewTitleIsScannedWithinAFewHundredthsOfASecond) {
+    start({"Notepad,1", "Secret,1"});
+    world.advance(1000 - world.now() % 1000 + 100);  // well clear of the next tick
+    const WindowId notepad = world.desktop.createWindow("Untitled - Notepad", "Notepad");
+    world.advance(50);
+    EXPECT_TRUE(isLocked(notepad));
+    answer();
+    const WindowId browser = world.desktop.createWindow("News - Browser", "BrowserFrame");
+    world.advance(50);
+    ASSERT_FALSE(isLocked(browser));
+    (void)world.desktop.setWindowText(browser, "Secret page - Browser");
+    world.advance(50);
+    EXPECT_TRUE(isLocked(browser));
+}
+
 TEST_F(WatchScenario, MatchingIsCaseSensitiveAndUncheckedEntriesNeverLock) {
     start({"notepad,1", "Notepad,0"});
     const WindowId notepad = world.desktop.createWindow("Untitled - Notepad", "Notepad");

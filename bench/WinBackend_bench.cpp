@@ -1,0 +1,240 @@
+// What the code that runs all session long costs on the real Win32 backend (under Wine: every call on a
+// window or list control is a round trip to the Wine server), where the simulated benchmarks show only the
+// logic. Each case repeats until a minimum time and a minimum number of runs have passed, and prints one line:
+//   case <name> runs <n> mean_us <mean> worst_us <worst>
+// Options: --min-time-ms N (default 2000), --min-runs N (default 3), --warmup-runs N (untimed, default 1).
+// The program exits non-zero, before printing the closing "done" line, when a case did not do its work.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "app/ObelonApp.h"
+#include "common/ConfigSchema.h"
+#include "engine/Watch.h"
+#include "platform/win32/WinPlatform.h"
+#include "registry/RegistryEdit.h"
+
+namespace {
+
+constexpr int kTasks = 1000;
+constexpr int kIgnoreEntries = 100;
+// A window of another program with a title no task entry occurs in, so every tick scans the whole list.
+constexpr const char* kForegroundProgram = "notepad.exe";
+constexpr const char* kForegroundTitle = "Untitled - Notepad";
+
+struct Settings {
+    int minTimeMs = 2000;
+    int minRuns = 3;
+    int warmupRuns = 1;  // untimed runs first: they pay for caches and lazily created objects
+};
+
+Settings readSettings(int argc, char** argv) {
+    Settings settings;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        const int value = std::atoi(argv[i + 1]);
+        if (name == "--min-time-ms") settings.minTimeMs = std::max(0, value);
+        if (name == "--min-runs") settings.minRuns = std::max(1, value);
+        if (name == "--warmup-runs") settings.warmupRuns = std::max(0, value);
+    }
+    return settings;
+}
+
+void require(bool condition, const std::string& what) {
+    if (!condition) throw std::runtime_error(what);
+}
+
+// steady_clock is QueryPerformanceCounter underneath in this build; each run is timed on its own so the
+// worst run is seen, not only the mean.
+void measure(const Settings& settings, const char* name, const std::function<void()>& run) {
+    using Clock = std::chrono::steady_clock;
+    for (int i = 0; i < settings.warmupRuns; ++i) run();
+    const Clock::time_point began = Clock::now();
+    const Clock::duration minTime = std::chrono::milliseconds(settings.minTimeMs);
+    long runs = 0;
+    Clock::duration total{};
+    Clock::duration worst{};
+    while (runs < settings.minRuns || Clock::now() - began < minTime) {
+        const Clock::time_point start = Clock::now();
+        run();
+        const Clock::duration took = Clock::now() - start;
+        total += took;
+        worst = std::max(worst, took);
+        ++runs;
+    }
+    const auto micros = [](Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); };
+    std::printf("case %-36s runs %6ld mean_us %12.1f worst_us %12.1f\n", name, runs, micros(total) / runs,
+                micros(worst));
+    std::fflush(stdout);
+}
+
+class NoDialog final : public PasswordDialogLauncher {
+public:
+    void raiseLock(LockRequest) override {}
+    bool isWaiting(WindowId) const override { return false; }
+    bool isWaiting(LockMode) const override { return false; }
+    void withdrawLocks(WindowId) override {}
+};
+
+// Another program's window in front, as the watch meets it; ended with the benchmark.
+class ForegroundPeer final {
+public:
+    explicit ForegroundPeer(Platform& platform) : m_platform(platform) {
+        auto started = platform.programs.start({.commandLine = kForegroundProgram});
+        require(started.ok(), std::string("cannot start ") + kForegroundProgram);
+        m_program = std::move(started.value());
+        try {
+            waitUntilInFront();
+        } catch (...) {
+            m_program->terminate();  // the destructor does not run for a peer that never came forward
+            throw;
+        }
+    }
+    ~ForegroundPeer() { m_program->terminate(); }
+    ForegroundPeer(const ForegroundPeer&) = delete;
+    ForegroundPeer& operator=(const ForegroundPeer&) = delete;
+
+    // The watch skips this program's own windows and untitled ones: a tick would then scan nothing.
+    void checkStillInFront() {
+        IDesktop& desktop = m_platform.desktop;
+        const WindowId front = desktop.foregroundWindow();
+        require(desktop.windowText(front) == kForegroundTitle && !m_platform.process.ownsWindow(front),
+                "the foreground window is \"" + desktop.windowText(front) + "\", not the peer's");
+    }
+
+private:
+    void waitUntilInFront() {
+        for (int waited = 0; waited < 20000; waited += 50) {
+            m_platform.ui.processEvents();
+            if (m_platform.desktop.windowText(m_platform.desktop.foregroundWindow()) == kForegroundTitle) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        checkStillInFront();
+    }
+
+    Platform& m_platform;
+    std::unique_ptr<IChildProgram> m_program;
+};
+
+// The watch over lists of real controls on a hidden form of this program, as the configuration window holds them.
+struct WatchBench {
+    explicit WatchBench(Platform& platform)
+        : form(platform.ui.createForm({.name = "frmobelon", .caption = "bench"})),
+          tasks(form->addListBox({.name = "lstTasks"}, {.checkBoxes = true})),
+          allow(form->addListBox({.name = "lstAllow"}, {})),
+          ignore(form->addListBox({.name = "lstignore"}, {})),
+          watch(platform, state, WatchLists{tasks, allow, ignore}, dialog, WatchHooks{}) {
+        for (int i = 0; i < kTasks; ++i) {
+            tasks.addItem("Task window " + std::to_string(i));
+            tasks.setChecked(i, true);
+        }
+        for (int k = 0; k < kIgnoreEntries; ++k) ignore.addItem("Ignored " + std::to_string(k));
+    }
+
+    ProgramState state;
+    NoDialog dialog;
+    std::unique_ptr<ui::Form> form;
+    ui::ListBox& tasks;
+    ui::ListBox& allow;
+    ui::ListBox& ignore;
+    Watch watch;
+};
+
+void benchWatch(const Settings& settings, Platform& platform, ForegroundPeer& peer) {
+    WatchBench bench(platform);
+    peer.checkStillInFront();
+    measure(settings, "watch_tick_1000_tasks_100_ignore", [&] { bench.watch.tick(); });
+    // A tick that failed says so only in the message text; nothing matched, so nothing may have been hidden.
+    require(bench.state.messageText.empty(), "the tick failed: " + bench.state.messageText);
+    peer.checkStillInFront();
+
+    // The two halves of the tick's cost per entry: reading the entry from its control, and letting pending
+    // messages run before it.
+    measure(settings, "tasks_list_read_1000_entries", [&] {
+        int checked = 0;
+        size_t characters = 0;
+        for (int i = 0; i < bench.tasks.count(); ++i) {
+            if (!bench.tasks.isChecked(i)) continue;
+            ++checked;
+            characters += bench.tasks.item(i).size();
+        }
+        require(checked == kTasks && characters > 0, "the list read " + std::to_string(checked) + " checked entries");
+    });
+    measure(settings, "process_events_1000_times", [&] {
+        for (int i = 0; i < kTasks; ++i) platform.ui.processEvents();
+    });
+
+    IDesktop& desktop = platform.desktop;
+    measure(settings, "foreground_window_and_title", [&] {
+        const WindowId front = desktop.foregroundWindow();
+        require(!desktop.windowText(front).empty(), "the foreground window has no title");
+    });
+}
+
+void storeConfiguration(IRegistry& registry) {
+    for (int slot = 0; slot < kTasks; ++slot) {
+        SetStringValue(registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(slot),
+                       config::formatStoredTask({"Window " + std::to_string(slot), slot % 2 == 0}));
+    }
+    for (int k = 0; k < kIgnoreEntries; ++k) {
+        SetStringValue(registry, RootKey::LocalMachine, config::kIgnoreListKey, config::slotName(k),
+                       "Ignored " + std::to_string(k));
+    }
+}
+
+// The configuration window's own load and Apply against the registry. Apply, as the button does it, stores every
+// list slot and the settings, then loads the whole configuration again.
+void benchConfiguration(const Settings& settings, Platform& platform) {
+    IRegistry& registry = platform.registry;
+    storeConfiguration(registry);
+    ObelonApp app(platform);
+    ConfigWindow& window = app.configWindow();
+    ui::ListBox& tasks = window.form().control<ui::ListBox>("lstTasks");
+    measure(settings, "getconfig_1000_tasks_100_ignore", [&] {
+        window.GetConfig();
+        require(tasks.count() == kTasks, "the load brought " + std::to_string(tasks.count()) + " tasks");
+    });
+
+    app.state().configUnlocked = true;  // as after the password, so showing the window asks for none
+    window.form().show();
+    platform.ui.processEvents();
+    const std::string lastSlot = config::slotName(kTasks - 1);
+    ui::Button& cmdok = window.form().control<ui::Button>("cmdok");
+    measure(settings, "apply_1000_tasks_100_ignore", [&] {
+        DeleteValue(registry, RootKey::LocalMachine, config::kTasksKey, lastSlot);
+        cmdok.click();
+        require(!GetStringValue(registry, RootKey::LocalMachine, config::kTasksKey, lastSlot).empty(),
+                "Apply did not store the last task");
+    });
+    window.form().hide();
+    DeleteKey(registry, RootKey::LocalMachine, config::kTasksKey);
+    DeleteKey(registry, RootKey::LocalMachine, config::kIgnoreListKey);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Settings settings = readSettings(argc, argv);
+    std::printf("win32 backend bench: at least %d ms and %d runs per case, after %d untimed\n", settings.minTimeMs,
+                settings.minRuns, settings.warmupRuns);
+    try {
+        WinPlatform backend;
+        Platform& platform = backend.platform();
+        {
+            ForegroundPeer peer(platform);
+            benchWatch(settings, platform, peer);
+        }
+        benchConfiguration(settings, platform);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench failed: %s\n", error.what());
+        return 1;
+    }
+    std::printf("done: 6 cases\n");
+    return 0;
+}

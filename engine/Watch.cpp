@@ -120,7 +120,8 @@ void Watch::scanTasks() {
     if (m_platform.process.ownsWindow(front.window) || m_held.holds(front.window)) return;
     refresh(m_lists.tasks, m_checkedTasks, true);
     refresh(m_lists.ignore, m_ignore, false);
-    const std::vector<std::string> checked = m_checkedTasks.entries;
+    // Only the next scan reads the lists again, and no scan starts while this one runs: the copy stays as it is.
+    const std::vector<std::string>& checked = m_checkedTasks.entries;
     std::string locking;
     bool matched = false;
     uint32_t process = 0;

@@ -115,11 +115,12 @@ void Watch::takeSnapshot() {
 void Watch::scanTasks() {
     m_platform.ui.processEvents();
     m_eventsLetRunAtMs = m_platform.clock.uptimeMs();
+    // Read again after an edit whatever is in front, so the next window that needs a lock does not wait for it.
+    refresh(m_lists.tasks, m_checkedTasks, true);
+    refresh(m_lists.ignore, m_ignore, false);
     const ForegroundSnapshot& front = m_snapshot;
     if (!front.window || front.title.empty() || isShellWindow(front.className)) return;
     if (m_platform.process.ownsWindow(front.window) || m_held.holds(front.window)) return;
-    refresh(m_lists.tasks, m_checkedTasks, true);
-    refresh(m_lists.ignore, m_ignore, false);
     // Only the next scan reads the lists again, and no scan starts while this one runs: the copy stays as it is.
     const std::vector<std::string>& checked = m_checkedTasks.entries;
     std::string locking;

@@ -77,6 +77,7 @@ TEST(LoadStoredTasks, AReloadRebuildsTheListsInsteadOfAddingToThem) {
     program.reload();
     EXPECT_EQ(program.items("lstTasks"), (std::vector<std::string>{"Notepad"}));
     EXPECT_EQ(program.items("lstignore"), (std::vector<std::string>{"Note", "Pad"}));
+    EXPECT_EQ(world.registry.openKeyCount(), 0);  // every key a load opens is closed again
 }
 
 TEST(LoadSwitches, OnlyTheExactTextOneOrTheNumberOneSwitchesOn) {

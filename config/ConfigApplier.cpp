@@ -1,6 +1,7 @@
 #include "config/ConfigApplier.h"
 
 #include "common/ConfigSchema.h"
+#include "config/EventPacer.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
@@ -50,29 +51,27 @@ bool ConfigApplier::applySteps() {
 }
 
 // All slots go first, so a shorter list leaves nothing of the longer one behind; an empty ignore
-// list leaves no key at all.
+// list leaves no key at all. Each list is written through one open key.
 bool ConfigApplier::writeLists() {
     IRegistry& registry = m_platform.registry;
+    HeldKey tasksKey(registry, RootKey::LocalMachine, config::kTasksKey);
+    EventPacer events(m_platform.ui, m_platform.clock);
     for (int slot = 0; slot < config::kListSlots; ++slot) {
-        m_platform.ui.processEvents();
-        DeleteValue(registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(slot));
+        events.step();
+        tasksKey.DeleteValue(config::slotName(slot));
     }
     auto& tasks = m_form.control<ui::ListBox>("lstTasks");
     for (int i = 0; i < tasks.count(); ++i) {
         const std::string stored = config::formatStoredTask({tasks.item(i), tasks.isChecked(i)});
-        if (!store(writeStringValue(registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(i), stored))) {
-            return false;
-        }
+        if (!store(tasksKey.writeStringValue(config::slotName(i), stored))) return false;
     }
     DeleteKey(registry, RootKey::LocalMachine, config::kIgnoreListKey);
+    HeldKey ignoreKey(registry, RootKey::LocalMachine, config::kIgnoreListKey);
     auto& ignore = m_form.control<ui::ListBox>("lstignore");
     for (int i = 0; i < ignore.count(); ++i) {
-        m_platform.ui.processEvents();
+        events.step();
         if (i >= ignore.count()) break;
-        if (!store(writeStringValue(registry, RootKey::LocalMachine, config::kIgnoreListKey, config::slotName(i),
-                                    ignore.item(i)))) {
-            return false;
-        }
+        if (!store(ignoreKey.writeStringValue(config::slotName(i), ignore.item(i)))) return false;
     }
     return true;
 }

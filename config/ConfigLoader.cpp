@@ -4,6 +4,7 @@
 #include "common/ConfigSchema.h"
 #include "lists/TasksPage.h"
 #include "common/AccessPassword.h"
+#include "config/EventPacer.h"
 #include "registry/RegistryEdit.h"
 
 ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& configWindow, TasksPage& tasks,
@@ -26,8 +27,8 @@ ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& co
       chkTaskManager1(configWindow.control<ui::CheckBox>("chkTaskManager1")),
       chklockinstall1(configWindow.control<ui::CheckBox>("chklockinstall1")) {}
 
-// Every list and switch is rebuilt from the registry; nothing of an earlier load survives. Events run
-// once per list slot, so the watch may see a list that is only partly rebuilt.
+// Every list and switch is rebuilt from the registry; nothing of an earlier load survives. Events run every few
+// milliseconds while the lists are read, so the watch may see a list that is only partly rebuilt.
 void ConfigLoader::GetConfig() {
     lstTasks.clear();
     loadAdminExemption();
@@ -68,13 +69,14 @@ void ConfigLoader::loadTrayIcon() {
     UpdateTrayIcon(m_platform.shell, m_form.id(), m_state.adminExemption, chkTray.isChecked());
 }
 
-// Empty slots do not end the list: every slot is read.
+// Empty slots do not end the list: every slot is read, all through one open key.
 void ConfigLoader::loadTasks() {
+    HeldKey key(m_platform.registry, RootKey::LocalMachine, config::kTasksKey);
+    EventPacer events(m_platform.ui, m_platform.clock);
     for (int slot = 0; slot < config::kListSlots; ++slot) {
-        m_platform.ui.processEvents();
+        events.step();
         config::StoredTask task;
-        const std::string stored =
-            GetStringValue(m_platform.registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(slot));
+        const std::string stored = key.GetStringValue(config::slotName(slot));
         if (!config::parseStoredTask(stored, task)) continue;
         lstTasks.addItem(task.text);
         if (task.checked) lstTasks.setChecked(lstTasks.count() - 1, true);
@@ -88,10 +90,11 @@ void ConfigLoader::loadPassword() {
 
 void ConfigLoader::loadIgnoreList() {
     lstignore.clear();
+    HeldKey key(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
+    EventPacer events(m_platform.ui, m_platform.clock);
     for (int slot = 0; slot < config::kListSlots; ++slot) {
-        m_platform.ui.processEvents();
-        const std::string stored = GetStringValue(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey,
-                                                  config::slotName(slot));
+        events.step();
+        const std::string stored = key.GetStringValue(config::slotName(slot));
         if (!stored.empty()) lstignore.addItem(stored);
     }
 }

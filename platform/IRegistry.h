@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,22 @@ struct RegistryValue {
     std::string data{};
 };
 
+// What a key is opened for. Write and Create allow queries too; Create first makes every missing key of the
+// path, as the writes below do, while Read and Write open only a key that is there.
+enum class KeyAccess { Read, Write, Create };
+
+// One open key, closed when destroyed; it must not outlive its registry. Values stored or deleted meanwhile by
+// anyone are seen, as they are the key's own. A key deleted while open stays deleted for this handle: every call
+// then fails with kKeyDeleted, also once a key of the same name has been made again.
+class IRegistryKey {
+public:
+    virtual ~IRegistryKey() = default;
+    virtual Result<RegistryValue> queryValue(std::string_view name) = 0;
+    // Both are refused with "access denied" on a key opened for reading.
+    virtual Status setValue(std::string_view name, const RegistryValue& value) = 0;
+    virtual Status deleteValue(std::string_view name) = 0;
+};
+
 // Raw registry access. The read and write rules of the program live in RegistryEdit, above this.
 class IRegistry {
 public:
@@ -35,4 +52,6 @@ public:
     // Refused while the key still has sub-keys.
     virtual Status deleteKey(RootKey root, std::string_view path) = 0;
     virtual Status deleteValue(RootKey root, std::string_view path, std::string_view name) = 0;
+    // For many values of one key: each call above opens and closes its key, a round trip to the registry each.
+    virtual Result<std::unique_ptr<IRegistryKey>> openKey(RootKey root, std::string_view path, KeyAccess access) = 0;
 };

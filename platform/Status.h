@@ -13,6 +13,7 @@ constexpr uint32_t kInvalidHandle = 6;
 constexpr uint32_t kInvalidData = 13;
 constexpr uint32_t kAlreadyExists = 183;
 constexpr uint32_t kMoreData = 234;
+constexpr uint32_t kKeyDeleted = 1018;
 }  // namespace errc
 
 class [[nodiscard]] Status {

@@ -7,12 +7,29 @@ void CreateKey(IRegistry& registry, RootKey root, std::string_view path) {
     (void)registry.createKey(root, path);
 }
 
-std::string GetStringValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name) {
-    Result<RegistryValue> stored = registry.queryValue(root, path, name);
+namespace {
+
+// Text stored without its terminator is read whole; anything after an inner NUL is not part of it.
+std::string textOf(const Result<RegistryValue>& stored) {
     if (!stored.ok() || stored.value().type != regtype::kSz) return {};
     const std::string& data = stored.value().data;
-    // Text stored without its terminator is read whole; anything after an inner NUL is not part of it.
     return data.substr(0, data.find('\0'));
+}
+
+const Status& statusOf(const Status& status) { return status; }
+template <class T>
+const Status& statusOf(const Result<T>& result) { return result.status(); }
+
+RegistryValue storedText(std::string_view text) {
+    RegistryValue value{regtype::kSz, std::string(text)};
+    value.data.push_back('\0');
+    return value;
+}
+
+}  // namespace
+
+std::string GetStringValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name) {
+    return textOf(registry.queryValue(root, path, name));
 }
 
 void SetStringValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name,
@@ -22,9 +39,7 @@ void SetStringValue(IRegistry& registry, RootKey root, std::string_view path, st
 
 Status writeStringValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name,
                         std::string_view text) {
-    RegistryValue value{regtype::kSz, std::string(text)};
-    value.data.push_back('\0');
-    return registry.setValue(root, path, name, value);
+    return registry.setValue(root, path, name, storedText(text));
 }
 
 int32_t GetDWordValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name) {
@@ -54,4 +69,58 @@ void DeleteKey(IRegistry& registry, RootKey root, std::string_view path) {
 
 void DeleteValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name) {
     (void)registry.deleteValue(root, path, name);
+}
+
+HeldKey::HeldKey(IRegistry& registry, RootKey root, std::string path)
+    : m_registry(registry), m_root(root), m_path(std::move(path)) {}
+
+// A key that could not be opened is not asked for again with the same access: for a list missing from the
+// registry that would be one failing round trip per slot. A key opened with less access is opened again.
+IRegistryKey* HeldKey::open(KeyAccess access, Status& failure) {
+    if (m_key && m_access >= access) return m_key.get();
+    if (!m_key && m_failedOpen && m_failedAccess == access) {
+        failure = *m_failedOpen;
+        return nullptr;
+    }
+    m_key.reset();
+    Result<std::unique_ptr<IRegistryKey>> opened = m_registry.openKey(m_root, m_path, access);
+    if (!opened.ok()) {
+        m_failedOpen = opened.status();
+        m_failedAccess = access;
+        failure = opened.status();
+        return nullptr;
+    }
+    m_failedOpen.reset();
+    m_key = std::move(opened.value());
+    m_access = access;
+    return m_key.get();
+}
+
+// A key deleted while held (the ignore-list editor replaces its key, for one) is opened again once, so the call
+// reaches the key now there, as an operation that opens its key each time would.
+template <class Call>
+auto HeldKey::onKey(KeyAccess access, Call call) -> decltype(call(std::declval<IRegistryKey&>())) {
+    Status failure;
+    IRegistryKey* key = open(access, failure);
+    if (!key) return failure;
+    auto result = call(*key);
+    if (statusOf(result).code() != errc::kKeyDeleted) return result;
+    m_key.reset();
+    m_failedOpen.reset();
+    key = open(access, failure);
+    if (!key) return failure;
+    return call(*key);
+}
+
+std::string HeldKey::GetStringValue(std::string_view name) {
+    return textOf(onKey(KeyAccess::Read, [&](IRegistryKey& key) { return key.queryValue(name); }));
+}
+
+void HeldKey::DeleteValue(std::string_view name) {
+    (void)onKey(KeyAccess::Write, [&](IRegistryKey& key) { return key.deleteValue(name); });
+}
+
+Status HeldKey::writeStringValue(std::string_view name, std::string_view text) {
+    const RegistryValue value = storedText(text);
+    return onKey(KeyAccess::Create, [&](IRegistryKey& key) { return key.setValue(name, value); });
 }

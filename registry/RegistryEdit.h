@@ -1,7 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/IRegistry.h"
 
@@ -21,3 +24,26 @@ void DeleteValue(IRegistry& registry, RootKey root, std::string_view path, std::
                                       std::string_view text);
 [[nodiscard]] Status writeDWordValue(IRegistry& registry, RootKey root, std::string_view path, std::string_view name,
                                      int32_t number);
+
+// The same reads and writes on the values of one key held open across many of them (the slots of a list), where
+// the operations above would open and close the key for each value. Same rules: absent reads as "".
+class HeldKey final {
+public:
+    HeldKey(IRegistry& registry, RootKey root, std::string path);
+    std::string GetStringValue(std::string_view name);
+    void DeleteValue(std::string_view name);
+    [[nodiscard]] Status writeStringValue(std::string_view name, std::string_view text);
+
+private:
+    IRegistryKey* open(KeyAccess access, Status& failure);
+    template <class Call>
+    auto onKey(KeyAccess access, Call call) -> decltype(call(std::declval<IRegistryKey&>()));
+
+    IRegistry& m_registry;
+    RootKey m_root;
+    std::string m_path;
+    std::unique_ptr<IRegistryKey> m_key;
+    KeyAccess m_access = KeyAccess::Read;
+    std::optional<Status> m_failedOpen;
+    KeyAccess m_failedAccess = KeyAccess::Read;
+};

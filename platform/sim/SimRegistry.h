@@ -15,7 +15,8 @@ namespace sim {
 // keep the case they were created with, as Windows does.
 class SimRegistry final : public IRegistry {
 public:
-    enum class Op { Create, Query, Set, DeleteKey, DeleteValue };
+    // Open is an openKey for reading or writing; one that creates is a Create.
+    enum class Op { Create, Open, Query, Set, DeleteKey, DeleteValue };
 
     SimRegistry();
     ~SimRegistry() override;
@@ -25,6 +26,7 @@ public:
     Status setValue(RootKey root, std::string_view path, std::string_view name, const RegistryValue& value) override;
     Status deleteKey(RootKey root, std::string_view path) override;
     Status deleteValue(RootKey root, std::string_view path, std::string_view name) override;
+    Result<std::unique_ptr<IRegistryKey>> openKey(RootKey root, std::string_view path, KeyAccess access) override;
 
     // As for a standard user: every create, write and delete under LocalMachine is refused.
     void setMachineWideWritesDenied(bool denied) { m_machineWideDenied = denied; }
@@ -34,20 +36,24 @@ public:
     bool keyExists(RootKey root, std::string_view path) const;
     std::vector<std::string> valueNames(RootKey root, std::string_view path) const;
     std::vector<std::string> subKeyNames(RootKey root, std::string_view path) const;
+    // Keys opened with openKey and not closed yet.
+    int openKeyCount() const { return m_openKeys; }
 
 private:
     struct Key;
-    Key& rootKey(RootKey root) const;
-    const Key* find(RootKey root, std::string_view path) const;
-    Key* find(RootKey root, std::string_view path);
-    Key& create(RootKey root, std::string_view path);
+    class OpenKey;
+    std::shared_ptr<Key> find(RootKey root, std::string_view path) const;
+    std::shared_ptr<Key> create(RootKey root, std::string_view path);
     bool injectedFailure(Op op, uint32_t& code);
     bool deniedWrite(RootKey root) const;
+    static bool storable(std::string_view name, const RegistryValue& value);
+    static void storeValue(Key& key, std::string_view name, const RegistryValue& value);
 
-    std::unique_ptr<Key> m_currentUser;
-    std::unique_ptr<Key> m_localMachine;
+    std::shared_ptr<Key> m_currentUser;
+    std::shared_ptr<Key> m_localMachine;
     bool m_machineWideDenied = false;
     std::map<Op, std::deque<uint32_t>> m_failures;
+    int m_openKeys = 0;
 };
 
 }  // namespace sim

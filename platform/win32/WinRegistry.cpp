@@ -36,6 +36,96 @@ Result<std::string> textFromStored(const std::vector<BYTE>& bytes) {
     return std::move(*utf8);
 }
 
+// Ask for the size, then the data; a value that grows in between is asked for again.
+Result<RegistryValue> queryOpenKey(HKEY key, const std::wstring& name) {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+    LSTATUS rc = ERROR_SUCCESS;
+    do {
+        DWORD size = 0;
+        rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+        if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryValueExW");
+        bytes.assign(size, 0);
+        rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, bytes.empty() ? nullptr : bytes.data(), &size);
+        if (rc == ERROR_SUCCESS) bytes.resize(size);
+    } while (rc == ERROR_MORE_DATA);
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryValueExW");
+
+    RegistryValue value;
+    value.type = type;
+    if (isTextType(type)) {
+        auto text = textFromStored(bytes);
+        if (!text.ok()) return text.status();
+        value.data = std::move(text.value());
+    } else {
+        value.data.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    return value;
+}
+
+// The bytes RegSetValueExW is handed: text is written exactly as given, a terminator stored only when the caller
+// put one in. Text goes as UTF-16 from `wide`, everything else as the value's own bytes.
+struct StoredForm {
+    std::wstring wide;
+    DWORD size = 0;
+};
+
+Result<StoredForm> storedForm(const RegistryValue& value) {
+    StoredForm form;
+    size_t size = value.data.size();
+    if (isTextType(value.type)) {
+        auto converted = tryToWide(value.data);
+        if (!converted) return invalidText("MultiByteToWideChar");
+        form.wide = std::move(*converted);
+        size = form.wide.size() * sizeof(wchar_t);
+        // RegSetValueExW stores one character more when the text lacks a terminator but a NUL follows
+        // it in memory (as it always does in a std::wstring); a non-NUL sentinel there keeps it exact.
+        form.wide.push_back(L'?');
+    }
+    if (size > MAXDWORD) return Status::failure(errc::kInvalidData, "RegSetValueExW");
+    form.size = static_cast<DWORD>(size);
+    return form;
+}
+
+Status setOnOpenKey(HKEY key, const std::wstring& name, const RegistryValue& value, const StoredForm& form) {
+    const BYTE* data = isTextType(value.type) ? reinterpret_cast<const BYTE*>(form.wide.data())
+                                              : reinterpret_cast<const BYTE*>(value.data.data());
+    const LSTATUS rc = ::RegSetValueExW(key, name.c_str(), 0, value.type, data, form.size);
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegSetValueExW");
+    return Status::success();
+}
+
+Status deleteOnOpenKey(HKEY key, const std::wstring& name) {
+    const LSTATUS rc = ::RegDeleteValueW(key, name.c_str());
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegDeleteValueW");
+    return Status::success();
+}
+
+class WinRegistryKey final : public IRegistryKey {
+public:
+    explicit WinRegistryKey(UniqueHKey key) : m_key(std::move(key)) {}
+    Result<RegistryValue> queryValue(std::string_view name) override {
+        auto wideName = tryToWide(name);
+        if (!wideName) return invalidText("MultiByteToWideChar");
+        return queryOpenKey(m_key.get(), *wideName);
+    }
+    Status setValue(std::string_view name, const RegistryValue& value) override {
+        auto wideName = tryToWide(name);
+        if (!wideName) return invalidText("MultiByteToWideChar");
+        Result<StoredForm> form = storedForm(value);
+        if (!form.ok()) return form.status();
+        return setOnOpenKey(m_key.get(), *wideName, value, form.value());
+    }
+    Status deleteValue(std::string_view name) override {
+        auto wideName = tryToWide(name);
+        if (!wideName) return invalidText("MultiByteToWideChar");
+        return deleteOnOpenKey(m_key.get(), *wideName);
+    }
+
+private:
+    UniqueHKey m_key;
+};
+
 }  // namespace
 
 Status WinRegistry::createKey(RootKey root, std::string_view path) {
@@ -53,63 +143,38 @@ Result<RegistryValue> WinRegistry::queryValue(RootKey root, std::string_view pat
     auto wideName = tryToWide(name);
     if (!widePath || !wideName) return invalidText("MultiByteToWideChar");
     UniqueHKey key;
-    LSTATUS rc = ::RegOpenKeyExW(toHKey(root), widePath->c_str(), 0, KEY_QUERY_VALUE, key.put());
+    const LSTATUS rc = ::RegOpenKeyExW(toHKey(root), widePath->c_str(), 0, KEY_QUERY_VALUE, key.put());
     if (rc != ERROR_SUCCESS) return failed(rc, "RegOpenKeyExW");
-
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-    // Ask for the size, then the data; a value that grows in between is asked for again.
-    do {
-        DWORD size = 0;
-        rc = ::RegQueryValueExW(key.get(), wideName->c_str(), nullptr, &type, nullptr, &size);
-        if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryValueExW");
-        bytes.assign(size, 0);
-        rc = ::RegQueryValueExW(key.get(), wideName->c_str(), nullptr, &type, bytes.empty() ? nullptr : bytes.data(),
-                                &size);
-        if (rc == ERROR_SUCCESS) bytes.resize(size);
-    } while (rc == ERROR_MORE_DATA);
-    if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryValueExW");
-
-    RegistryValue value;
-    value.type = type;
-    if (isTextType(type)) {
-        auto text = textFromStored(bytes);
-        if (!text.ok()) return text.status();
-        value.data = std::move(text.value());
-    } else {
-        value.data.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    }
-    return value;
+    return queryOpenKey(key.get(), *wideName);
 }
 
 Status WinRegistry::setValue(RootKey root, std::string_view path, std::string_view name, const RegistryValue& value) {
     auto widePath = tryToWide(path);
     auto wideName = tryToWide(name);
     if (!widePath || !wideName) return invalidText("MultiByteToWideChar");
-
-    // Text is written exactly as given: a terminator is stored only when the caller put one in.
-    std::wstring wideData;
-    const BYTE* data = reinterpret_cast<const BYTE*>(value.data.data());
-    size_t size = value.data.size();
-    if (isTextType(value.type)) {
-        auto converted = tryToWide(value.data);
-        if (!converted) return invalidText("MultiByteToWideChar");
-        wideData = std::move(*converted);
-        size = wideData.size() * sizeof(wchar_t);
-        // RegSetValueExW stores one character more when the text lacks a terminator but a NUL follows
-        // it in memory (as it always does in a std::wstring); a non-NUL sentinel there keeps it exact.
-        wideData.push_back(L'?');
-        data = reinterpret_cast<const BYTE*>(wideData.data());
-    }
-    if (size > MAXDWORD) return Status::failure(errc::kInvalidData, "RegSetValueExW");
-
+    Result<StoredForm> form = storedForm(value);
+    if (!form.ok()) return form.status();
     UniqueHKey key;
-    LSTATUS rc =
+    const LSTATUS rc =
         ::RegCreateKeyExW(toHKey(root), widePath->c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr);
     if (rc != ERROR_SUCCESS) return failed(rc, "RegCreateKeyExW");
-    rc = ::RegSetValueExW(key.get(), wideName->c_str(), 0, value.type, data, static_cast<DWORD>(size));
-    if (rc != ERROR_SUCCESS) return failed(rc, "RegSetValueExW");
-    return Status::success();
+    return setOnOpenKey(key.get(), *wideName, value, form.value());
+}
+
+Result<std::unique_ptr<IRegistryKey>> WinRegistry::openKey(RootKey root, std::string_view path, KeyAccess access) {
+    auto widePath = tryToWide(path);
+    if (!widePath) return invalidText("MultiByteToWideChar");
+    UniqueHKey key;
+    if (access == KeyAccess::Create) {
+        const LSTATUS rc = ::RegCreateKeyExW(toHKey(root), widePath->c_str(), 0, nullptr, 0,
+                                             KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.put(), nullptr);
+        if (rc != ERROR_SUCCESS) return failed(rc, "RegCreateKeyExW");
+    } else {
+        const REGSAM rights = access == KeyAccess::Write ? KEY_QUERY_VALUE | KEY_SET_VALUE : KEY_QUERY_VALUE;
+        const LSTATUS rc = ::RegOpenKeyExW(toHKey(root), widePath->c_str(), 0, rights, key.put());
+        if (rc != ERROR_SUCCESS) return failed(rc, "RegOpenKeyExW");
+    }
+    return std::unique_ptr<IRegistryKey>(std::make_unique<WinRegistryKey>(std::move(key)));
 }
 
 Status WinRegistry::deleteKey(RootKey root, std::string_view path) {
@@ -125,9 +190,7 @@ Status WinRegistry::deleteValue(RootKey root, std::string_view path, std::string
     auto wideName = tryToWide(name);
     if (!widePath || !wideName) return invalidText("MultiByteToWideChar");
     UniqueHKey key;
-    LSTATUS rc = ::RegOpenKeyExW(toHKey(root), widePath->c_str(), 0, KEY_SET_VALUE, key.put());
+    const LSTATUS rc = ::RegOpenKeyExW(toHKey(root), widePath->c_str(), 0, KEY_SET_VALUE, key.put());
     if (rc != ERROR_SUCCESS) return failed(rc, "RegOpenKeyExW");
-    rc = ::RegDeleteValueW(key.get(), wideName->c_str());
-    if (rc != ERROR_SUCCESS) return failed(rc, "RegDeleteValueW");
-    return Status::success();
+    return deleteOnOpenKey(key.get(), *wideName);
 }

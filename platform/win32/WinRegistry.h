@@ -9,4 +9,5 @@ public:
     Status setValue(RootKey root, std::string_view path, std::string_view name, const RegistryValue& value) override;
     Status deleteKey(RootKey root, std::string_view path) override;
     Status deleteValue(RootKey root, std::string_view path, std::string_view name) override;
+    Result<std::unique_ptr<IRegistryKey>> openKey(RootKey root, std::string_view path, KeyAccess access) override;
 };

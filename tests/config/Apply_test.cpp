@@ -70,6 +70,7 @@ TEST_F(ApplyScenario, AShortenedTaskListLeavesOnlyItsOwnSlots) {
     EXPECT_EQ(machine(kTasks, "Task1"), "Task 3,0");
     EXPECT_EQ(program.items("lstTasks"), (std::vector<std::string>{"Task 1", "Task 3"}));
     EXPECT_EQ(program.labelText("cmdcancel"), "Close");
+    EXPECT_EQ(world.registry.openKeyCount(), 0);
 }
 
 TEST_F(ApplyScenario, TheIgnoreListIsStoredWithoutFlagsAndAnEmptyOneLeavesNoKey) {

@@ -77,6 +77,17 @@ TEST(LoadStoredTasks, AReloadRebuildsTheListsInsteadOfAddingToThem) {
     program.reload();
     EXPECT_EQ(program.items("lstTasks"), (std::vector<std::string>{"Notepad"}));
     EXPECT_EQ(program.items("lstignore"), (std::vector<std::string>{"Note", "Pad"}));
+    EXPECT_EQ(world.registry.openKeyCount(), 0);  // every key a load opens is closed again
+
+    // The window stays responsive: what waits when a load begins runs while the lists are being rebuilt.
+    std::vector<size_t> seenDuringLoad;
+    program.run([&] {
+        for (int i = 0; i < 2; ++i) {
+            world.clock.post(program.process->id(), [&] { seenDuringLoad.push_back(program.items("lstTasks").size()); });
+        }
+        program.app->configWindow().GetConfig();
+    });
+    EXPECT_EQ(seenDuringLoad, (std::vector<size_t>{0, 0}));
 }
 
 TEST(LoadSwitches, OnlyTheExactTextOneOrTheNumberOneSwitchesOn) {

@@ -144,6 +144,50 @@ TEST_F(RegistryContract, WritesMakeTheWholePathAndDeletesTakeOnlyTheirTarget) {
     EXPECT_TRUE(m_registry.deleteKey(kUser, m_key + "\\made").ok());
 }
 
+// A list's slots go through one open key; what it reads and writes is what the per-call operations see.
+TEST_F(RegistryContract, AnOpenKeySharesItsValuesWithThePerCallOperations) {
+    const std::string list = m_key + "\\List";
+    EXPECT_EQ(codeOf(m_registry.openKey(kUser, list, KeyAccess::Read).status()), errc::kFileNotFound);
+    EXPECT_EQ(codeOf(m_registry.openKey(kUser, list, KeyAccess::Write).status()), errc::kFileNotFound);
+    Result<std::unique_ptr<IRegistryKey>> writer = m_registry.openKey(kUser, list, KeyAccess::Create);
+    ASSERT_TRUE(writer.ok());
+    IRegistryKey& key = *writer.value();
+    const RegistryValue text = value(regtype::kSz, "\xC3\x9C"
+                                                   "bung \xF0\x9F\x98\x80");  // no terminator
+    ASSERT_TRUE(key.setValue("Task0", text).ok());
+    EXPECT_EQ(read(list, "TASK0"), shown(text));
+    ASSERT_TRUE(m_registry.setValue(kUser, list, "Task1", value(regtype::kSz, std::string("x\0", 2))).ok());
+    ASSERT_TRUE(key.queryValue("task1").ok());
+    EXPECT_EQ(shown(key.queryValue("task1").value()), shown(value(regtype::kSz, std::string("x\0", 2))));
+    EXPECT_EQ(codeOf(key.setValue("bad", value(regtype::kSz, "cut \xC3"))), errc::kInvalidData);
+    ASSERT_TRUE(key.deleteValue("TASK1").ok());
+    EXPECT_EQ(read(list, "Task1"), kMissing);
+    EXPECT_EQ(codeOf(key.deleteValue("Task1")), errc::kFileNotFound);
+    EXPECT_EQ(codeOf(key.queryValue("Task1").status()), errc::kFileNotFound);
+
+    Result<std::unique_ptr<IRegistryKey>> reader = m_registry.openKey(kUser, list, KeyAccess::Read);
+    ASSERT_TRUE(reader.ok());
+    EXPECT_EQ(codeOf(reader.value()->setValue("Task2", text)), errc::kAccessDenied);
+    EXPECT_EQ(codeOf(reader.value()->deleteValue("Task0")), errc::kAccessDenied);
+    EXPECT_EQ(read(list, "Task0"), shown(text));
+}
+
+// Deleting a key does not wait for its handles; they stay on the deleted key, not on one made again after it.
+TEST_F(RegistryContract, AnOpenKeyThatIsDeletedStaysDeletedForItsHandle) {
+    const std::string list = m_key + "\\List";
+    ASSERT_TRUE(m_registry.setValue(kUser, list, "Task0", value(regtype::kSz, "old")).ok());
+    Result<std::unique_ptr<IRegistryKey>> held = m_registry.openKey(kUser, list, KeyAccess::Write);
+    ASSERT_TRUE(held.ok());
+    ASSERT_TRUE(m_registry.deleteKey(kUser, list).ok());
+    EXPECT_EQ(codeOf(held.value()->queryValue("Task0").status()), errc::kKeyDeleted);
+    ASSERT_TRUE(m_registry.setValue(kUser, list, "Task0", value(regtype::kSz, "new")).ok());
+    EXPECT_EQ(codeOf(held.value()->queryValue("Task0").status()), errc::kKeyDeleted);
+    EXPECT_EQ(codeOf(held.value()->setValue("Task1", value(regtype::kSz, "lost"))), errc::kKeyDeleted);
+    EXPECT_EQ(codeOf(held.value()->deleteValue("Task0")), errc::kKeyDeleted);
+    EXPECT_EQ(read(list, "Task0"), shown(value(regtype::kSz, "new")));
+    EXPECT_EQ(read(list, "Task1"), kMissing);
+}
+
 TEST_F(RegistryContract, AValueOfAnotherTypeIsReplacedWhole) {
     ASSERT_TRUE(m_registry.setValue(kUser, m_key, "flag", value(regtype::kDWord, std::string("\x01\0\0\0", 4))).ok());
     ASSERT_TRUE(m_registry.setValue(kUser, m_key, "flag", value(regtype::kSz, std::string("1\0", 2))).ok());
@@ -164,6 +208,13 @@ TEST_F(RegistryContract, MachineWideChangesOfAStandardUserAreRefused) {
     EXPECT_EQ(codeOf(m_registry.setValue(kMachine, m_key, "New", value(regtype::kSz, "x"))), errc::kAccessDenied);
     EXPECT_EQ(codeOf(m_registry.deleteValue(kMachine, m_key, "Existing")), errc::kAccessDenied);
     EXPECT_EQ(codeOf(m_registry.deleteValue(kMachine, m_key, "Missing")), errc::kAccessDenied);
+    // The rights are asked for when the key is opened: reading still opens it, writing does not.
+    EXPECT_EQ(codeOf(m_registry.openKey(kMachine, m_key, KeyAccess::Write).status()), errc::kAccessDenied);
+    EXPECT_EQ(codeOf(m_registry.openKey(kMachine, m_key, KeyAccess::Create).status()), errc::kAccessDenied);
+    Result<std::unique_ptr<IRegistryKey>> reader = m_registry.openKey(kMachine, m_key, KeyAccess::Read);
+    ASSERT_TRUE(reader.ok());
+    ASSERT_TRUE(reader.value()->queryValue("Existing").ok());
+    EXPECT_EQ(shown(reader.value()->queryValue("Existing").value()), shown(value(regtype::kSz, "old")));
 
     EXPECT_EQ(read(m_key, "Existing", kMachine), shown(value(regtype::kSz, "old")));
     EXPECT_EQ(read(m_key, "New", kMachine), kMissing);

@@ -116,6 +116,10 @@ public:
         ++m_otherCalls;
         return m_inner.deleteValue(root, path, name);
     }
+    Result<std::unique_ptr<IRegistryKey>> openKey(RootKey root, std::string_view path, KeyAccess access) override {
+        ++m_otherCalls;
+        return m_inner.openKey(root, path, access);
+    }
 
 private:
     IRegistry& m_inner;

@@ -159,4 +159,50 @@ TEST_F(RegistryStandardUser, MachineWideWritesAreLostSilently) {
     EXPECT_EQ(text("CurrentUser"), "1");
 }
 
+using RegistryHeldKey = RegistryLayer;
+
+// A list's slots through one held key read, write and delete as the operations that open the key each time do.
+TEST_F(RegistryHeldKey, ReadsAndWritesAsThePerCallOperationsDo) {
+    const std::string list = "Software\\OBP\\Tasks";
+    {
+        HeldKey key(m_registry, kMachine, list);
+        EXPECT_EQ(key.GetStringValue("Task0"), "");
+        key.DeleteValue("Task0");
+        EXPECT_FALSE(m_registry.keyExists(kMachine, list));  // neither a read nor a delete makes the key
+        ASSERT_TRUE(key.writeStringValue("Task0", "a,1").ok());
+        EXPECT_EQ(key.GetStringValue("task0"), "a,1");
+        SetDWordValue(m_registry, kMachine, list, "Task1", 1);
+        EXPECT_EQ(key.GetStringValue("Task1"), "");
+        key.DeleteValue("Task1");
+        EXPECT_EQ(m_registry.openKeyCount(), 1);
+    }
+    EXPECT_EQ(m_registry.openKeyCount(), 0);
+    EXPECT_EQ(storedValue(m_registry, kMachine, list, "Task0").data, std::string("a,1\0", 4));
+    EXPECT_EQ(m_registry.valueNames(kMachine, list), std::vector<std::string>{"Task0"});
+}
+
+// Another part of the program may replace the key while events run between slots; the held key follows it.
+TEST_F(RegistryHeldKey, AKeyReplacedWhileHeldIsReachedAgain) {
+    const std::string list = "Software\\OBP\\IgnoreList";
+    HeldKey key(m_registry, kMachine, list);
+    ASSERT_TRUE(key.writeStringValue("Task0", "old").ok());
+    DeleteKey(m_registry, kMachine, list);
+    SetStringValue(m_registry, kMachine, list, "Task5", "new");
+    EXPECT_EQ(key.GetStringValue("Task5"), "new");
+    ASSERT_TRUE(key.writeStringValue("Task6", "more").ok());
+    EXPECT_EQ(GetStringValue(m_registry, kMachine, list, "Task6"), "more");
+    DeleteKey(m_registry, kMachine, list);
+    ASSERT_TRUE(key.writeStringValue("Task0", "again").ok());
+    EXPECT_EQ(m_registry.valueNames(kMachine, list), std::vector<std::string>{"Task0"});
+}
+
+TEST_F(RegistryHeldKey, AStandardUsersWritesAreRefusedAndNothingIsMade) {
+    m_registry.setMachineWideWritesDenied(true);
+    HeldKey key(m_registry, kMachine, "Software\\OBP\\Tasks");
+    for (int slot = 0; slot < 3; ++slot) {
+        EXPECT_EQ(key.writeStringValue("Task" + std::to_string(slot), "a,1").code(), errc::kAccessDenied);
+    }
+    EXPECT_FALSE(m_registry.keyExists(kMachine, "Software\\OBP\\Tasks"));
+}
+
 }  // namespace

@@ -37,18 +37,8 @@ Watch::Watch(Platform& platform, ProgramState& state, WatchLists lists, Password
 
 Watch::~Watch() = default;
 
-// A tick that falls due while the previous one is still processing events is dropped: one scan at a time.
-// Any failure ends the tick with the platform's description in the message dialog; the next starts afresh.
 void Watch::tick() {
-    if (m_ticking) return;
-    m_ticking = true;
-    try {
-        runSteps();
-    } catch (const std::exception& error) {
-        m_state.messageText = std::string("Error: \"") + error.what() + "\".";
-        if (m_hooks.showMessage) m_hooks.showMessage();
-    }
-    m_ticking = false;
+    runAlone([this] { runSteps(); });
 }
 
 // The check reads only the handle and title of the window in front, as the system keeps them: cheap enough to
@@ -57,9 +47,16 @@ void Watch::tick() {
 void Watch::guard() {
     m_held.guard();
     if (m_ticking || m_state.adminExemption || m_state.reloadRequest || !foregroundChanged()) return;
+    runAlone([this] { scanTasks(); });
+}
+
+// A scan that falls due while another is still processing events is dropped: one scan at a time. Any failure
+// ends it with the platform's description in the message dialog; the next starts afresh.
+void Watch::runAlone(const std::function<void()>& scan) {
+    if (m_ticking) return;
     m_ticking = true;
     try {
-        scanTasks();
+        scan();
     } catch (const std::exception& error) {
         m_state.messageText = std::string("Error: \"") + error.what() + "\".";
         if (m_hooks.showMessage) m_hooks.showMessage();

@@ -55,6 +55,7 @@ private:
         uint64_t revision = ~uint64_t{0};
         std::vector<std::string> entries;
     };
+    void runAlone(const std::function<void()>& scan);
     void runSteps();
     void RunProgramMaintenace();
     void takeSnapshot();

@@ -17,7 +17,6 @@ public:
     bool allows(uint32_t process, const std::string& windowClass, const std::string& title) const;
     // At most one entry a tick: the first whose program has no window of that class left.
     void cleanUp();
-    size_t count() const { return m_entries.size(); }
 
 private:
     struct Entry {

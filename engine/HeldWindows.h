@@ -31,7 +31,6 @@ public:
     void guard();
     // With the watch's tick: retitles a window whose program did not answer in time, or renamed it meanwhile.
     void retitleAgain();
-    size_t count() const { return m_held.size(); }
 
 private:
     struct Held {

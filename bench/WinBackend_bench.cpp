@@ -24,6 +24,8 @@ namespace {
 
 constexpr int kTasks = 1000;
 constexpr int kIgnoreEntries = 100;
+// The configuration cases store a full ignore list: both lists at their largest.
+constexpr int kStoredIgnoreEntries = 1000;
 // A window of another program with a title no task entry occurs in, so every tick scans the whole list.
 constexpr const char* kForegroundProgram = "notepad.exe";
 constexpr const char* kForegroundTitle = "Untitled - Notepad";
@@ -182,10 +184,26 @@ void storeConfiguration(IRegistry& registry) {
         SetStringValue(registry, RootKey::LocalMachine, config::kTasksKey, config::slotName(slot),
                        config::formatStoredTask({"Window " + std::to_string(slot), slot % 2 == 0}));
     }
-    for (int k = 0; k < kIgnoreEntries; ++k) {
+    for (int k = 0; k < kStoredIgnoreEntries; ++k) {
         SetStringValue(registry, RootKey::LocalMachine, config::kIgnoreListKey, config::slotName(k),
                        "Ignored " + std::to_string(k));
     }
+}
+
+// What one value costs through an open key: the floor under the load and Apply, which read or write every slot.
+void benchRegistry(const Settings& settings, Platform& platform) {
+    HeldKey key(platform.registry, RootKey::LocalMachine, config::kTasksKey);
+    measure(settings, "registry_write_1000_values", [&] {
+        for (int slot = 0; slot < kTasks; ++slot) {
+            const Status stored = key.writeStringValue(config::slotName(slot), "Window " + std::to_string(slot));
+            require(stored.ok(), "a registry write failed");
+        }
+    });
+    measure(settings, "registry_read_1000_values", [&] {
+        size_t characters = 0;
+        for (int slot = 0; slot < kTasks; ++slot) characters += key.GetStringValue(config::slotName(slot)).size();
+        require(characters > 0, "the registry reads found nothing");
+    });
 }
 
 // The configuration window's own load and Apply against the registry. Apply, as the button does it, stores every
@@ -196,7 +214,7 @@ void benchConfiguration(const Settings& settings, Platform& platform) {
     ObelonApp app(platform);
     ConfigWindow& window = app.configWindow();
     ui::ListBox& tasks = window.form().control<ui::ListBox>("lstTasks");
-    measure(settings, "getconfig_1000_tasks_100_ignore", [&] {
+    measure(settings, "getconfig_1000_tasks_1000_ignore", [&] {
         window.GetConfig();
         require(tasks.count() == kTasks, "the load brought " + std::to_string(tasks.count()) + " tasks");
     });
@@ -206,7 +224,7 @@ void benchConfiguration(const Settings& settings, Platform& platform) {
     platform.ui.processEvents();
     const std::string lastSlot = config::slotName(kTasks - 1);
     ui::Button& cmdok = window.form().control<ui::Button>("cmdok");
-    measure(settings, "apply_1000_tasks_100_ignore", [&] {
+    measure(settings, "apply_1000_tasks_1000_ignore", [&] {
         DeleteValue(registry, RootKey::LocalMachine, config::kTasksKey, lastSlot);
         cmdok.click();
         require(!GetStringValue(registry, RootKey::LocalMachine, config::kTasksKey, lastSlot).empty(),
@@ -230,11 +248,12 @@ int main(int argc, char** argv) {
             ForegroundPeer peer(platform);
             benchWatch(settings, platform, peer);
         }
+        benchRegistry(settings, platform);
         benchConfiguration(settings, platform);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench failed: %s\n", error.what());
         return 1;
     }
-    std::printf("done: 6 cases\n");
+    std::printf("done: 8 cases\n");
     return 0;
 }

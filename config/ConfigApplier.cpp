@@ -1,7 +1,7 @@
 #include "config/ConfigApplier.h"
 
 #include "common/ConfigSchema.h"
-#include "config/EventPacer.h"
+#include "common/EventPacer.h"
 #include "registry/RegistryEdit.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "common/ConfigSchema.h"
 #include "lists/TasksPage.h"
 #include "common/AccessPassword.h"
-#include "config/EventPacer.h"
+#include "common/EventPacer.h"
 #include "registry/RegistryEdit.h"
 
 ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& configWindow, TasksPage& tasks,
@@ -28,8 +28,11 @@ ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& co
       chklockinstall1(configWindow.control<ui::CheckBox>("chklockinstall1")) {}
 
 // Every list and switch is rebuilt from the registry; nothing of an earlier load survives. Events run every few
-// milliseconds while the lists are read, so the watch may see a list that is only partly rebuilt.
+// milliseconds while the lists are read, so the watch may see a list that is only partly rebuilt. The lists are
+// drawn once, when they are whole.
 void ConfigLoader::GetConfig() {
+    const ui::DrawingPaused tasksPaused(lstTasks);
+    const ui::DrawingPaused ignorePaused(lstignore);
     lstTasks.clear();
     loadAdminExemption();
     loadTrayIcon();

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "common/EventPacer.h"
 #include "lists/TaskBrowser.h"
 
 namespace {
@@ -86,20 +87,19 @@ void TasksPage::lstTasksKeyDown(int key) {
     CountTasks();
 }
 
-// The caption climbs while a long list is counted, and events run between entries; the count is
-// re-read each round, so a list that shrinks meanwhile ends the count early instead of reading past it.
+// The caption climbs while a long list is counted, and events run every few milliseconds; the count is
+// re-read each round, so a list that shrinks meanwhile ends the count early instead of reading past it. The
+// caption changes only when the window can show it: each change is a round trip to the window system.
 void TasksPage::CountTasks() {
     int count = 0;
-    if (lstTasks.count() == 0) {
-        lblTaskCount.setText("Tasks Locked: 0");
-        return;
-    }
+    const auto show = [&] { lblTaskCount.setText("Tasks Locked: " + std::to_string(count)); };
+    EventPacer events(m_platform.ui, m_platform.clock);
     for (int i = 0; i < lstTasks.count(); ++i) {
-        m_platform.ui.processEvents();
+        if (events.step()) show();
         if (i >= lstTasks.count()) break;
         if (lstTasks.isChecked(i)) ++count;
-        lblTaskCount.setText("Tasks Locked: " + std::to_string(count));
     }
+    show();
 }
 
 void TasksPage::AddTasks() {

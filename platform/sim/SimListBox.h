@@ -30,6 +30,11 @@ public:
     }
     void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
     uint64_t revision() const override { return m_revision; }
+    void pauseDrawing() override { ++m_drawingPauses; }
+    void resumeDrawing() override {
+        if (m_drawingPauses > 0) --m_drawingPauses;
+    }
+    bool isDrawingPaused() const override { return m_drawingPauses > 0; }
     const ui::ListOptions& options() const { return m_options; }
     std::vector<std::string> items() const;
 
@@ -51,6 +56,7 @@ private:
     ui::ListOptions m_options;
     std::vector<Item> m_items;
     uint64_t m_revision = 0;
+    int m_drawingPauses = 0;
     int m_selected = -1;
     std::function<void(int)> m_onKeyDown;
     std::function<void(ui::MouseButton)> m_onMouseDown;

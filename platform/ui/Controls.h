@@ -110,6 +110,23 @@ public:
     // Moves on with every change of the entries or their ticks, made by code or by the user: whoever keeps a
     // copy of the entries reads them again only when it has moved.
     virtual uint64_t revision() const = 0;
+    // While paused the list is not repainted and does not resize its scroll bar for every entry, so a whole list
+    // fills in one go; the entries themselves change and read as usual. Pauses nest; the last resume repaints.
+    virtual void pauseDrawing() = 0;
+    virtual void resumeDrawing() = 0;
+    virtual bool isDrawingPaused() const = 0;
+};
+
+// Pauses a list's drawing for one scope, however the scope ends.
+class DrawingPaused final {
+public:
+    explicit DrawingPaused(ListBox& list) : m_list(list) { m_list.pauseDrawing(); }
+    ~DrawingPaused() { m_list.resumeDrawing(); }
+    DrawingPaused(const DrawingPaused&) = delete;
+    DrawingPaused& operator=(const DrawingPaused&) = delete;
+
+private:
+    ListBox& m_list;
 };
 
 class ProgressBar : public Control {

@@ -82,22 +82,21 @@ void WinButton::setDefault(bool on) {
 }
 
 void WinButton::setMousePointer(ui::MousePointer pointer) {
-    if (pointer != ui::MousePointer::Default && m_pointer == ui::MousePointer::Default) {
-        ::SetWindowSubclass(m_hwnd, &WinButton::pointerProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (pointer != ui::MousePointer::Default && !m_pointerHook) {
+        m_pointerHook.emplace(m_hwnd, [this](UINT message, WPARAM, LPARAM lParam) {
+            return pointerMessage(message, lParam);
+        });
     }
     m_pointer = pointer;
 }
 
 // Windows asks the window under the mouse for its pointer on every move; the button answers with its own.
-LRESULT CALLBACK WinButton::pointerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR self) {
-    const auto* button = reinterpret_cast<const WinButton*>(self);
-    if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT && button->m_pointer == ui::MousePointer::Custom) {
+std::optional<LRESULT> WinButton::pointerMessage(UINT message, LPARAM lParam) const {
+    if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT && m_pointer == ui::MousePointer::Custom) {
         ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
     }
-    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &WinButton::pointerProc, id);
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return std::nullopt;
 }
 
 WinCheckBox::WinCheckBox(WinForm& form, const ui::ControlSpec& spec)

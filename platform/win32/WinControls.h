@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 
+#include "platform/win32/MessageHook.h"
 #include "platform/win32/WinControl.h"
 
 // The simple controls: one class per kind, each a few messages to a standard window class.
@@ -16,10 +17,10 @@ public:
     ui::MousePointer mousePointer() const override { return m_pointer; }
 
 private:
-    static LRESULT CALLBACK pointerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                        DWORD_PTR self);
+    std::optional<LRESULT> pointerMessage(UINT message, LPARAM lParam) const;
     ui::Handler m_onClick;
     ui::MousePointer m_pointer = ui::MousePointer::Default;
+    std::optional<MessageHook> m_pointerHook;
 };
 
 class WinCheckBox final : public WinControl<ui::CheckBox> {

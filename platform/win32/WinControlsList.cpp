@@ -9,9 +9,11 @@
 
 // ---- both kinds
 
-WinListControl::WinListControl(WinForm& form, const ui::ControlSpec& spec, HWND hwnd) : WinControl(form, spec, hwnd) {
-    ::SetWindowSubclass(m_hwnd, &WinListControl::subclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
-}
+WinListControl::WinListControl(WinForm& form, const ui::ControlSpec& spec, HWND hwnd)
+    : WinControl(form, spec, hwnd), m_hook(m_hwnd, [this](UINT message, WPARAM wParam, LPARAM) {
+          hooked(message, wParam);
+          return std::optional<LRESULT>();
+      }) {}
 
 std::string WinListControl::text() const {
     const int index = selectedIndex();
@@ -26,6 +28,20 @@ void WinListControl::setText(std::string_view text) {
     setSelectedIndex(-1);
 }
 
+// Under Wine each entry added to a drawn list costs a repaint and a scroll-bar update, a round trip to the
+// window system each: a thousand entries took seconds. WM_SETREDRAW stops both. The default handling of
+// WM_SETREDRAW marks the control visible again when drawing resumes, so its own visibility is put back after.
+void WinListControl::pauseDrawing() {
+    if (m_drawingPauses++ == 0) ::SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
+}
+
+void WinListControl::resumeDrawing() {
+    if (m_drawingPauses == 0 || --m_drawingPauses > 0) return;
+    ::SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
+    applyVisibility();
+    ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
 void WinListControl::keyDown(int key) {
     if (m_onKeyDown) m_onKeyDown(key);
 }
@@ -36,25 +52,20 @@ void WinListControl::mouseDown(ui::MouseButton button) {
 
 // The press is reported before the control reacts to it: a list view's own handling of a button
 // press waits for the release, and the handler belongs to the press.
-LRESULT CALLBACK WinListControl::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                              DWORD_PTR self) {
-    auto* list = reinterpret_cast<WinListControl*>(self);
+void WinListControl::hooked(UINT message, WPARAM wParam) {
     try {
         switch (message) {
             case WM_LBUTTONDOWN:
-                list->mouseDown(ui::MouseButton::Left);
+                mouseDown(ui::MouseButton::Left);
                 break;
             case WM_RBUTTONDOWN:
-                list->mouseDown(ui::MouseButton::Right);
+                mouseDown(ui::MouseButton::Right);
                 break;
             case WM_MBUTTONDOWN:
-                list->mouseDown(ui::MouseButton::Middle);
+                mouseDown(ui::MouseButton::Middle);
                 break;
             case WM_KEYDOWN:
-                if (list->keysFromWindow()) list->keyDown(static_cast<int>(wParam));
-                break;
-            case WM_NCDESTROY:
-                ::RemoveWindowSubclass(hwnd, &WinListControl::subclassProc, id);
+                if (keysFromWindow()) keyDown(static_cast<int>(wParam));
                 break;
             default:
                 break;
@@ -62,7 +73,6 @@ LRESULT CALLBACK WinListControl::subclassProc(HWND hwnd, UINT message, WPARAM wP
     } catch (...) {
         ::OutputDebugStringW(L"Obelon: exception in a list's event handler\n");
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 // ---- LISTBOX

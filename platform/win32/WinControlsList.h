@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
+#include <optional>
 
+#include "platform/win32/MessageHook.h"
 #include "platform/win32/WinControl.h"
 
 // What both list kinds share: selection by text and the key and mouse presses, caught by subclassing.
@@ -15,6 +17,9 @@ public:
     }
     void onClick(ui::Handler handler) override { m_onClick = std::move(handler); }
     uint64_t revision() const override { return m_revision; }
+    void pauseDrawing() override;
+    void resumeDrawing() override;
+    bool isDrawingPaused() const override { return m_drawingPauses > 0; }
 
 protected:
     void changed() { ++m_revision; }
@@ -24,13 +29,14 @@ protected:
     virtual bool keysFromWindow() const = 0;
 
 private:
-    static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR self);
+    void hooked(UINT message, WPARAM wParam);
     void mouseDown(ui::MouseButton button);
     std::function<void(int)> m_onKeyDown;
     std::function<void(ui::MouseButton)> m_onMouseDown;
     ui::Handler m_onClick;
     uint64_t m_revision = 0;
+    int m_drawingPauses = 0;
+    MessageHook m_hook;
 };
 
 // A plain LISTBOX, sorted by the system when asked.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -36,19 +37,20 @@ Result<std::string> textFromStored(const std::vector<BYTE>& bytes) {
     return std::move(*utf8);
 }
 
-// Ask for the size, then the data; a value that grows in between is asked for again.
+// One call for the usual short value: the first buffer holds it, and only a longer one is asked for again with
+// the size the registry gave (again if it grew in between). Each call is a round trip to the registry.
 Result<RegistryValue> queryOpenKey(HKEY key, const std::wstring& name) {
+    constexpr size_t kFirstReadBytes = 512;
     DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
+    std::vector<BYTE> bytes(kFirstReadBytes);
     LSTATUS rc = ERROR_SUCCESS;
-    do {
-        DWORD size = 0;
-        rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
-        if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryValueExW");
-        bytes.assign(size, 0);
-        rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, bytes.empty() ? nullptr : bytes.data(), &size);
+    for (;;) {
+        auto size = static_cast<DWORD>(bytes.size());
+        rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, bytes.data(), &size);
         if (rc == ERROR_SUCCESS) bytes.resize(size);
-    } while (rc == ERROR_MORE_DATA);
+        if (rc != ERROR_MORE_DATA) break;
+        bytes.resize(std::max<size_t>(size, bytes.size() * 2));
+    }
     if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryValueExW");
 
     RegistryValue value;

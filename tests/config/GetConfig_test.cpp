@@ -79,15 +79,23 @@ TEST(LoadStoredTasks, AReloadRebuildsTheListsInsteadOfAddingToThem) {
     EXPECT_EQ(program.items("lstignore"), (std::vector<std::string>{"Note", "Pad"}));
     EXPECT_EQ(world.registry.openKeyCount(), 0);  // every key a load opens is closed again
 
-    // The window stays responsive: what waits when a load begins runs while the lists are being rebuilt.
+    // The window stays responsive: what waits when a load begins runs while the lists are being rebuilt. The lists
+    // are drawn again once they are whole.
     std::vector<size_t> seenDuringLoad;
+    auto& ignore = program.app->configWindow().form().control<ui::ListBox>("lstignore");
+    bool pausedDuringLoad = false;
     program.run([&] {
         for (int i = 0; i < 2; ++i) {
-            world.clock.post(program.process->id(), [&] { seenDuringLoad.push_back(program.items("lstTasks").size()); });
+            world.clock.post(program.process->id(), [&] {
+                seenDuringLoad.push_back(program.items("lstTasks").size());
+                pausedDuringLoad = ignore.isDrawingPaused();
+            });
         }
         program.app->configWindow().GetConfig();
     });
     EXPECT_EQ(seenDuringLoad, (std::vector<size_t>{0, 0}));
+    EXPECT_TRUE(pausedDuringLoad);
+    EXPECT_FALSE(ignore.isDrawingPaused());
 }
 
 TEST(LoadSwitches, OnlyTheExactTextOneOrTheNumberOneSwitchesOn) {

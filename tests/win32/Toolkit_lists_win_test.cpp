@@ -2,6 +2,7 @@
 // click and colour, a pick in a list, a press on a form's background, Esc on the cancel button, and
 // the task-window table over the real top-level windows.
 #include <windows.h>
+#include <commctrl.h>
 // winuser.h still maps the old EnumTaskWindows onto EnumThreadWindows; here the name is the table's.
 #undef EnumTaskWindows
 
@@ -153,4 +154,37 @@ TEST_F(RealListsToolkit, TheTableListsShownBorderedTitledWindowsOnly) {
     EXPECT_FALSE(listed("Never shown form"));
     EXPECT_FALSE(listed("Own browser form"));
     ::DestroyWindow(popup);
+}
+
+// The load fills both lists with their drawing paused; resuming must not show a list the program hid
+// (WM_SETREDRAW's default handling marks the window visible) nor leave the shown one undrawn.
+TEST_F(RealListsToolkit, AListFilledWhileItsDrawingIsPausedReadsBackAndKeepsItsVisibility) {
+    ui::ListBox& hidden = form->addListBox({.name = "lstHidden", .rect = {220, 40, 120, 120}}, {.checkBoxes = true});
+    hidden.setVisible(false);
+    {
+        const ui::DrawingPaused outer(*list);
+        const ui::DrawingPaused checkedPaused(hidden);
+        {
+            const ui::DrawingPaused inner(*list);
+        }
+        EXPECT_TRUE(list->isDrawingPaused()) << "pauses nest";
+        for (const char* text : {"Gamma", "alpha", "Beta"}) {
+            list->addItem(text);
+            hidden.addItem(text);
+        }
+        hidden.setChecked(1, true);
+    }
+    EXPECT_FALSE(list->isDrawingPaused());
+    EXPECT_EQ(list->item(0), "alpha");
+    EXPECT_EQ(hidden.item(1), "alpha");
+    EXPECT_TRUE(hidden.isChecked(1));
+    EXPECT_FALSE(::IsWindowVisible(childOf(*form, WC_LISTVIEWW, nullptr)));
+    HWND box = childOf(*form, L"ListBox", nullptr);
+    EXPECT_TRUE(::IsWindowVisible(box));
+
+    RECT entry{};
+    ASSERT_NE(::SendMessageW(box, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&entry)), LB_ERR);
+    clickAt(box, entry.left + 4, (entry.top + entry.bottom) / 2);
+    pump();
+    EXPECT_EQ(picked, std::vector<int>{2}) << "the list still reports the user's pick";
 }

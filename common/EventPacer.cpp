@@ -1,4 +1,4 @@
-#include "config/EventPacer.h"
+#include "common/EventPacer.h"
 
 namespace {
 
@@ -11,10 +11,11 @@ constexpr int64_t kEventIntervalMs = 10;
 EventPacer::EventPacer(ui::Toolkit& ui, IClock& clock) : m_ui(ui), m_clock(clock) {}
 
 // The first step always lets events run, so what was waiting when the loop began is not held back by it.
-void EventPacer::step() {
+bool EventPacer::step() {
     const int64_t now = m_clock.uptimeMs();
-    if (m_ran && now - m_lastRun < kEventIntervalMs) return;
+    if (m_ran && now - m_lastRun < kEventIntervalMs) return false;
     m_ui.processEvents();
     m_ran = true;
     m_lastRun = m_clock.uptimeMs();
+    return true;
 }

@@ -8,8 +8,8 @@
 class EventPacer final {
 public:
     EventPacer(ui::Toolkit& ui, IClock& clock);
-    // Once per slot, before its work.
-    void step();
+    // Once per slot, before its work; true when the events ran.
+    bool step();
 
 private:
     ui::Toolkit& m_ui;

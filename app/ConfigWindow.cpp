@@ -28,7 +28,9 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
     m_transfer = std::make_unique<ConfigTransfer>(m_platform, m_state, *m_form, [this] { GetConfig(); });
     m_watch = std::make_unique<Watch>(
         m_platform, m_state, WatchLists{m_tasksPage->list(), *lstAllow, *lstignore}, m_launcher,
-        WatchHooks{.GetConfig = [this] { GetConfig(); }, .showMessage = [this] { showMessage(); }});
+        WatchHooks{.GetConfig = [this] { GetConfig(); },
+                   .showMessage = [this] { showMessage(); },
+                   .guardHeld = [this](bool on) { tmrHeld->setEnabled(on); }});
     m_ignoreList = std::make_unique<IgnoreListForm>(m_platform, m_state, *m_form);
     m_session = std::make_unique<SessionLimit>(m_platform, m_state, *m_form, m_launcher);
     connectHandlers();

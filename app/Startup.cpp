@@ -3,6 +3,7 @@
 #include "app/General.h"
 #include "common/WindowHelpers.h"
 #include "engine/SessionLimit.h"
+#include "engine/Watch.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
@@ -28,7 +29,7 @@ void ConfigWindow::startUp() {
     RemoveCloseCommand(m_platform.desktop, m_form->id());
     m_session->start();
     timerObelon->setEnabled(true);
-    tmrHeld->setEnabled(true);
+    m_watch->start();
     lblAbout->setText(aboutText());
     GetConfig();
     m_state.startupLockDone = true;

@@ -16,6 +16,7 @@ public:
     std::unique_ptr<ui::Form> createForm(const ui::FormSpec&) override { return nullptr; }
     void processEvents() override {}
     bool waitForEvent() override { return true; }
+    void watchForeground(ui::Handler) override {}
 };
 
 struct Bench {

@@ -61,15 +61,6 @@ void tickRun(benchmark::State& run, int matching, int allowEntries, int ignoreEn
 void BM_TickNoMatch(benchmark::State& run) { tickRun(run, 0, 0, 0); }
 void BM_TickAllMatchIgnored(benchmark::State& run) { tickRun(run, 1000, 10, 10); }
 
-// The quick look at the window in front, forty times a second, when nothing has changed.
-void BM_QuickLookNoChange(benchmark::State& run) {
-    Machine machine(0, 0, 0);
-    machine.process.run([&] {
-        machine.watch.tick();
-        for (auto _ : run) machine.watch.guard();
-    });
-}
-
 // The heap in use, in KiB: with the sanitizers, the bytes still allocated (their allocator keeps freed memory
 // aside for a while, so the resident size would grow regardless); otherwise the resident size.
 long memoryKiB() {
@@ -115,6 +106,5 @@ void BM_SimulatedHour(benchmark::State& run) {
 
 BENCHMARK(BM_TickNoMatch)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TickAllMatchIgnored)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_QuickLookNoChange)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SimulatedHour)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_MAIN();

@@ -17,6 +17,7 @@ public:
     // password with `request`.
     void hold(const LockRequest& request, bool retitle);
     bool holds(WindowId window) const;
+    bool holdsAny() const { return !m_held.empty(); }
     // Back under its own title, shown and restored (unless it was hidden already when it was held); no longer
     // held.
     void giveBack(WindowId window);

@@ -35,18 +35,34 @@ Watch::Watch(Platform& platform, ProgramState& state, WatchLists lists, Password
       m_allow(platform.desktop, lists.allow),
       m_protections(std::make_unique<BuiltInProtections>(platform, state, m_held, launcher)) {}
 
-Watch::~Watch() = default;
+Watch::~Watch() {
+    if (m_started) m_platform.ui.watchForeground({});
+}
 
 void Watch::tick() {
     runAlone([this] { runSteps(); });
 }
 
-// The check reads only the handle and title of the window in front, as the system keeps them: cheap enough to
-// run many times a second, so a locked window is hidden within a few hundredths of a second. A changed ignore
-// list waits for the tick that loads it, so nothing is locked by the list it replaces.
+void Watch::start() {
+    m_started = true;
+    m_platform.ui.watchForeground([this] { lookAtForeground(); });
+}
+
 void Watch::guard() {
     m_held.guard();
-    if (m_ticking || m_state.adminExemption || m_state.reloadRequest || !foregroundChanged()) return;
+    updateGuard();
+}
+
+// The look reads only the handle and title of the window in front, as the system keeps them, and only when the
+// system said they changed: a locked window is hidden within a few hundredths of a second. A changed ignore list
+// waits for the tick that loads it, so nothing is locked by the list it replaces. A change during a scan is
+// looked at when the scan ends: the scan may have read the window in front before it changed.
+void Watch::lookAtForeground() {
+    if (m_ticking) {
+        m_lookAgain = true;
+        return;
+    }
+    if (m_state.adminExemption || m_state.reloadRequest || !foregroundChanged()) return;
     runAlone([this] { scanTasks(); });
 }
 
@@ -62,16 +78,23 @@ void Watch::runAlone(const std::function<void()>& scan) {
         if (m_hooks.showMessage) m_hooks.showMessage();
     }
     m_ticking = false;
+    updateGuard();
+    if (m_lookAgain) {
+        m_lookAgain = false;
+        lookAtForeground();
+    }
 }
 
-// Each read is a trip to the system: the handle is read every time, the title of the same window every fourth
-// time (a new title is seen within a tenth of a second), the class only when the window or its title changed.
+void Watch::updateGuard() {
+    const bool needed = m_held.holdsAny();
+    if (needed == m_guarding) return;
+    m_guarding = needed;
+    if (m_hooks.guardHeld) m_hooks.guardHeld(needed);
+}
+
 bool Watch::foregroundChanged() {
-    constexpr unsigned kTitleEvery = 4;
     IDesktop& desktop = m_platform.desktop;
     const WindowId window = desktop.foregroundWindow();
-    if (window == m_snapshot.window && ++m_looksSinceTitle < kTitleEvery) return false;
-    m_looksSinceTitle = 0;
     std::string title = firstCharacters(desktop.windowText(window), kMaxWindowText);
     if (window == m_snapshot.window && title == m_snapshot.title) return false;
     m_snapshot.window = window;
@@ -192,6 +215,7 @@ void Watch::lockAnswered(const LockRequest& request, LockAnswer answer) {
             if (!request.windowClass.empty()) m_allow.add(request.windowClass, request.process);
             m_held.giveBack(request.window);
             m_held.giveBackUnasked(request.process);
+            updateGuard();
             return;
         case LockMode::Installer:
             m_protections->unlocked(request.mode);
@@ -208,6 +232,7 @@ void Watch::lockAnswered(const LockRequest& request, LockAnswer answer) {
         case LockMode::TaskManager:
             m_protections->unlocked(request.mode);
             m_held.giveBackAll(request.mode);
+            updateGuard();
             return;
         case LockMode::Configuration:
         case LockMode::SetPassword:
@@ -217,4 +242,5 @@ void Watch::lockAnswered(const LockRequest& request, LockAnswer answer) {
 
 void Watch::giveBackHeldWindows() {
     m_held.giveBackEverything();
+    updateGuard();
 }

@@ -24,6 +24,9 @@ struct WatchLists {
 struct WatchHooks {
     std::function<void()> GetConfig;
     std::function<void()> showMessage;  // the message dialog, with the shared message text
+    // The held-window guard is needed while a window is held, and costs a timer's round of the event loop
+    // many times a second: on while the watch holds one, off when it holds none.
+    std::function<void(bool on)> guardHeld{};
 };
 
 // The foreground window as the tick found it.
@@ -41,8 +44,10 @@ public:
           WatchHooks hooks);
     ~Watch();
     void tick();
-    // Often: a held window that came back is hidden again at once, and a change of the window in front or of its
-    // title starts the task scan at once instead of at the next tick.
+    // From now on a change of the window in front, or of its title, starts the task scan at once instead of at
+    // the next tick.
+    void start();
+    // Often, while a window is held: a held window that came back is hidden again at once.
     void guard();
     // The answer to a lock the watch or its protections raised.
     void lockAnswered(const LockRequest& request, LockAnswer answer);
@@ -59,7 +64,9 @@ private:
     void runSteps();
     void RunProgramMaintenace();
     void takeSnapshot();
+    void lookAtForeground();
     bool foregroundChanged();
+    void updateGuard();
     void scanTasks();
     void letEventsRunNowAndThen(size_t done);
     static void refresh(ui::ListBox& list, ListCopy& copy, bool checkedOnly);
@@ -77,6 +84,8 @@ private:
     ListCopy m_checkedTasks;
     ListCopy m_ignore;
     int64_t m_eventsLetRunAtMs = 0;
-    unsigned m_looksSinceTitle = 0;
     bool m_ticking = false;
+    bool m_lookAgain = false;  // the window in front changed while a scan ran
+    bool m_guarding = false;
+    bool m_started = false;
 };

@@ -10,7 +10,9 @@ namespace sim {
 SimToolkit::SimToolkit(SimDesktop& desktop, SimClock& clock, ProcessId process)
     : m_desktop(desktop), m_clock(clock), m_process(process) {}
 
-SimToolkit::~SimToolkit() = default;
+SimToolkit::~SimToolkit() {
+    if (m_foregroundWatch.timer) m_clock.removeTimer(m_foregroundWatch.timer);
+}
 
 std::unique_ptr<ui::Form> SimToolkit::createForm(const ui::FormSpec& spec) {
     return std::make_unique<SimForm>(*this, spec);
@@ -30,6 +32,28 @@ bool SimToolkit::waitForEvent() {
     if (m_quit) return false;
     m_clock.waitNext(m_process);
     return !m_quit;
+}
+
+void SimToolkit::watchForeground(ui::Handler changed) {
+    constexpr int kLookEveryMs = 25;
+    if (m_foregroundWatch.timer) m_clock.removeTimer(m_foregroundWatch.timer);
+    m_foregroundWatch = {};
+    if (!changed) return;
+    m_foregroundWatch.changed = std::move(changed);
+    m_foregroundWatch.timer = m_clock.addTimer(m_process, [this] { lookAtForeground(); });
+    m_clock.armTimer(m_foregroundWatch.timer, kLookEveryMs);
+}
+
+void SimToolkit::lookAtForeground() {
+    ForegroundWatch& watch = m_foregroundWatch;
+    const WindowId window = m_desktop.foregroundWindow();
+    std::string title = m_desktop.windowText(window);
+    if (watch.seen && window == watch.window && title == watch.title) return;
+    watch.seen = true;
+    watch.window = window;
+    watch.title = std::move(title);
+    const ui::Handler changed = watch.changed;
+    changed();
 }
 
 bool SimToolkit::activate(ui::Form& form) {

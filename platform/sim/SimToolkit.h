@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,7 @@ public:
     std::unique_ptr<ui::Form> createForm(const ui::FormSpec& spec) override;
     void processEvents() override;
     bool waitForEvent() override;
+    void watchForeground(ui::Handler changed) override;
     // Test helper: WM_QUIT arrives, as when Windows ends the session or another program posts it.
     void postQuit();
     // The main loop ends on it; nothing in the simulation takes it away again.
@@ -43,8 +45,19 @@ private:
     SimDesktop& m_desktop;
     SimClock& m_clock;
     ProcessId m_process;
+    // The program's foreground watch: a look every few hundredths of a second, as Windows' own backend does it
+    // off the event loop, that hands on only a change.
+    struct ForegroundWatch {
+        SimClock::TimerId timer = 0;
+        WindowId window;
+        std::string title;
+        bool seen = false;
+        ui::Handler changed;
+    };
+    void lookAtForeground();
     std::vector<SimForm*> m_forms;
     bool m_quit = false;
+    ForegroundWatch m_foregroundWatch;
 };
 
 }  // namespace sim

@@ -90,6 +90,10 @@ public:
     // Waits for the next event and runs it. Once the program has been asked to quit (WM_QUIT) it returns false at
     // once, then and every time after, so every wait ends; the quit still reaches the main loop.
     virtual bool waitForEvent() = 0;
+    // Runs `changed` from the event loop soon after the window in front, or its title, changed: within a few
+    // hundredths of a second, and at no cost to the event loop while nothing changes. It may run when nothing
+    // changed. One handler per program; an empty one ends the watch.
+    virtual void watchForeground(Handler changed) = 0;
 };
 
 }  // namespace ui

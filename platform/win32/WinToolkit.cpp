@@ -100,6 +100,11 @@ bool WinToolkit::waitForEvent() {
     return !m_quit;
 }
 
+void WinToolkit::watchForeground(ui::Handler changed) {
+    m_foregroundWatch.reset();
+    if (changed) m_foregroundWatch = std::make_unique<WinForegroundWatch>(std::move(changed));
+}
+
 int WinToolkit::runMessageLoop() {
     MSG message;
     BOOL got;

@@ -1,7 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/ui/Toolkit.h"
+#include "platform/win32/WinForegroundWatch.h"
 #include "platform/win32/UniqueHandle.h"
 
 class WinShell;
@@ -25,6 +28,7 @@ public:
     std::unique_ptr<ui::Form> createForm(const ui::FormSpec& spec) override;
     void processEvents() override;
     bool waitForEvent() override;
+    void watchForeground(ui::Handler changed) override;
     // The program's main loop: runs until WM_QUIT and returns its exit code.
     int runMessageLoop();
 
@@ -35,4 +39,5 @@ private:
     UniqueHFont m_font;
     ATOM m_formClass = 0;
     bool m_quit = false;  // WM_QUIT was seen by a wait; put back for the main loop each time
+    std::unique_ptr<WinForegroundWatch> m_foregroundWatch;
 };

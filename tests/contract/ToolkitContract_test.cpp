@@ -246,4 +246,31 @@ TEST_F(ToolkitContract, AQuitEndsEveryWaitAndIsLeftForTheMainLoop) {
     EXPECT_TRUE(backend->takeQuit());
 }
 
+// What starts the watch's scan between its ticks: a new window in front and a new title of the window in front
+// are told within a few hundredths of a second, nothing while nothing changes, and nothing once the watch ends.
+TEST_F(ToolkitContract, TheForegroundWatchTellsOfANewWindowInFrontAndANewTitleUntilItEnds) {
+    ui::Toolkit& toolkit = backend->toolkit();
+    int changes = 0;
+    toolkit.watchForeground([&] { ++changes; });
+    backend->letTimePass(150);
+    changes = 0;  // the first look may tell of the window already in front
+    backend->letTimePass(300);
+    EXPECT_EQ(changes, 0) << "nothing changed";
+
+    const WindowId other = backend->createForeignWindow("Contract Other", "ContractWindow", true);
+    backend->userClicks(other);
+    backend->letTimePass(150);
+    EXPECT_GE(changes, 1) << "a new window in front";
+    changes = 0;
+    ASSERT_TRUE(backend->desktop().setWindowText(other, "Contract Other - Secret"));
+    backend->letTimePass(200);
+    EXPECT_GE(changes, 1) << "a new title of the window in front";
+
+    toolkit.watchForeground({});
+    changes = 0;
+    ASSERT_TRUE(backend->desktop().setWindowText(other, "Contract Other - Later"));
+    backend->letTimePass(200);
+    EXPECT_EQ(changes, 0) << "the watch has ended";
+}
+
 }  // namespace

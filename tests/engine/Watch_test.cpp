@@ -69,8 +69,11 @@ TEST_F(WatchScenario, ACheckedTaskInTheTitleHidesTheWindowUntilThePasswordGivesI
     tick();
     EXPECT_TRUE(isLocked(notepad));
     EXPECT_TRUE(asksFor(notepad, "Notepad"));
+    ui::Timer& heldGuard = *program.app->configWindow().form().findTimer("tmrHeld");
+    EXPECT_TRUE(heldGuard.isEnabled()) << "a held window that comes back is hidden again at once";
     answer();
     EXPECT_TRUE(given(notepad, "Report.txt - Notepad"));
+    EXPECT_FALSE(heldGuard.isEnabled()) << "the guard costs nothing while no window is held";
     EXPECT_FALSE(program.openLock());
     EXPECT_EQ(program.items("lstAllow"), (std::vector<std::string>{"Notepad"}));
 }

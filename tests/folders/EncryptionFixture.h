@@ -25,6 +25,7 @@ public:
         processEvents();
         return true;
     }
+    void watchForeground(ui::Handler) override {}
     int turns = 0;
     std::function<void(int)> onTurn;
 };

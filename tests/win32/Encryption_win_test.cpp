@@ -22,6 +22,7 @@ public:
     std::unique_ptr<ui::Form> createForm(const ui::FormSpec&) override { return nullptr; }
     void processEvents() override { ++turns; }
     bool waitForEvent() override { return true; }
+    void watchForeground(ui::Handler) override {}
     int turns = 0;
 };
 

@@ -9,9 +9,12 @@ constexpr const char* kLockedTitle = "###";
 HeldWindows::HeldWindows(IDesktop& desktop, PasswordDialogLauncher& launcher)
     : m_desktop(desktop), m_launcher(launcher) {}
 
-// The title is read in full from the system's copy before the rename. The hide is posted first, so that the
-// window goes as soon as its program gets to it, before the rename's answer is waited for; a program that does
-// not answer keeps its title for now and is retitled at a later tick.
+// The title is read in full from the system's copy before the rename. The hide is posted, so the window goes as
+// soon as its program gets to it, and nothing else is asked of that program until then: it handles a sent message
+// (the rename) before any posted one, and as it hides it hands the activation on with messages that wait for
+// this program, which the making of the password dialog keeps busy for a few hundredths of a second under Wine.
+// A window the hide has not reached yet is renamed and asked for at the guard's next look, a few hundredths of a
+// second later. A program that does not answer keeps its title for now and is retitled at a later tick.
 void HeldWindows::hold(const LockRequest& request, bool retitle) {
     const WindowId window = request.window;
     if (holds(window)) {
@@ -23,9 +26,11 @@ void HeldWindows::hold(const LockRequest& request, bool retitle) {
               .retitle = retitle,
               .wasShown = m_desktop.isVisible(window)};
     hide(window);
-    if (retitle) held.retitled = m_desktop.setWindowText(window, kLockedTitle);
+    const bool hidden = !m_desktop.isVisible(window);
+    if (retitle && hidden) rename(held);
+    held.raiseDue = !hidden;
     m_held.push_back(std::move(held));
-    m_launcher.raiseLock(request);
+    if (hidden) m_launcher.raiseLock(request);
 }
 
 bool HeldWindows::holds(WindowId window) const {
@@ -72,7 +77,8 @@ void HeldWindows::release(std::vector<Held>::iterator held) {
     (void)m_desktop.showWindowAsync(window, ShowCommand::Restore);
 }
 
-// Only reads of the system's own state, and a posted hide: a program that does not answer cannot hold this up.
+// Reads of the system's own state, a posted hide, and once per window the rename that waited for its hide: a
+// program that does not answer holds this up once, for the rename's time limit at most.
 void HeldWindows::guard() {
     if (m_held.empty()) return;
     const WindowId foreground = m_desktop.foregroundWindow();
@@ -83,8 +89,11 @@ void HeldWindows::guard() {
             m_launcher.withdrawLocks(window);
             continue;
         }
-        if (m_desktop.isVisible(window) || window == foreground) {
-            hide(window);
+        const bool shown = m_desktop.isVisible(window) || window == foreground;
+        if (shown) hide(window);
+        if (!shown && held->retitle && !held->renameTried) rename(*held);
+        if (shown || held->raiseDue) {
+            held->raiseDue = false;
             if (!m_launcher.isWaiting(window)) m_launcher.raiseLock(held->request);
         }
         ++held;
@@ -99,8 +108,14 @@ void HeldWindows::retitleAgain() {
         if (now == kLockedTitle) continue;
         // Renamed by its own program while held (a document saved, say): that is the title it gets back.
         if (held.retitled) held.title = now;
-        held.retitled = m_desktop.setWindowText(window, kLockedTitle);
+        rename(held);
     }
+}
+
+// Once from the guard, whose other work only reads; again at each tick while it fails.
+void HeldWindows::rename(Held& held) {
+    held.renameTried = true;
+    held.retitled = m_desktop.setWindowText(held.request.window, kLockedTitle);
 }
 
 // Hidden; where hiding fails, at least minimized, as the window's own program may refuse to hide.

@@ -39,9 +39,12 @@ private:
         std::string title;  // its own title, given back with it
         bool retitle = false;
         bool retitled = false;
+        bool renameTried = false;
+        bool raiseDue = false;  // the password is asked for once the hide has taken effect
         bool wasShown = false;  // a protection also holds windows its program keeps hidden; they stay hidden
     };
     void hide(WindowId window);
+    void rename(Held& held);
     void release(std::vector<Held>::iterator held);
 
     IDesktop& m_desktop;

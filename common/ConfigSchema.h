@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,8 @@ inline constexpr MachineSetting kMachineSettings[] = {
 inline constexpr const char* kSlotPrefix = "Task";
 
 std::string slotName(int slot);
+// The slot a value name stands for ("Task7", in any case, as the registry matches names); none for any other name.
+std::optional<int> slotNumber(std::string_view name);
 // Only the exact text "1" is on.
 inline bool isOn(std::string_view stored) { return stored == "1"; }
 

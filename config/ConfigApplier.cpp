@@ -2,6 +2,7 @@
 
 #include "common/ConfigSchema.h"
 #include "common/EventPacer.h"
+#include "config/ListSlots.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
@@ -51,14 +52,15 @@ bool ConfigApplier::applySteps() {
 }
 
 // All slots go first, so a shorter list leaves nothing of the longer one behind; an empty ignore
-// list leaves no key at all. Each list is written through one open key.
+// list leaves no key at all. Each list is written through one open key. Only the slots that hold a value are
+// deleted: deleting an empty one changes nothing, and each is a round trip to the registry.
 bool ConfigApplier::writeLists() {
     IRegistry& registry = m_platform.registry;
     HeldKey tasksKey(registry, RootKey::LocalMachine, config::kTasksKey);
     EventPacer events(m_platform.ui, m_platform.clock);
-    for (int slot = 0; slot < config::kListSlots; ++slot) {
+    for (const std::string& slot : config::filledSlotNames(tasksKey)) {
         events.step();
-        tasksKey.DeleteValue(config::slotName(slot));
+        tasksKey.DeleteValue(slot);
     }
     auto& tasks = m_form.control<ui::ListBox>("lstTasks");
     for (int i = 0; i < tasks.count(); ++i) {

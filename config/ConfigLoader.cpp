@@ -1,10 +1,14 @@
 #include "config/ConfigLoader.h"
 
+#include <string>
+#include <vector>
+
 #include "common/SystemTray.h"
 #include "common/ConfigSchema.h"
 #include "lists/TasksPage.h"
 #include "common/AccessPassword.h"
 #include "common/EventPacer.h"
+#include "config/ListSlots.h"
 #include "registry/RegistryEdit.h"
 
 ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& configWindow, TasksPage& tasks,
@@ -72,14 +76,14 @@ void ConfigLoader::loadTrayIcon() {
     UpdateTrayIcon(m_platform.shell, m_form.id(), m_state.adminExemption, chkTray.isChecked());
 }
 
-// Empty slots do not end the list: every slot is read, all through one open key.
+// Empty slots do not end the list: every slot counts, all read in one pass over the key.
 void ConfigLoader::loadTasks() {
     HeldKey key(m_platform.registry, RootKey::LocalMachine, config::kTasksKey);
+    const std::vector<std::string> slots = config::readListSlots(key);
     EventPacer events(m_platform.ui, m_platform.clock);
-    for (int slot = 0; slot < config::kListSlots; ++slot) {
+    for (const std::string& stored : slots) {
         events.step();
         config::StoredTask task;
-        const std::string stored = key.GetStringValue(config::slotName(slot));
         if (!config::parseStoredTask(stored, task)) continue;
         lstTasks.addItem(task.text);
         if (task.checked) lstTasks.setChecked(lstTasks.count() - 1, true);
@@ -94,10 +98,10 @@ void ConfigLoader::loadPassword() {
 void ConfigLoader::loadIgnoreList() {
     lstignore.clear();
     HeldKey key(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
+    const std::vector<std::string> slots = config::readListSlots(key);
     EventPacer events(m_platform.ui, m_platform.clock);
-    for (int slot = 0; slot < config::kListSlots; ++slot) {
+    for (const std::string& stored : slots) {
         events.step();
-        const std::string stored = key.GetStringValue(config::slotName(slot));
         if (!stored.empty()) lstignore.addItem(stored);
     }
 }

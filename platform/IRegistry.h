@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Status.h"
 
@@ -25,6 +26,12 @@ struct RegistryValue {
     std::string data{};
 };
 
+// One value of a key, with the name as it was stored.
+struct NamedValue {
+    std::string name{};
+    RegistryValue value{};
+};
+
 // What a key is opened for. Write and Create allow queries too; Create first makes every missing key of the
 // path, as the writes below do, while Read and Write open only a key that is there.
 enum class KeyAccess { Read, Write, Create };
@@ -36,6 +43,9 @@ class IRegistryKey {
 public:
     virtual ~IRegistryKey() = default;
     virtual Result<RegistryValue> queryValue(std::string_view name) = 0;
+    // Every value of the key with its data, in no set order: one round trip to the registry per value, where a
+    // query per name would also pay for every name that holds nothing.
+    virtual Result<std::vector<NamedValue>> values() = 0;
     // Both are refused with "access denied" on a key opened for reading.
     virtual Status setValue(std::string_view name, const RegistryValue& value) = 0;
     virtual Status deleteValue(std::string_view name) = 0;

@@ -10,11 +10,12 @@ void CreateKey(IRegistry& registry, RootKey root, std::string_view path) {
 namespace {
 
 // Text stored without its terminator is read whole; anything after an inner NUL is not part of it.
-std::string textOf(const Result<RegistryValue>& stored) {
-    if (!stored.ok() || stored.value().type != regtype::kSz) return {};
-    const std::string& data = stored.value().data;
-    return data.substr(0, data.find('\0'));
+std::string textOf(const RegistryValue& stored) {
+    if (stored.type != regtype::kSz) return {};
+    return stored.data.substr(0, stored.data.find('\0'));
 }
+
+std::string textOf(const Result<RegistryValue>& stored) { return stored.ok() ? textOf(stored.value()) : std::string(); }
 
 const Status& statusOf(const Status& status) { return status; }
 template <class T>
@@ -114,6 +115,19 @@ auto HeldKey::onKey(KeyAccess access, Call call) -> decltype(call(std::declval<I
 
 std::string HeldKey::GetStringValue(std::string_view name) {
     return textOf(onKey(KeyAccess::Read, [&](IRegistryKey& key) { return key.queryValue(name); }));
+}
+
+std::optional<std::vector<std::pair<std::string, std::string>>> HeldKey::textValues() {
+    Result<std::vector<NamedValue>> listed =
+        onKey(KeyAccess::Read, [](IRegistryKey& key) { return key.values(); });
+    if (!listed.ok()) {
+        if (listed.status().code() == errc::kFileNotFound) return std::vector<std::pair<std::string, std::string>>();
+        return std::nullopt;
+    }
+    std::vector<std::pair<std::string, std::string>> texts;
+    texts.reserve(listed.value().size());
+    for (const NamedValue& stored : listed.value()) texts.emplace_back(stored.name, textOf(stored.value));
+    return texts;
 }
 
 void HeldKey::DeleteValue(std::string_view name) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/IRegistry.h"
 
@@ -31,6 +32,10 @@ class HeldKey final {
 public:
     HeldKey(IRegistry& registry, RootKey root, std::string path);
     std::string GetStringValue(std::string_view name);
+    // Every value's name as stored, with its text as GetStringValue reads it, in one pass over the key: a round
+    // trip per value instead of one per name asked for. A key that is not there has none; nothing when the key
+    // could not be listed.
+    std::optional<std::vector<std::pair<std::string, std::string>>> textValues();
     void DeleteValue(std::string_view name);
     [[nodiscard]] Status writeStringValue(std::string_view name, std::string_view text);
 

@@ -79,6 +79,14 @@ public:
         if (value == m_key->values.end()) return refused(Op::Query, errc::kFileNotFound);
         return value->second.value;
     }
+    Result<std::vector<NamedValue>> values() override {
+        uint32_t code = 0;
+        if (m_registry.injectedFailure(Op::Query, code)) return refused(Op::Query, code);
+        if (m_key->deleted) return refused(Op::Query, errc::kKeyDeleted);
+        std::vector<NamedValue> all;
+        for (const auto& [folded, stored] : m_key->values) all.push_back({stored.name, stored.value});
+        return all;
+    }
     Status setValue(std::string_view name, const RegistryValue& value) override {
         uint32_t code = 0;
         if (m_registry.injectedFailure(Op::Set, code)) return refused(Op::Set, code);

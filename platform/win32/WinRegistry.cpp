@@ -37,6 +37,20 @@ Result<std::string> textFromStored(const std::vector<BYTE>& bytes) {
     return std::move(*utf8);
 }
 
+// The value as the registry layer hands it on: text types as UTF-8, everything else as its bytes.
+Result<RegistryValue> decoded(DWORD type, const std::vector<BYTE>& bytes) {
+    RegistryValue value;
+    value.type = type;
+    if (isTextType(type)) {
+        auto text = textFromStored(bytes);
+        if (!text.ok()) return text.status();
+        value.data = std::move(text.value());
+    } else {
+        value.data.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    return value;
+}
+
 // One call for the usual short value: the first buffer holds it, and only a longer one is asked for again with
 // the size the registry gave (again if it grew in between). Each call is a round trip to the registry.
 Result<RegistryValue> queryOpenKey(HKEY key, const std::wstring& name) {
@@ -52,18 +66,44 @@ Result<RegistryValue> queryOpenKey(HKEY key, const std::wstring& name) {
         bytes.resize(std::max<size_t>(size, bytes.size() * 2));
     }
     if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryValueExW");
-
-    RegistryValue value;
-    value.type = type;
-    if (isTextType(type)) {
-        auto text = textFromStored(bytes);
-        if (!text.ok()) return text.status();
-        value.data = std::move(text.value());
-    } else {
-        value.data.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    }
-    return value;
+    return decoded(type, bytes);
 }
+
+// Every value with its data, by index. A value that grew since the sizes were asked for is asked for again with
+// more room; one deleted meanwhile ends the list early.
+Result<std::vector<NamedValue>> enumerateOpenKey(HKEY key) {
+    DWORD count = 0;
+    DWORD longestName = 0;
+    DWORD largestData = 0;
+    LSTATUS rc = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                                    &largestData, nullptr, nullptr);
+    if (rc != ERROR_SUCCESS) return failed(rc, "RegQueryInfoKeyW");
+    std::vector<NamedValue> all;
+    all.reserve(count);
+    std::wstring name(longestName + 1, L'\0');
+    std::vector<BYTE> bytes(std::max<DWORD>(largestData, 1));
+    for (DWORD index = 0;;) {
+        auto nameLength = static_cast<DWORD>(name.size());
+        auto size = static_cast<DWORD>(bytes.size());
+        DWORD type = REG_NONE;
+        rc = ::RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, bytes.data(), &size);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc == ERROR_MORE_DATA) {
+            name.resize(std::max<size_t>(name.size() * 2, 256));
+            bytes.resize(std::max<size_t>(size, bytes.size() * 2));
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) return failed(rc, "RegEnumValueW");
+        auto text = tryToUtf8(std::wstring_view(name.data(), nameLength));
+        if (!text) return invalidText("WideCharToMultiByte");
+        Result<RegistryValue> value = decoded(type, std::vector<BYTE>(bytes.begin(), bytes.begin() + size));
+        if (!value.ok()) return value.status();
+        all.push_back({std::move(*text), std::move(value.value())});
+        ++index;
+    }
+    return all;
+}
+
 
 // The bytes RegSetValueExW is handed: text is written exactly as given, a terminator stored only when the caller
 // put one in. Text goes as UTF-16 from `wide`, everything else as the value's own bytes.
@@ -111,6 +151,7 @@ public:
         if (!wideName) return invalidText("MultiByteToWideChar");
         return queryOpenKey(m_key.get(), *wideName);
     }
+    Result<std::vector<NamedValue>> values() override { return enumerateOpenKey(m_key.get()); }
     Status setValue(std::string_view name, const RegistryValue& value) override {
         auto wideName = tryToWide(name);
         if (!wideName) return invalidText("MultiByteToWideChar");

@@ -52,10 +52,12 @@ protected:
 }  // namespace
 
 TEST_F(ApplyScenario, AShortenedTaskListLeavesOnlyItsOwnSlots) {
-    for (int slot = 0; slot < 5; ++slot) {
+    for (int slot = 0; slot < 4; ++slot) {
         SetStringValue(world.registry, RootKey::LocalMachine, kTasks, config::slotName(slot),
                        "Task " + std::to_string(slot) + ",1");
     }
+    SetStringValue(world.registry, RootKey::LocalMachine, kTasks, "TASK4", "Task 4,1");  // a slot, in any case
+    SetStringValue(world.registry, RootKey::LocalMachine, kTasks, "Task1000", "Stray,1");  // no slot: kept
     start();
     program.run([&] {
         sim::SimListBox& tasks = program.list("lstTasks");
@@ -65,7 +67,7 @@ TEST_F(ApplyScenario, AShortenedTaskListLeavesOnlyItsOwnSlots) {
         tasks.setChecked(1, false);
     });
     click("cmdok");
-    EXPECT_EQ(stored(kTasks), (std::vector<std::string>{"Task0", "Task1"}));
+    EXPECT_EQ(stored(kTasks), (std::vector<std::string>{"Task0", "Task1", "Task1000"}));
     EXPECT_EQ(machine(kTasks, "Task0"), "Task 1,1");
     EXPECT_EQ(machine(kTasks, "Task1"), "Task 3,0");
     EXPECT_EQ(program.items("lstTasks"), (std::vector<std::string>{"Task 1", "Task 3"}));

@@ -67,6 +67,28 @@ TEST(LoadStoredTasks, TakesTheLastCharacterAsTheCheckAndKeepsCommasInTheText) {
     EXPECT_EQ(program.labelText("lblTaskCount"), "Tasks Locked: 3");
 }
 
+// The slots are read in one pass over the key. A slot's name matches in any case, as the registry matches it (a
+// file imported by hand may say "TASK4"), and keeps its place; other names are no slots. A key that cannot be
+// listed is read slot by slot.
+TEST(LoadStoredTasks, SlotsNamedInAnyCaseKeepTheirPlaceAndAListThatCannotBeListedIsReadSlotBySlot) {
+    sim::SimWorld world;
+    SetStringValue(world.registry, RootKey::LocalMachine, kTasks, "TASK4", "Fourth,1");
+    storeTask(world, 2, "Second,0");
+    SetStringValue(world.registry, RootKey::LocalMachine, kTasks, "task10", "Tenth,1");
+    for (const char* noSlot : {"Task04", "Task1000", "Task-1", "Tasks", "Task"}) {
+        SetStringValue(world.registry, RootKey::LocalMachine, kTasks, noSlot, "Stray,1");
+    }
+    SetStringValue(world.registry, RootKey::LocalMachine, kIgnore, "tAsK1", "Note");
+    RunningProgram program = startProgram(world);
+    ASSERT_TRUE(program.running);
+    EXPECT_EQ(program.items("lstTasks"), (std::vector<std::string>{"Second", "Fourth", "Tenth"}));
+    EXPECT_EQ(program.items("lstignore"), (std::vector<std::string>{"Note"}));
+
+    world.registry.failNext(sim::SimRegistry::Op::Query, errc::kAccessDenied);
+    program.reload();
+    EXPECT_EQ(program.items("lstTasks"), (std::vector<std::string>{"Second", "Fourth", "Tenth"}));
+}
+
 TEST(LoadStoredTasks, AReloadRebuildsTheListsInsteadOfAddingToThem) {
     sim::SimWorld world;
     storeTask(world, 0, "Notepad,1");

@@ -1,6 +1,7 @@
 // What the registry layer relies on from IRegistry, held against the simulation and the real registry alike.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -172,6 +173,31 @@ TEST_F(RegistryContract, AnOpenKeySharesItsValuesWithThePerCallOperations) {
     EXPECT_EQ(read(list, "Task0"), shown(text));
 }
 
+// A list is read in one pass over what its key holds: every value once, its name in the case it was stored in (an
+// imported file may write "TASK3"), its data whole however long.
+TEST_F(RegistryContract, AnOpenKeyListsEveryValueWithItsNameAsStoredAndItsDataWhole) {
+    const std::string list = m_key + "\\List";
+    Result<std::unique_ptr<IRegistryKey>> writer = m_registry.openKey(kUser, list, KeyAccess::Create);
+    ASSERT_TRUE(writer.ok());
+    ASSERT_TRUE(writer.value()->values().ok());
+    EXPECT_TRUE(writer.value()->values().value().empty());
+    const RegistryValue longText = value(regtype::kSz, std::string(3000, 'w') + "\xC3\x9C");
+    const RegistryValue number = value(regtype::kDWord, std::string("\x07\0\0\0", 4));
+    ASSERT_TRUE(writer.value()->setValue("TASK3", value(regtype::kSz, "Notepad,1")).ok());
+    ASSERT_TRUE(writer.value()->setValue("Task10", longText).ok());
+    ASSERT_TRUE(m_registry.setValue(kUser, list, "flag", number).ok());
+
+    Result<std::unique_ptr<IRegistryKey>> reader = m_registry.openKey(kUser, list, KeyAccess::Read);
+    ASSERT_TRUE(reader.ok());
+    Result<std::vector<NamedValue>> listed = reader.value()->values();
+    ASSERT_TRUE(listed.ok());
+    std::vector<std::string> seen;
+    for (const NamedValue& stored : listed.value()) seen.push_back(stored.name + " = " + shown(stored.value));
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::string>{"TASK3 = " + shown(value(regtype::kSz, "Notepad,1")),
+                                              "Task10 = " + shown(longText), "flag = " + shown(number)}));
+}
+
 // Deleting a key does not wait for its handles; they stay on the deleted key, not on one made again after it.
 TEST_F(RegistryContract, AnOpenKeyThatIsDeletedStaysDeletedForItsHandle) {
     const std::string list = m_key + "\\List";
@@ -184,6 +210,7 @@ TEST_F(RegistryContract, AnOpenKeyThatIsDeletedStaysDeletedForItsHandle) {
     EXPECT_EQ(codeOf(held.value()->queryValue("Task0").status()), errc::kKeyDeleted);
     EXPECT_EQ(codeOf(held.value()->setValue("Task1", value(regtype::kSz, "lost"))), errc::kKeyDeleted);
     EXPECT_EQ(codeOf(held.value()->deleteValue("Task0")), errc::kKeyDeleted);
+    EXPECT_EQ(codeOf(held.value()->values().status()), errc::kKeyDeleted);
     EXPECT_EQ(read(list, "Task0"), shown(value(regtype::kSz, "new")));
     EXPECT_EQ(read(list, "Task1"), kMissing);
 }

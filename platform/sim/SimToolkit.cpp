@@ -35,7 +35,7 @@ bool SimToolkit::waitForEvent() {
 }
 
 void SimToolkit::watchForeground(ui::Handler changed) {
-    constexpr int kLookEveryMs = 25;
+    constexpr int kLookEveryMs = 15;
     if (m_foregroundWatch.timer) m_clock.removeTimer(m_foregroundWatch.timer);
     m_foregroundWatch = {};
     if (!changed) return;

@@ -7,8 +7,8 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"ObelonForegroundWatch";
 constexpr UINT kChanged = WM_APP + 0x4F;
-constexpr DWORD kLookEveryMs = 25;
-constexpr unsigned kTitleEvery = 4;
+constexpr DWORD kLookEveryMs = 15;
+constexpr unsigned kTitleEvery = 6;
 
 // Events arrive on the thread that asked for them, with no room for a pointer: one watch per program.
 std::atomic<WinForegroundWatch*> g_watch{nullptr};

@@ -8,7 +8,7 @@
 // Tells the program's own thread, through its message loop, that the window in front or its title changed.
 // Windows reports both as events (EVENT_SYSTEM_FOREGROUND, EVENT_OBJECT_NAMECHANGE) the moment they happen. Wine
 // does not deliver them across processes, so a thread of its own also looks at the foreground window: its handle
-// every 25 ms and its title every 100 ms, each one call to the window system, and posts only a change. A timer on
+// every 15 ms and its title every 90 ms, each one call to the window system, and posts only a change. A timer on
 // the message loop cost a round of that loop 40 times a second.
 class WinForegroundWatch final {
 public:

@@ -18,6 +18,7 @@ struct ProgramState {
     bool reloadRequest = false;
     bool adminExemption = false;
     bool loadingGuard = false;
+    bool configLoading = false;  // a load of the configuration runs: the boxes it sets are not the user's clicks
     bool startupLockDone = false;
     bool uninstallPermitted = false;
     ProtectionSwitches protections;

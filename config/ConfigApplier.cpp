@@ -115,9 +115,9 @@ bool ConfigApplier::store(const Status& status) {
     return false;
 }
 
-// The box takes effect at once, for this Windows user only; the first load's setting of it is not a change.
+// The box takes effect at once, for this Windows user only; a load's setting of it is not a change.
 void ConfigApplier::chkAdminClick() {
-    if (m_state.loadingGuard) return;
+    if (m_state.loadingGuard || m_state.configLoading) return;
     const bool exempt = isChecked(m_form, "chkAdmin");
     SetStringValue(m_platform.registry, RootKey::CurrentUser, config::kSettingsKey, config::kCurrentUser,
                    exempt ? "Enabled" : "Disabled");

@@ -35,6 +35,14 @@ ConfigLoader::ConfigLoader(Platform& platform, ProgramState& state, ui::Form& co
 // milliseconds while the lists are read, so the watch may see a list that is only partly rebuilt. The lists are
 // drawn once, when they are whole.
 void ConfigLoader::GetConfig() {
+    // The administrator box's click stores the box and loads again; a load that sets the box from the store must
+    // not do either, or the outer load goes on to add every task a second time.
+    struct Loading {
+        bool& flag;
+        const bool was = flag;
+        ~Loading() { flag = was; }
+    } loading{m_state.configLoading};
+    m_state.configLoading = true;
     const ui::DrawingPaused tasksPaused(lstTasks);
     const ui::DrawingPaused ignorePaused(lstignore);
     lstTasks.clear();

@@ -182,11 +182,25 @@ TEST(AdministratorBox, ExemptsOnlyThisUserAndSaysSoOnce) {
     EXPECT_EQ(program.app->state().messageText, "");
 }
 
-TEST(AdministratorBox, TheFirstLoadSettingTheBoxStoresAndSaysNothing) {
+// A load that finds the exemption changed outside the program only shows it: no store, no message, and no second
+// load inside the first, which would add every task again.
+TEST(AdministratorBox, ALoadSettingTheBoxStoresNothingSaysNothingAndLoadsOnce) {
     sim::SimWorld world;
     SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, kTasks, "Task0", "Notepad,1");
     RunningProgram program = startProgram(world);
     ASSERT_TRUE(program.running);
     EXPECT_TRUE(program.checkBox("chkAdmin").isChecked());
     EXPECT_EQ(program.app->state().messageText, "");
+
+    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Whatever");
+    program.reload();
+    EXPECT_FALSE(program.checkBox("chkAdmin").isChecked());
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "Whatever");
+    EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Notepad"});
+    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
+    program.reload();
+    EXPECT_TRUE(program.checkBox("chkAdmin").isChecked());
+    EXPECT_EQ(program.app->state().messageText, "");
+    EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Notepad"});
 }

@@ -73,7 +73,7 @@ void ConfigWindow::createUsersPage() {
     f.addLabel({"Label5", "Timer:", {36, 108, 60, 18}, kUsers});
     f.addTextBox({"txtrelock", "0", {100, 104, 60, 24}, kUsers}, {.maxLength = 3});
     f.addLabel({"Label6", "Mins (0 = off)", {170, 108, 150, 18}, kUsers});
-    f.addLabel({"Label7", "Setting takes effect on next logon.", {36, 146, 400, 18}, kUsers});
+    f.addLabel({"Label7", "Setting takes effect on next logon", {36, 146, 400, 18}, kUsers});
     f.addLabel({"Label8", "Copy the Configuration to other computers.", {20, 206, 470, 18}, kUsers});
     f.addButton({"cmdImport", "Import...", {20, 228, 110, 28}, kUsers});
     f.addButton({"cmdExport", "Export...", {140, 228, 110, 28}, kUsers}).setMousePointer(ui::MousePointer::Custom);
@@ -82,14 +82,17 @@ void ConfigWindow::createUsersPage() {
 void ConfigWindow::createAdvancedPage() {
     ui::Form& f = *m_form;
     f.addCheckBox({"chkLock3Party", "Third-Party Browers", {20, 44, 230, 20}, kAdvanced});
-    f.addCheckBox({"chkLockIE2", "Internet Explorer", {20, 70, 230, 20}, kAdvanced});
-    f.addCheckBox({"chkTaskManager1", "Task Manager", {20, 96, 230, 20}, kAdvanced});
-    f.addCheckBox({"chkLockEx1", "Windows Explorer", {20, 122, 230, 20}, kAdvanced});
+    f.addLabel({"lblBrowsers", "Inc. Firefox, Netscape and Opera", {38, 64, 212, 18}, kAdvanced});
+    f.addCheckBox({"chkLockIE2", "Internet Explorer", {20, 88, 230, 20}, kAdvanced});
+    f.addCheckBox({"chkTaskManager1", "Task Manager", {20, 114, 230, 20}, kAdvanced});
+    f.addCheckBox({"chkLockEx1", "Windows Explorer", {20, 140, 230, 20}, kAdvanced});
     f.addCheckBox({"chklockinstall1", "Block Application Installation", {260, 44, 230, 20}, kAdvanced});
     f.addCheckBox({"chkDisableRegistry", "Registry Editing Tools", {260, 70, 230, 20}, kAdvanced});
-    f.addCheckBox({"chkStartup", "Windows at Startup", {260, 96, 230, 20}, kAdvanced});
-    f.addCheckBox({"chkHideSM", "Start Menu && Start Button", {260, 122, 230, 20}, kAdvanced});
-    cmdPolicies = &f.addButton({"cmdPolicies", "Policies...", {20, 160, 120, 28}, kAdvanced});
+    f.addCheckBox({"chkHideSM", "Start Menu && Start Button", {260, 96, 230, 20}, kAdvanced});
+    // Kept, unseen: ticked, it would lock the whole desktop at every start without a word. The start-up lock is
+    // set through the registry or the Group Policy template instead.
+    f.addCheckBox({"chkStartup", "Windows at Startup", {260, 122, 230, 20}, kAdvanced}).setVisible(false);
+    cmdPolicies = &f.addButton({"cmdPolicies", "Policies...", {20, 176, 120, 28}, kAdvanced});
 }
 
 void ConfigWindow::createAboutPage() {

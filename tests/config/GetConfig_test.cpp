@@ -221,6 +221,10 @@ TEST(StartupLock, TheStoredSettingLocksTheDesktopOnceAtStart) {
     RunningProgram program = startProgram(world);
     ASSERT_TRUE(program.running);
     EXPECT_TRUE(program.checkBox("chkStartup").isChecked());
+    // The setting lives in the registry and the policy template only: the box stays out of sight.
+    program.configForm().control<ui::TabStrip>("SmartTab1").selectPage(4);
+    EXPECT_FALSE(program.checkBox("chkStartup").isVisible());
+    EXPECT_TRUE(program.checkBox("chkHideSM").isVisible());
     ASSERT_TRUE(program.openLock());
     EXPECT_EQ(program.openLock()->label, "Microsoft Windows\xC2\xAE");
     EXPECT_TRUE(program.openLock()->coversDesktop);

@@ -11,19 +11,12 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <string>
 
 #include "app/ObelonApp.h"
+#include "bench/NoDialog.h"
 #include "engine/Watch.h"
 #include "platform/sim/SimPlatform.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
-
-class NoDialog final : public PasswordDialogLauncher {
-public:
-    void raiseLock(LockRequest) override {}
-    bool isWaiting(WindowId) const override { return false; }
-    bool isWaiting(LockMode) const override { return false; }
-    void withdrawLocks(WindowId) override {}
-};
 
 struct Machine {
     sim::SimWorld world;

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "app/ObelonApp.h"
+#include "bench/NoDialog.h"
 #include "common/ConfigSchema.h"
 #include "engine/Watch.h"
 #include "platform/win32/WinPlatform.h"
@@ -75,14 +76,6 @@ void measure(const Settings& settings, const char* name, const std::function<voi
                 micros(worst));
     std::fflush(stdout);
 }
-
-class NoDialog final : public PasswordDialogLauncher {
-public:
-    void raiseLock(LockRequest) override {}
-    bool isWaiting(WindowId) const override { return false; }
-    bool isWaiting(LockMode) const override { return false; }
-    void withdrawLocks(WindowId) override {}
-};
 
 // Another program's window in front, as the watch meets it; ended with the benchmark.
 class ForegroundPeer final {

@@ -1,6 +1,7 @@
 #include "app/ConfigWindow.h"
 
 #include "app/General.h"
+#include "common/ConfigChanges.h"
 #include "common/SystemTray.h"
 #include "dialogs/MessageDialog.h"
 #include "config/ConfigApplier.h"
@@ -22,29 +23,38 @@ ConfigWindow::ConfigWindow(Platform& platform, ProgramState& state, PasswordDial
     });
     m_foldersPage = std::make_unique<FoldersPage>(m_platform, *m_form);
     m_loader = std::make_unique<ConfigLoader>(m_platform, m_state, *m_form, *m_tasksPage, m_launcher);
-    m_applier = std::make_unique<ConfigApplier>(m_platform, m_state, *m_form,
-                                                ConfigApplier::Hooks{.GetConfig = [this] { GetConfig(); },
-                                                                     .showMessage = [this] { showMessage(); }});
-    m_transfer = std::make_unique<ConfigTransfer>(m_platform, m_state, *m_form, [this] { GetConfig(); });
+    // A change loads the configuration itself, as its last step; a load asked for from outside waits for it.
+    m_changes = std::make_unique<ConfigChanges>([this] { m_loader->GetConfig(); });
+    const auto loadWithinChange = [this] { m_loader->GetConfig(); };
+    m_applier = std::make_unique<ConfigApplier>(
+        m_platform, m_state, *m_form, *m_changes,
+        ConfigApplier::Hooks{.GetConfig = loadWithinChange, .showMessage = [this] { showMessage(); }});
+    m_transfer = std::make_unique<ConfigTransfer>(m_platform, m_state, *m_form, *m_changes, loadWithinChange);
     m_watch = std::make_unique<Watch>(
         m_platform, m_state, WatchLists{m_tasksPage->list(), *lstAllow, *lstignore}, m_launcher,
         WatchHooks{.GetConfig = [this] { GetConfig(); },
                    .showMessage = [this] { showMessage(); },
                    .guardHeld = [this](bool on) { tmrHeld->setEnabled(on); }});
-    m_ignoreList = std::make_unique<IgnoreListForm>(m_platform, m_state, *m_form);
+    m_ignoreList = std::make_unique<IgnoreListForm>(m_platform, m_state, *m_form, *m_changes);
     m_session = std::make_unique<SessionLimit>(m_platform, m_state, *m_form, m_launcher);
     connectHandlers();
 }
 
 ConfigWindow::~ConfigWindow() { DeleteTrayIcon(m_platform.shell, m_form->id()); }
 
-void ConfigWindow::GetConfig() { m_loader->GetConfig(); }
+void ConfigWindow::GetConfig() { m_changes->requestLoad(); }
 
 void ConfigWindow::showMessage() {
     if (m_dialogs.frmError) m_dialogs.frmError->show();
 }
 
 void ConfigWindow::connectHandlers() {
+    // What would start a second change is out of reach while one runs, so no click is silently dropped.
+    m_changes->onRunning([this](bool running) {
+        for (const char* name : {"cmdok", "cmdImport", "cmdExport", "chkAdmin"}) {
+            m_form->findControl(name)->setEnabled(!running);
+        }
+    });
     m_form->onActivate([this] { onActivate(); });
     m_form->onTrayMouse([this](int message) { onTrayMouse(message); });
     // Leaving is only through the window's own buttons.

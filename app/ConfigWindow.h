@@ -13,6 +13,7 @@ class FoldersPage;
 class ConfigLoader;
 class ConfigApplier;
 class ConfigTransfer;
+class ConfigChanges;
 class Watch;
 class IgnoreListForm;
 class SessionLimit;
@@ -32,6 +33,7 @@ public:
     ~ConfigWindow() override;
     // Runs the start-up sequence, then shows the window as the program's start-up window.
     void startUp();
+    // Loads the configuration into the window now, or right after a change that runs.
     void GetConfig();
     // Where every answer of the password dialog goes: the configuration's own here, the rest to the watch.
     void lockAnswered(const LockRequest& request, LockAnswer answer) override;
@@ -75,6 +77,7 @@ private:
     std::unique_ptr<TasksPage> m_tasksPage;
     std::unique_ptr<FoldersPage> m_foldersPage;
     std::unique_ptr<ConfigLoader> m_loader;
+    std::unique_ptr<ConfigChanges> m_changes;
     std::unique_ptr<ConfigApplier> m_applier;
     std::unique_ptr<ConfigTransfer> m_transfer;
     std::unique_ptr<Watch> m_watch;

@@ -23,8 +23,9 @@ std::string describe(const Status& status) {
 
 }  // namespace
 
-ConfigApplier::ConfigApplier(Platform& platform, ProgramState& state, ui::Form& configWindow, Hooks hooks)
-    : m_platform(platform), m_state(state), m_form(configWindow), m_hooks(std::move(hooks)) {
+ConfigApplier::ConfigApplier(Platform& platform, ProgramState& state, ui::Form& configWindow,
+                             ConfigChanges& changes, Hooks hooks)
+    : m_platform(platform), m_state(state), m_form(configWindow), m_changes(changes), m_hooks(std::move(hooks)) {
     m_form.control<ui::Button>("cmdok").onClick([this] { cmdokClick(); });
     m_form.control<ui::CheckBox>("chkAdmin").onClick([this] { chkAdminClick(); });
 }
@@ -32,6 +33,10 @@ ConfigApplier::ConfigApplier(Platform& platform, ProgramState& state, ui::Form& 
 // Writes the user could not make (a standard user on the machine-wide key) are lost, and the reload
 // shows the stored state again; the user hears of it instead of finding out later.
 void ConfigApplier::cmdokClick() {
+    m_changes.run([this] { apply(); });
+}
+
+void ConfigApplier::apply() {
     m_refused = false;
     if (!applySteps()) return;
     if (m_hooks.GetConfig) m_hooks.GetConfig();
@@ -118,6 +123,10 @@ bool ConfigApplier::store(const Status& status) {
 // The box takes effect at once, for this Windows user only; a load's setting of it is not a change.
 void ConfigApplier::chkAdminClick() {
     if (m_state.loadingGuard || m_state.configLoading) return;
+    m_changes.run([this] { storeExemption(); });
+}
+
+void ConfigApplier::storeExemption() {
     const bool exempt = isChecked(m_form, "chkAdmin");
     SetStringValue(m_platform.registry, RootKey::CurrentUser, config::kSettingsKey, config::kCurrentUser,
                    exempt ? "Enabled" : "Disabled");

@@ -2,6 +2,7 @@
 #include <functional>
 #include <string>
 
+#include "common/ConfigChanges.h"
 #include "common/ProgramState.h"
 #include "platform/Platform.h"
 
@@ -14,14 +15,18 @@ public:
         std::function<void()> showMessage;  // the message dialog, with the shared message text
     };
     // The window's controls must already exist; their handlers are connected here.
-    ConfigApplier(Platform& platform, ProgramState& state, ui::Form& configWindow, Hooks hooks);
+    // Apply and the box are changes of the configuration: neither starts while another change runs.
+    ConfigApplier(Platform& platform, ProgramState& state, ui::Form& configWindow, ConfigChanges& changes,
+                  Hooks hooks);
 
 private:
     void cmdokClick();
+    void apply();
     bool applySteps();
     bool writeLists();
     bool writeSettings();
     void chkAdminClick();
+    void storeExemption();
     // A refused write is noted and Apply goes on; any other failure stops it with its description.
     bool store(const Status& status);
     bool storeSetting(const char* name, bool on);
@@ -30,6 +35,7 @@ private:
     Platform& m_platform;
     ProgramState& m_state;
     ui::Form& m_form;
+    ConfigChanges& m_changes;
     Hooks m_hooks;
     bool m_refused = false;
 };

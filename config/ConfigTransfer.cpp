@@ -74,20 +74,22 @@ std::string oneLine(const std::string& text) {
 }  // namespace
 
 ConfigTransfer::ConfigTransfer(Platform& platform, ProgramState& state, ui::Form& configWindow,
-                               std::function<void()> GetConfig)
-    : m_platform(platform), m_state(state), m_form(configWindow), m_GetConfig(std::move(GetConfig)) {
+                               ConfigChanges& changes, std::function<void()> GetConfig)
+    : m_platform(platform),
+      m_state(state),
+      m_form(configWindow),
+      m_changes(changes),
+      m_GetConfig(std::move(GetConfig)) {
     m_form.control<ui::Button>("cmdExport").onClick([this] { exclusive(&ConfigTransfer::exportConfiguration); });
     m_form.control<ui::Button>("cmdImport").onClick([this] { exclusive(&ConfigTransfer::importConfiguration); });
     m_form.control<ui::Button>("Command1").onClick([this] { Command1Click(); });
     m_form.findTimer("tmrAutoUpdated")->onTick([this] { tmrAutoUpdatedTick(); });
 }
 
-// The pickers, the waits for reg.exe and the message boxes let the timer and clicks in: one transfer at a time.
+// The pickers, the waits for reg.exe and the message boxes let the timer and clicks in: one change at a time. An
+// automatic update that falls due during another change is tried at the next tick.
 void ConfigTransfer::exclusive(void (ConfigTransfer::*transfer)()) {
-    if (m_busy) return;
-    m_busy = true;
-    (this->*transfer)();
-    m_busy = false;
+    m_changes.run([this, transfer] { (this->*transfer)(); });
 }
 
 // The path is quoted, so a folder with blanks works, and /y lets a second export replace the first instead of

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "common/ConfigChanges.h"
 #include "common/ProgramState.h"
 #include "platform/Platform.h"
 
@@ -11,7 +12,9 @@
 class ConfigTransfer final {
 public:
     // The controls cmdExport, cmdImport, Command1 and the timer tmrAutoUpdated must already exist on the form.
-    ConfigTransfer(Platform& platform, ProgramState& state, ui::Form& configWindow, std::function<void()> GetConfig);
+    // Each transfer is a change of the configuration: none starts while another change runs.
+    ConfigTransfer(Platform& platform, ProgramState& state, ui::Form& configWindow, ConfigChanges& changes,
+                   std::function<void()> GetConfig);
 
 private:
     struct Outcome {
@@ -37,8 +40,7 @@ private:
     Platform& m_platform;
     ProgramState& m_state;
     ui::Form& m_form;
+    ConfigChanges& m_changes;
     std::function<void()> m_GetConfig;
     std::string m_autoUpdatePath;
-    // Set while one of the transfers runs.
-    bool m_busy = false;
 };

@@ -113,10 +113,11 @@ void Watch::runSteps() {
     m_protections->RunAdvanced(m_snapshot);
 }
 
+// The load empties and refills the ignore list itself when it runs; emptying it here, while a change of the
+// configuration may be storing it, would cut the stored list short.
 void Watch::RunProgramMaintenace() {
     if (!m_state.reloadRequest) return;
     m_state.reloadRequest = false;
-    m_lists.ignore.clear();
     if (m_hooks.GetConfig) m_hooks.GetConfig();
 }
 

@@ -3,8 +3,17 @@
 #include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 
-IgnoreListForm::IgnoreListForm(Platform& platform, ProgramState& state, ui::Form& configWindow)
-    : m_platform(platform), m_state(state), m_configWindow(configWindow) {}
+namespace {
+constexpr const char* kBlankEntryMessage =
+    "An entry made only of blanks occurs in nearly every window title and would exempt nearly every locked task. "
+    "Type a part of the window title to ignore.";
+}  // namespace
+
+IgnoreListForm::IgnoreListForm(Platform& platform, ProgramState& state, ui::Form& configWindow,
+                               ConfigChanges& changes)
+    : m_platform(platform), m_state(state), m_configWindow(configWindow), m_changes(changes) {
+    m_changes.onRunning([this](bool running) { enableSaving(!running); });
+}
 
 IgnoreListForm::~IgnoreListForm() = default;
 
@@ -32,6 +41,12 @@ void IgnoreListForm::create() {
     remove.onClick([this] { onDelete(); });
     closeButton.onClick([this] { close(); });
     f.onCloseRequest([this] { close(); });
+    enableSaving(!m_changes.running());
+}
+
+void IgnoreListForm::enableSaving(bool on) {
+    if (!m_form) return;
+    for (const char* name : {"cmdOK", "CancelButton"}) m_form->findControl(name)->setEnabled(on);
 }
 
 void IgnoreListForm::onLoad() {
@@ -43,9 +58,22 @@ void IgnoreListForm::onLoad() {
     }
 }
 
-// An empty text adds nothing but still saves and reloads.
+// An empty text adds nothing but still saves and reloads; a text of blanks alone is refused and the window
+// stays as it was.
 void IgnoreListForm::onOk() {
     const std::string text = Text1->text();
+    if (!text.empty() && text.find_first_not_of(" \t") == std::string::npos) {
+        (void)m_platform.shell.messageBox({.owner = m_form->id(),
+                                           .text = kBlankEntryMessage,
+                                           .title = "Ignore List",
+                                           .icon = MessageBoxIcon::Exclamation,
+                                           .buttons = MessageBoxButtons::Ok});
+        return;
+    }
+    m_changes.run([this, &text] { okSteps(text); });
+}
+
+void IgnoreListForm::okSteps(const std::string& text) {
     if (!text.empty()) List1->addItem(text);
     DeleteKey(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
     saveEntries();
@@ -57,6 +85,10 @@ void IgnoreListForm::onOk() {
 void IgnoreListForm::onDelete() {
     const int selected = List1->selectedIndex();
     if (selected < 0) return;
+    m_changes.run([this, selected] { deleteSteps(selected); });
+}
+
+void IgnoreListForm::deleteSteps(int selected) {
     List1->removeItem(selected);
     DeleteKey(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
     CreateKey(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
@@ -69,6 +101,15 @@ void IgnoreListForm::saveEntries() {
         SetStringValue(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey, config::slotName(i),
                        List1->item(i));
     }
+    showInConfigWindow();
+}
+
+// The configuration window's copy follows at once: an Apply before the watch's reload stores the list as saved
+// here, not the one it replaced.
+void IgnoreListForm::showInConfigWindow() {
+    auto& lstignore = m_configWindow.control<ui::ListBox>("lstignore");
+    lstignore.clear();
+    for (int i = 0; i < List1->count(); ++i) lstignore.addItem(List1->item(i));
 }
 
 // However the window closes, the configuration window takes input again.

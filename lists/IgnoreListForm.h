@@ -1,13 +1,15 @@
 #pragma once
 #include <memory>
 
+#include "common/ConfigChanges.h"
 #include "common/ProgramState.h"
 #include "platform/Platform.h"
 
 // The window `frmignore` "Ignore List": edits the stored ignore list and asks the watch to reload.
 class IgnoreListForm final {
 public:
-    IgnoreListForm(Platform& platform, ProgramState& state, ui::Form& configWindow);
+    // OK and Delete store the list: they wait, disabled, while another change of the configuration runs.
+    IgnoreListForm(Platform& platform, ProgramState& state, ui::Form& configWindow, ConfigChanges& changes);
     ~IgnoreListForm();
     // Modeless; the configuration window stays disabled while it is open.
     void open();
@@ -17,13 +19,18 @@ private:
     void create();
     void onLoad();
     void onOk();
+    void okSteps(const std::string& text);
     void onDelete();
+    void deleteSteps(int selected);
+    void enableSaving(bool on);
     void close();
     void saveEntries();
+    void showInConfigWindow();
 
     Platform& m_platform;
     ProgramState& m_state;
     ui::Form& m_configWindow;
+    ConfigChanges& m_changes;
     std::unique_ptr<ui::Form> m_form;
     // A form closed from its own handler is kept until that handler has returned.
     std::unique_ptr<ui::Form> m_closed;

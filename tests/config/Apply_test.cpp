@@ -204,3 +204,59 @@ TEST(AdministratorBox, ALoadSettingTheBoxStoresNothingSaysNothingAndLoadsOnce) {
     EXPECT_EQ(program.app->state().messageText, "");
     EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Notepad"});
 }
+
+// Apply, a load, the box and the transfers each let events run; none may run inside another, and a load asked
+// for meanwhile comes after. Before, an Apply pressed during an import ran inside it, and an Apply pressed right
+// after OK in the ignore-list editor stored the ignore list the editor had just replaced.
+TEST_F(ApplyScenario, OneChangeAtATimeAndNothingTheUserSavedOrTickedIsLost) {
+    for (int slot = 0; slot < 6; ++slot) {
+        SetStringValue(world.registry, RootKey::LocalMachine, kTasks, config::slotName(slot),
+                       "Task " + std::to_string(slot) + (slot % 2 == 0 ? ",1" : ",0"));
+    }
+    SetStringValue(world.registry, RootKey::LocalMachine, kIgnore, "Task0", "Old");
+    start();
+    program.run([&] { program.list("lstTasks").setChecked(0, false); });  // not applied yet
+    program.clickButton("cmdIgnore");
+    ui::Form* editor = program.process->toolkit().findForm("frmignore");
+    ASSERT_NE(editor, nullptr);
+    program.run([&] {
+        sim::control<sim::SimTextBox>(*editor, "Text1")->type("New");
+        sim::control<sim::SimButton>(*editor, "cmdOK")->click();
+    });
+    click("cmdok");  // before the watch's next tick
+    EXPECT_EQ(stored(kTasks).size(), 6u);
+    EXPECT_EQ(machine(kTasks, "Task0"), "Task 0,0");
+    EXPECT_EQ(machine(kIgnore, "Task0"), "Old");
+    EXPECT_EQ(machine(kIgnore, "Task1"), "New");
+    world.advance(1000);  // the reload the editor asked for
+    EXPECT_EQ(program.items("lstignore"), (std::vector<std::string>{"Old", "New"}));
+    EXPECT_EQ(program.checks("lstTasks"), (std::vector<bool>{false, false, true, false, true, false}));
+
+    // While reg.exe imports, the window's events run: Apply, the box and a load from outside must all wait.
+    program.process->files().makeFolder(program.app->state().programFolder);
+    program.process->files().writeFile(
+        "D:\\x\\obelon7.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\OBP\\Tasks]\n\"Task6\"=\"Imported,1\"\n");
+    bool applyReachable = true;
+    bool boxReachable = true;
+    std::vector<std::string> tasksDuringImport;
+    program.process->programs().respondWith([&](const StartProgramArgs& args) {
+        sim::ScriptedProgram reg;
+        if (args.commandLine.find(" import ") == std::string::npos) return reg;
+        reg.work = [&] {
+            SetStringValue(world.registry, RootKey::LocalMachine, kTasks, "Task6", "Imported,1");
+            applyReachable = program.configForm().findControl("cmdok")->isEnabled();
+            boxReachable = program.configForm().findControl("chkAdmin")->isEnabled();
+            program.app->configWindow().GetConfig();
+            tasksDuringImport = program.items("lstTasks");
+        };
+        return reg;
+    });
+    program.process->files().answerNextBrowse("D:\\x\\obelon7.reg");
+    program.clickButton("cmdImport");
+    EXPECT_FALSE(applyReachable);
+    EXPECT_FALSE(boxReachable);
+    EXPECT_EQ(tasksDuringImport.size(), 6u);  // the load waited for the import
+    EXPECT_EQ(program.items("lstTasks").size(), 7u);
+    EXPECT_TRUE(program.configForm().findControl("cmdok")->isEnabled());
+    EXPECT_TRUE(program.configForm().findControl("chkAdmin")->isEnabled());
+}

@@ -104,7 +104,7 @@ TEST_F(IgnoreListEditor, DeleteWithNothingSelectedChangesNothing) {
     EXPECT_FALSE(program.app->state().reloadRequest);
 }
 
-TEST_F(IgnoreListEditor, TheSameTextTwiceIsStoredTwice) {
+TEST_F(IgnoreListEditor, TheSameTextTwiceIsStoredTwiceButBlanksAloneNot) {
     start();
     type("Note");
     press("cmdOK");
@@ -113,6 +113,16 @@ TEST_F(IgnoreListEditor, TheSameTextTwiceIsStoredTwice) {
     press("cmdOK");
     EXPECT_EQ(storedNames(), (std::vector<std::string>{"Task0", "Task1"}));
     EXPECT_EQ(storedText(1), "Note");
+
+    // Blanks alone occur in nearly every title: refused with a word, nothing stored, the window stays.
+    open();
+    type(" \t ");
+    press("cmdOK");
+    const auto& boxes = program.process->shell().boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("only of blanks"), std::string::npos);
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Task0", "Task1"}));
+    EXPECT_TRUE(editor() && editor()->isVisible());
 }
 
 TEST_F(IgnoreListEditor, CloseAndTheTitleBarSaveNothingAndGiveTheWindowBack) {

@@ -6,6 +6,8 @@ namespace config {
 
 std::string slotName(int slot) { return kSlotPrefix + std::to_string(slot); }
 
+std::string accountKey(std::string_view userSid) { return std::string(kAccountsKey) + "\\" + std::string(userSid); }
+
 // Only the names slotName makes: the prefix, then the number in decimal without leading zeros.
 std::optional<int> slotNumber(std::string_view name) {
     const std::string_view prefix = kSlotPrefix;

@@ -11,7 +11,11 @@ inline constexpr const char* kTasksKey = "Software\\OBP\\Tasks";
 inline constexpr const char* kIgnoreListKey = "Software\\OBP\\IgnoreList";
 inline constexpr int kListSlots = 1000;  // "Task0" to "Task999"
 
-inline constexpr const char* kCurrentUser = "CurrentUser";  // per user: "Enabled" exempts the account
+// Per account, under the machine-wide key that only administrators can write: a user can neither exempt his own
+// account nor lift its daily limit. The day's running count stays in the user's own hive.
+inline constexpr const char* kAccountsKey = "Software\\OBP\\Users";
+inline constexpr const char* kCurrentUser = "CurrentUser";  // "Enabled" exempts the account
+inline constexpr const char* kSessionLimit = "timer";       // minutes a day; "0" or nothing: no limit
 inline constexpr const char* kTray = "Tray";
 inline constexpr const char* kPassword = "pwd";
 inline constexpr const char* kDisableRegistryTools = "DisableRegistryTools";  // the one number
@@ -38,6 +42,9 @@ inline constexpr MachineSetting kMachineSettings[] = {
 };
 // The lists are read slot by slot, "Task0" to "Task999"; missing slots are skipped.
 inline constexpr const char* kSlotPrefix = "Task";
+
+// The account's own key below kAccountsKey, named by its security identifier.
+std::string accountKey(std::string_view userSid);
 
 std::string slotName(int slot);
 // The slot a value name stands for ("Task7", in any case, as the registry matches names); none for any other name.

@@ -7,13 +7,16 @@
 
 namespace {
 
-constexpr const char* kSessionKey = "Software\\VB and VBA Program Settings\\obelon\\setting";
 constexpr const char* kAdministratorMessage =
     "As Administrator Obelon Pro will be disabled on this user account. All other users remain with restrictions "
     "enabled.";
 constexpr const char* kRefusedMessage =
     "The settings could not be saved: changing the configuration of this computer needs administrative rights. "
     "The window shows the settings that are stored.";
+
+constexpr const char* kExemptionRefusedMessage =
+    "The administrator setting could not be saved: it is kept for this computer, where changing it needs "
+    "administrative rights. The box shows the setting that is stored.";
 
 bool isChecked(ui::Form& form, const char* name) { return form.control<ui::CheckBox>(name).isChecked(); }
 
@@ -50,27 +53,33 @@ bool ConfigApplier::applySteps() {
     if (!writeLists()) return false;
     const std::string limit = m_form.control<ui::TextBox>("txtrelock").text();
     const bool noLimit = limit.empty() || limit == "0";
-    if (!store(writeStringValue(registry, RootKey::CurrentUser, kSessionKey, "timer", noLimit ? "0" : limit))) {
+    if (!store(writeStringValue(registry, RootKey::LocalMachine, accountKey(), config::kSessionLimit,
+                                noLimit ? "0" : limit))) {
         return false;
     }
     return writeSettings();
 }
 
-// All slots go first, so a shorter list leaves nothing of the longer one behind; an empty ignore
-// list leaves no key at all. Each list is written through one open key. Only the slots that hold a value are
-// deleted: deleting an empty one changes nothing, and each is a round trip to the registry.
+// The task list is written over the stored one, and only then are the slots it no longer reaches deleted: a
+// program cut off halfway (a power cut, the session's end) leaves the old list or the new, or a mix, never an
+// emptied one, and a shorter list leaves nothing of the longer one behind. An empty ignore list leaves no key at
+// all. Each list is written through one open key, and only the slots that hold a value are deleted: each call is
+// a round trip to the registry.
 bool ConfigApplier::writeLists() {
     IRegistry& registry = m_platform.registry;
     HeldKey tasksKey(registry, RootKey::LocalMachine, config::kTasksKey);
     EventPacer events(m_platform.ui, m_platform.clock);
-    for (const std::string& slot : config::filledSlotNames(tasksKey)) {
-        events.step();
-        tasksKey.DeleteValue(slot);
-    }
+    const std::vector<std::string> storedSlots = config::filledSlotNames(tasksKey);
     auto& tasks = m_form.control<ui::ListBox>("lstTasks");
-    for (int i = 0; i < tasks.count(); ++i) {
+    const int taskCount = tasks.count();
+    for (int i = 0; i < taskCount; ++i) {
         const std::string stored = config::formatStoredTask({tasks.item(i), tasks.isChecked(i)});
         if (!store(tasksKey.writeStringValue(config::slotName(i), stored))) return false;
+    }
+    for (const std::string& slot : storedSlots) {
+        if (config::slotNumber(slot).value_or(0) < taskCount) continue;
+        events.step();
+        tasksKey.DeleteValue(slot);
     }
     DeleteKey(registry, RootKey::LocalMachine, config::kIgnoreListKey);
     HeldKey ignoreKey(registry, RootKey::LocalMachine, config::kIgnoreListKey);
@@ -126,14 +135,23 @@ void ConfigApplier::chkAdminClick() {
     m_changes.run([this] { storeExemption(); });
 }
 
+// Stored machine-wide for this account, where only an administrator can write: a refused write exempts nothing,
+// says so, and the load puts the box back as stored.
 void ConfigApplier::storeExemption() {
     const bool exempt = isChecked(m_form, "chkAdmin");
-    SetStringValue(m_platform.registry, RootKey::CurrentUser, config::kSettingsKey, config::kCurrentUser,
-                   exempt ? "Enabled" : "Disabled");
+    const Status stored = writeStringValue(m_platform.registry, RootKey::LocalMachine, accountKey(),
+                                           config::kCurrentUser, exempt ? "Enabled" : "Disabled");
+    if (!stored.ok()) {
+        tell(stored.code() == errc::kAccessDenied ? kExemptionRefusedMessage : describe(stored));
+        if (m_hooks.GetConfig) m_hooks.GetConfig();
+        return;
+    }
     m_state.adminExemption = exempt;
     if (exempt) tell(kAdministratorMessage);
     if (m_hooks.GetConfig) m_hooks.GetConfig();
 }
+
+std::string ConfigApplier::accountKey() { return config::accountKey(m_platform.process.userSid()); }
 
 void ConfigApplier::tell(const std::string& text) {
     m_state.messageText = text;

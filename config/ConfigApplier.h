@@ -31,6 +31,7 @@ private:
     bool store(const Status& status);
     bool storeSetting(const char* name, bool on);
     void tell(const std::string& text);
+    std::string accountKey();
 
     Platform& m_platform;
     ProgramState& m_state;

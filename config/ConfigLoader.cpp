@@ -72,10 +72,11 @@ std::string ConfigLoader::machineSetting(const char* valueName) {
     return GetStringValue(m_platform.registry, RootKey::LocalMachine, config::kSettingsKey, valueName);
 }
 
+// Only the machine-wide value of this account counts: one in the user's own hive is his to write.
 void ConfigLoader::loadAdminExemption() {
-    m_state.adminExemption =
-        GetStringValue(m_platform.registry, RootKey::CurrentUser, config::kSettingsKey, config::kCurrentUser) ==
-        "Enabled";
+    m_state.adminExemption = GetStringValue(m_platform.registry, RootKey::LocalMachine,
+                                            config::accountKey(m_platform.process.userSid()),
+                                            config::kCurrentUser) == "Enabled";
     chkAdmin.setChecked(m_state.adminExemption);
 }
 

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
@@ -30,7 +31,10 @@ void SessionLimit::start() {
     const ClockReading clock = readClock();
     const DayRecord stored = readRecord();
     m_minutesLeft = parseMinutes(get("tickCount")).value_or(0);
-    const std::string limitText = get("timer");
+    // The limit is the administrator's, stored machine-wide for this account; the day's count is the user's own.
+    const std::string limitText = GetStringValue(m_platform.registry, RootKey::LocalMachine,
+                                                 config::accountKey(m_platform.process.userSid()),
+                                                 config::kSessionLimit);
     txtrelock.setText(limitText);
     if (limitText.empty() || limitText == "0") return;
     const DayDecision day = decideDay(stored, clock);

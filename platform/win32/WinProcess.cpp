@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <vector>
 
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/WindowHandle.h"
 
@@ -49,6 +52,22 @@ bool WinProcess::isEarlierInstanceRunning() {
     m_instanceMutex.reset(mutex);
     m_earlierInstance = m_instanceMutex && error == ERROR_ALREADY_EXISTS;
     return *m_earlierInstance;
+}
+
+std::string WinProcess::userSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    const UniqueKernelHandle owned(token);
+    DWORD size = 0;
+    (void)::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    if (size == 0) return {};
+    std::vector<BYTE> buffer(size);
+    if (!::GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid, &text)) return {};
+    std::string sid = toUtf8(text);
+    ::LocalFree(text);
+    return sid;
 }
 
 void WinProcess::exitProcess(int code) {

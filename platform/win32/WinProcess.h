@@ -10,6 +10,7 @@ public:
     std::string programFilePath() override;
     FileVersion fileVersion(const std::string& path) override;
     bool isEarlierInstanceRunning() override;
+    std::string userSid() override;
     bool ownsWindow(WindowId window) override;
     [[noreturn]] void exitProcess(int code) override;
 

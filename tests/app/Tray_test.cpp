@@ -4,6 +4,7 @@
 
 #include "common/SystemTray.h"
 #include "registry/RegistryEdit.h"
+#include "tests/support/Accounts.h"
 #include "tests/support/RunningProgram.h"
 
 using testsupport::RunningProgram;
@@ -71,17 +72,21 @@ TEST_F(TrayIcon, AStandardUserGetsTheStandardTipAndPicture) {
 }
 
 TEST_F(TrayIcon, AnExemptAccountGetsTheAdministratorTipAndTheUnlockPicture) {
-    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "Enabled");
     start();
     ASSERT_TRUE(icon());
     EXPECT_EQ(icon()->tip, "Obelon Pro - Administrator");
     EXPECT_EQ(icon()->image, TrayImage::Administrator);
 }
 
-// The exemption is a case-sensitive text, and a machine-wide value does not exempt anybody.
-TEST_F(TrayIcon, OnlyTheExactPerUserTextMakesTheAdministratorIcon) {
-    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "enabled");
+// The exemption is a case-sensitive text of the account's own machine-wide key: one among the shared settings,
+// another account's, or one the user wrote into his own hive exempts nobody.
+TEST_F(TrayIcon, OnlyTheExactTextOfThisAccountMakesTheAdministratorIcon) {
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "enabled");
     SetStringValue(world.registry, RootKey::LocalMachine, kSettings, "CurrentUser", "Enabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, config::accountKey("S-1-5-21-1-2-3-500"), "CurrentUser",
+                   "Enabled");
+    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
     start();
     ASSERT_TRUE(icon());
     EXPECT_EQ(icon()->tip, "Obelon Pro - Standard User");
@@ -90,13 +95,13 @@ TEST_F(TrayIcon, OnlyTheExactPerUserTextMakesTheAdministratorIcon) {
 
 TEST_F(TrayIcon, SwitchingTheExemptionChangesTheIconAtTheNextLoad) {
     start();
-    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "Enabled");
     EXPECT_EQ(icon()->tip, "Obelon Pro - Standard User");
     program.reload();
     ASSERT_TRUE(icon());
     EXPECT_EQ(icon()->tip, "Obelon Pro - Administrator");
     EXPECT_EQ(shell().trayIconCount(), 1);
-    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Disabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "Disabled");
     program.reload();
     ASSERT_TRUE(icon());
     EXPECT_EQ(icon()->tip, "Obelon Pro - Standard User");
@@ -266,5 +271,5 @@ TEST_F(ConfigWindowAccess, ShownWithoutActivationByAnotherProgramItObeysNoClick)
     EXPECT_TRUE(shell().boxes().empty());
     EXPECT_TRUE(program.running);
     EXPECT_FALSE(program.checkBox("chkAdmin").isChecked());
-    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "");
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser"), "");
 }

@@ -4,6 +4,7 @@
 
 #include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
+#include "tests/support/Accounts.h"
 #include "tests/support/RegistryValues.h"
 #include "tests/support/RunningProgram.h"
 
@@ -93,13 +94,14 @@ TEST_F(ApplyScenario, TheIgnoreListIsStoredWithoutFlagsAndAnEmptyOneLeavesNoKey)
     EXPECT_FALSE(world.registry.keyExists(RootKey::LocalMachine, kIgnore));
 }
 
-TEST_F(ApplyScenario, TheSessionLimitIsStoredPerUserWithNothingMeaningZero) {
+TEST_F(ApplyScenario, TheSessionLimitIsStoredPerAccountWithNothingMeaningZero) {
     start();
+    const std::string account = testsupport::accountKey();
     for (const auto& [typed, expected] : std::vector<std::pair<std::string, std::string>>{
              {"", "0"}, {"0", "0"}, {"15", "15"}, {"-5", "-5"}, {"ab", "0"}}) {
         setText("txtrelock", typed);
         click("cmdok");
-        EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSession, "timer"), expected) << typed;
+        EXPECT_EQ(machine(account.c_str(), "timer"), expected) << typed;
     }
 }
 
@@ -132,7 +134,7 @@ TEST_F(ApplyScenario, ApplyDuringATemporaryInternetExplorerUnlockWatchesAgain) {
     EXPECT_EQ(program.app->state().protections.ie, 1);
 }
 
-TEST_F(ApplyScenario, RefusedMachineWideWritesAreReportedAndThePerUserOnesStay) {
+TEST_F(ApplyScenario, RefusedMachineWideWritesAreReportedAndTheLimitToo) {
     start();
     world.registry.setMachineWideWritesDenied(true);
     tick("chkTaskManager1");
@@ -140,7 +142,8 @@ TEST_F(ApplyScenario, RefusedMachineWideWritesAreReportedAndThePerUserOnesStay) 
     click("cmdok");
     EXPECT_TRUE(messageShown());
     EXPECT_NE(program.app->state().messageText.find("administrative rights"), std::string::npos);
-    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSession, "timer"), "30");
+    EXPECT_EQ(machine(testsupport::accountKey().c_str(), "timer"), "");
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSession, "timer"), "");
     // The reload shows what is stored, not what was asked for.
     EXPECT_FALSE(program.checkBox("chkTaskManager1").isChecked());
     EXPECT_FALSE(program.app->state().protections.tm);
@@ -165,8 +168,10 @@ TEST(AdministratorBox, ExemptsOnlyThisUserAndSaysSoOnce) {
     EXPECT_EQ(program.app->state().messageText, "");
     program.openConfigWindow();
     program.clickCheckBox("chkAdmin");
-    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "Enabled");
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser"),
+              "Enabled");
     EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kSettings, "CurrentUser"), "");
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "");
     EXPECT_TRUE(program.app->state().adminExemption);
     EXPECT_EQ(program.app->state().messageText,
               "As Administrator Obelon Pro will be disabled on this user account. All other users remain with "
@@ -177,7 +182,8 @@ TEST(AdministratorBox, ExemptsOnlyThisUserAndSaysSoOnce) {
 
     program.app->state().messageText.clear();
     program.clickCheckBox("chkAdmin");
-    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "Disabled");
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser"),
+              "Disabled");
     EXPECT_FALSE(program.app->state().adminExemption);
     EXPECT_EQ(program.app->state().messageText, "");
 }
@@ -186,19 +192,20 @@ TEST(AdministratorBox, ExemptsOnlyThisUserAndSaysSoOnce) {
 // load inside the first, which would add every task again.
 TEST(AdministratorBox, ALoadSettingTheBoxStoresNothingSaysNothingAndLoadsOnce) {
     sim::SimWorld world;
-    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "Enabled");
     SetStringValue(world.registry, RootKey::LocalMachine, kTasks, "Task0", "Notepad,1");
     RunningProgram program = startProgram(world);
     ASSERT_TRUE(program.running);
     EXPECT_TRUE(program.checkBox("chkAdmin").isChecked());
     EXPECT_EQ(program.app->state().messageText, "");
 
-    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Whatever");
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "Whatever");
     program.reload();
     EXPECT_FALSE(program.checkBox("chkAdmin").isChecked());
-    EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser"), "Whatever");
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser"),
+              "Whatever");
     EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Notepad"});
-    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "Enabled");
     program.reload();
     EXPECT_TRUE(program.checkBox("chkAdmin").isChecked());
     EXPECT_EQ(program.app->state().messageText, "");

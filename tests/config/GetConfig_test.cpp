@@ -2,6 +2,7 @@
 
 #include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
+#include "tests/support/Accounts.h"
 #include "tests/support/RegistryValues.h"
 #include "tests/support/RunningProgram.h"
 
@@ -180,7 +181,7 @@ TEST(LoadPassword, StoredPlainTextIsLowerCasedAndAHashIsKeptAsStored) {
 
 TEST(LoadTrayIcon, TheAdministratorExemptionAndTheNoIconChoiceShowOnTheIcon) {
     sim::SimWorld world;
-    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "Enabled");
     RunningProgram program = startProgram(world);
     ASSERT_TRUE(program.running);
     const WindowId owner = program.configForm().id();

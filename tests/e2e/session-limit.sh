@@ -32,7 +32,10 @@ start_program() {
 reset_values
 # A stored limit would lock every later scenario's start: it goes however this one ends.
 ob_at_exit reset_values
-drv reg-set-raw --root HKCU --key "$setting_key" --value timer --text 1 >/dev/null || ob_fail "timer not set"
+# The limit is the administrator's, kept machine-wide for the account; a "timer" of the user's own counts for nothing.
+account_key='Software\OBP\Users\'$(drv user-sid) || ob_fail "the account's identifier cannot be read"
+drv reg-set-raw --root HKLM --key "$account_key" --value timer --text 1 >/dev/null || ob_fail "timer not set"
+drv reg-set-raw --root HKCU --key "$setting_key" --value timer --text 0 >/dev/null || ob_fail "own timer not set"
 
 start_program first
 ob_expect "'$countdown' shows" drv wait-window --title "$countdown" --visible --timeout 15000

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "registry/RegistryEdit.h"
+#include "tests/support/Accounts.h"
 #include "tests/support/RunningProgram.h"
 
 using testsupport::RunningProgram;
@@ -197,7 +198,7 @@ TEST_F(ProtectionScenario, TheOwnUninstallerAsksOnceAndHidesNothing) {
 }
 
 TEST_F(ProtectionScenario, NoRuleRunsForTheAdministrator) {
-    SetStringValue(world.registry, RootKey::CurrentUser, kSettings, "CurrentUser", "Enabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "Enabled");
     start({"LockIE", "TaskManager", "LockInstall"});
     const WindowId browser = world.desktop.createWindow("Internet Explorer", "IEFrame");
     const WindowId setup = world.desktop.createWindow("Setup", "Wizard");

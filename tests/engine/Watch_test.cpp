@@ -4,6 +4,7 @@
 
 #include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
+#include "tests/support/Accounts.h"
 #include "tests/support/RunningProgram.h"
 
 using testsupport::RunningProgram;
@@ -275,7 +276,7 @@ TEST_F(WatchScenario, AnIgnoreEntryInsideTheTaskTextExemptsIt) {
 }
 
 TEST_F(WatchScenario, TheAdministratorIsExemptButIgnoreListReloadsStillHappen) {
-    SetStringValue(world.registry, RootKey::CurrentUser, "Software\\OBP\\Settings", "CurrentUser", "Enabled");
+    SetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser", "Enabled");
     start({"Notepad,1"});
     const WindowId notepad = world.desktop.createWindow("Untitled - Notepad", "Notepad");
     SetStringValue(world.registry, RootKey::LocalMachine, "Software\\OBP\\IgnoreList", "Task0", "Paint");

@@ -1,6 +1,8 @@
 // Registry commands: read what a program stored, plant raw values it must cope with, clean up.
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -192,9 +194,27 @@ int regDelete(const Args& args) {
     return say("deleted", kYes);
 }
 
+// The account the driver runs for, which is the program's: the per-account settings are kept under its name.
+int userSid(const Args&) {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return complain("no token", kCannot);
+    std::vector<BYTE> buffer(256);
+    DWORD size = 0;
+    const BOOL read = ::GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &size);
+    ::CloseHandle(token);
+    wchar_t* text = nullptr;
+    if (!read || !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+        return complain("the account's identifier cannot be read", kCannot);
+    }
+    const std::string sid = toUtf8(text);
+    ::LocalFree(text);
+    return say(sid, kYes);
+}
+
 }  // namespace
 
 void addRegistryCommands(std::vector<Command>& table) {
+    table.push_back({"user-sid", {}, "", userSid});
     table.push_back({"reg-query", {"root", "key", "value", "hex!"}, "--root HKLM|HKCU --key K --value V [--hex]",
                      regQuery});
     table.push_back({"reg-set-raw",

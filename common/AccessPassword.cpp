@@ -116,6 +116,8 @@ bool isDefaultAccessPassword(ICrypto& crypto, std::string_view stored) {
 }
 
 // Lower-casing a hash would break its base64. Only ASCII letters are lowered, so UTF-8 sequences stay whole.
+bool isHashedAccessPassword(std::string_view stored) { return isHashText(stored); }
+
 std::string accessPasswordFromStored(std::string_view stored) {
     if (isHashText(stored)) return std::string(stored);
     return asciiLower(stored);

@@ -24,5 +24,8 @@ bool accessPasswordMatches(ICrypto& crypto, std::string_view stored, std::string
 // True when the stored form is in effect the default: "", "bluejay" in any case, or a hash of "bluejay".
 bool isDefaultAccessPassword(ICrypto& crypto, std::string_view stored);
 
+// True for the hash text; false for plain text from older installations.
+bool isHashedAccessPassword(std::string_view stored);
+
 // What the configuration load keeps as the access password: a hash text unchanged, other text lower-cased.
 std::string accessPasswordFromStored(std::string_view stored);

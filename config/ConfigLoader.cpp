@@ -102,6 +102,23 @@ void ConfigLoader::loadTasks() {
 void ConfigLoader::loadPassword() {
     const std::string stored = machineSetting(config::kPassword);
     m_state.accessPassword = stored.empty() ? kDefaultAccessPassword : accessPasswordFromStored(stored);
+    if (!stored.empty() && !isHashedAccessPassword(stored)) hashPlainPassword();
+}
+
+// A password from an older installation is stored as plain text, which every user can read; it is replaced by
+// its hash, which unlocks with the same typed text. A refused write (a standard user) leaves it for a run that
+// can write, without paying for the hash at every load of this one.
+void ConfigLoader::hashPlainPassword() {
+    if (m_plainPasswordKept) return;
+    const Result<std::string> hashed = hashAccessPassword(m_platform.crypto, m_state.accessPassword);
+    if (!hashed.ok()) return;
+    const Status stored = writeStringValue(m_platform.registry, RootKey::LocalMachine, config::kSettingsKey,
+                                           config::kPassword, hashed.value());
+    if (!stored.ok()) {
+        m_plainPasswordKept = true;
+        return;
+    }
+    m_state.accessPassword = hashed.value();
 }
 
 void ConfigLoader::loadIgnoreList() {

@@ -18,6 +18,7 @@ private:
     void loadTrayIcon();
     void loadTasks();
     void loadPassword();
+    void hashPlainPassword();
     void loadIgnoreList();
     void decideStartupLock();
     void loadTaskbar();
@@ -42,4 +43,5 @@ private:
     ui::CheckBox& chkLockEx1;
     ui::CheckBox& chkTaskManager1;
     ui::CheckBox& chklockinstall1;
+    bool m_plainPasswordKept = false;
 };

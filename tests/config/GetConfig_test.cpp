@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/AccessPassword.h"
 #include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 #include "tests/support/Accounts.h"
@@ -165,13 +166,23 @@ TEST(LoadSwitches, AReloadEndsATemporaryInternetExplorerUnlock) {
     EXPECT_FALSE(program.app->state().protections.tm);
 }
 
-TEST(LoadPassword, StoredPlainTextIsLowerCasedAndAHashIsKeptAsStored) {
+// Plain text from an older installation is readable by every user: the first load that can write replaces it by
+// its hash, which still takes the same password, in any case of its ASCII letters.
+TEST(LoadPassword, StoredPlainTextIsReplacedByItsHashAndAHashIsKeptAsStored) {
     sim::SimWorld world;
     storeSetting(world, "pwd", "SeCrEt\xC3\x84");
+    world.registry.setMachineWideWritesDenied(true);
     RunningProgram program = startProgram(world);
     ASSERT_TRUE(program.running);
-    // Only ASCII letters change: the rest of the UTF-8 text stays intact.
+    // A standard user's load cannot write: the text is kept, lower-cased in its ASCII letters only.
     EXPECT_EQ(program.app->state().accessPassword, "secret\xC3\x84");
+    world.registry.setMachineWideWritesDenied(false);
+    program.stop();
+    program = startProgram(world);
+    const std::string migrated = GetStringValue(world.registry, RootKey::LocalMachine, kSettings, "pwd");
+    EXPECT_EQ(migrated.rfind("pbkdf2-sha256$", 0), 0u);
+    EXPECT_EQ(program.app->state().accessPassword, migrated);
+    EXPECT_TRUE(accessPasswordMatches(program.process->platform().crypto, migrated, "secret\xC3\x84"));
 
     const std::string hash = "pbkdf2-sha256$600000$QUJDREVGR0hJSktMTU5PUA==$Zm9vYmFyZm9vYmFyZm9vYmFyZm9vYmFyZm9vYmE=";
     storeSetting(world, "pwd", hash.c_str());

@@ -149,6 +149,7 @@ std::string fileBytes(std::string_view utf8) {
 
 // ---- reading ----
 
+// A NUL would end the line early for the importer, whatever comes after it on the line.
 std::optional<std::string> fileText(std::string_view bytes) {
     if (bytes.size() < 2 || bytes.size() % 2 != 0 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
         static_cast<unsigned char>(bytes[1]) != 0xFE) {
@@ -158,6 +159,7 @@ std::optional<std::string> fileText(std::string_view bytes) {
     for (size_t at = 2; at < bytes.size(); at += 2) {
         units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) |
                                               (static_cast<unsigned char>(bytes[at + 1]) << 8)));
+        if (units.back() == u'\0') return std::nullopt;
     }
     return toUtf8(units);
 }
@@ -201,20 +203,23 @@ std::optional<RegEdit> keyLine(std::string_view line) {
     return RegEdit{.kind = deletes ? RegEdit::Kind::DeleteKey : RegEdit::Kind::CreateKey, .key = std::string(key)};
 }
 
-// A quoted text from `at` (its opening quote); on success `at` is past the closing quote. Only \" and \\ are
-// escapes: anything else after a backslash is not of the form this program writes.
+// A quoted text from `at` (its opening quote); on success `at` is past the closing quote. The escapes are \" and
+// \\, and \r and \n as Wine's reg.exe exports line breaks; anything else after a backslash is no export's.
 std::optional<std::string> quotedAt(std::string_view line, size_t& at) {
     if (at >= line.size() || line[at] != '"') return std::nullopt;
     std::string text;
     for (++at; at < line.size(); ++at) {
-        if (line[at] == '"') {
+        char c = line[at];
+        if (c == '"') {
             ++at;
             return text;
         }
-        if (line[at] == '\\') {
-            if (++at == line.size() || (line[at] != '"' && line[at] != '\\')) return std::nullopt;
+        if (c == '\\') {
+            if (++at == line.size()) return std::nullopt;
+            c = line[at] == 'r' ? '\r' : line[at] == 'n' ? '\n' : line[at];
+            if (c != '"' && c != '\\' && c != '\r' && c != '\n') return std::nullopt;
         }
-        text.push_back(line[at]);
+        text.push_back(c);
     }
     return std::nullopt;
 }

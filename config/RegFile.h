@@ -18,8 +18,8 @@ struct RegEdit {
 using RegEdits = std::vector<RegEdit>;
 
 // The file reg.exe imports to make the edits: UTF-16LE with its mark, "Windows Registry Editor Version 5.00",
-// CR LF line ends. Texts that a quoted string cannot hold (CR, LF or NUL in them) are written in the hex(1) form;
-// quotes and backslashes are escaped.
+// CR LF line ends. Texts with CR, LF or NUL in them are written in the hex(1) form, the one every reg.exe reads
+// (Wine's exports write \r and \n escapes instead, which readRegFile reads too); quotes and backslashes are escaped.
 // A file holds value edits only inside a section of their key, and a section creates its key on import. So a
 // value edit whose key is not the one the edit before it made or wrote to gets a section of its own, which
 // reads back as a CreateKey of that key: see regFileEditsOf.

@@ -98,8 +98,11 @@ TEST(RegFileRoundTrip, ValueEditsAwayFromTheirKeyGetASectionThatCreatesIt) {
 TEST(RegFileRoundTrip, ANameTheFileCannotHoldDoesNotReadBackAsItsEdit) {
     const RegEdits key = {createKey("Software\\OBP]\r\n[HKEY_LOCAL_MACHINE\\Software\\Other")};
     EXPECT_NE(readRegFile(regFileFor(key)), key);
-    const RegEdits value = {createKey(kTasks), setText(kTasks, "Line\r\nbreak", "x")};
-    EXPECT_NE(readRegFile(regFileFor(value)), value);
+    for (const std::string& name : {std::string("Line\r\nbreak"), std::string("Nul\0after", 9)}) {
+        RegEdits value = {createKey(kTasks), setText(kTasks, "", "x")};
+        value[1].name = name;
+        EXPECT_NE(readRegFile(regFileFor(value)), value) << name;
+    }
 }
 
 TEST(RegFileRoundTrip, CreatesAndSetsBelowTheConfigurationKeyPassTheImportCheck) {
@@ -110,15 +113,18 @@ TEST(RegFileRoundTrip, CreatesAndSetsBelowTheConfigurationKeyPassTheImportCheck)
     EXPECT_FALSE(checkRegFile(regFileFor({deleteKey(kTasks)})).allowed);
 }
 
-TEST(RegFileReading, AnExportOfReg) {
+TEST(RegFileReading, ExportsOfRegExeOnWindowsAndWine) {
     const std::string exported = utf16File(
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\OBP]\r\n\r\n"
         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\OBP\\Tasks]\r\n\"Task0\"=\"Notepad,1\"\r\n"
-        "\"Two\"=hex(1):61,00,0d,00,0a,00,\\\r\n  62,00,00,00\r\n\"N\"=dword:0000ABCD\r\n\r\n");
-    const RegEdits expected = {createKey("SOFTWARE\\OBP"), createKey("SOFTWARE\\OBP\\Tasks"),
+        "\"Two\"=hex(1):61,00,0d,00,0a,00,\\\r\n  62,00,00,00\r\n\"N\"=dword:0000ABCD\r\n"
+        "\"Wine\"=\"c\\r\\nd\\\\n\"\r\n\r\n");
+    const RegEdits expected = {createKey("SOFTWARE\\OBP"),
+                               createKey("SOFTWARE\\OBP\\Tasks"),
                                setText("SOFTWARE\\OBP\\Tasks", "Task0", "Notepad,1"),
                                setText("SOFTWARE\\OBP\\Tasks", "Two", "a\r\nb"),
-                               setNumber("SOFTWARE\\OBP\\Tasks", "N", 0xABCD)};
+                               setNumber("SOFTWARE\\OBP\\Tasks", "N", 0xABCD),
+                               setText("SOFTWARE\\OBP\\Tasks", "Wine", "c\r\nd\\n")};
     EXPECT_EQ(readRegFile(exported), expected);
 }
 
@@ -134,7 +140,7 @@ TEST(RegFileReading, AnythingElseIsRefused) {
              "[HKEY_LOCAL_MACHINE\\Software\\OBP]\r\n@=\"default\"\r\n",
              "[HKEY_LOCAL_MACHINE\\Software\\OBP]\r\n\"A\"=hex(2):61,00,00,00\r\n",
              "[HKEY_LOCAL_MACHINE\\Software\\OBP]\r\n\"A\"=hex(1):61,00,0\r\n",
-             "[HKEY_LOCAL_MACHINE\\Software\\OBP]\r\n\"A\"=\"bad \\n escape\"\r\n",
+             "[HKEY_LOCAL_MACHINE\\Software\\OBP]\r\n\"A\"=\"bad \\t escape\"\r\n",
              "[HKEY_LOCAL_MACHINE\\Software\\OBP]\r\n\"A\"=\"a\" trailing\r\n",
              "[HKEY_LOCAL_MACHINE\\Software\\OBP]\r\n\"A\"=dword:123456789\r\n",
              "[HKEY_LOCAL_MACHINE\\Software\\OBP]\r\ngarbage\r\n",

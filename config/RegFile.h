@@ -31,7 +31,7 @@ std::optional<RegEdits> readRegFile(std::string_view bytes);
 
 // What readRegFile gives back for regFileFor(edits): the edits with a CreateKey put before each run of value
 // edits of a key that does not start with one (keys compared exactly, case included). For edits that start
-// every such run with their CreateKey it is the edits themselves. A key or value name the file cannot hold
-// (empty, a line break, a key with "]" or an empty part) does not read back at all, so a caller that
-// compares readRegFile(regFileFor(edits)) with this before importing finds out.
+// every such run with their CreateKey it is the edits themselves. A name the file cannot hold (a NUL or a line
+// break in it, a key that is empty, holds "[" or "]" or an empty part) does not read back as itself, so a
+// caller that compares readRegFile(regFileFor(edits)) with this before importing finds out.
 RegEdits regFileEditsOf(const RegEdits& edits);

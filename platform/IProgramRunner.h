@@ -9,6 +9,8 @@
 struct StartProgramArgs {
     std::string commandLine{};  // program and arguments, quoted as Windows splits them
     ShowCommand show = ShowCommand::ShowNormal;
+    // Started through the system's elevation prompt; its output cannot be read, output() gives "".
+    bool elevated = false;
 };
 
 // A program this one started. Letting go of the object leaves the program running.

@@ -14,6 +14,7 @@ constexpr uint32_t kInvalidData = 13;
 constexpr uint32_t kAlreadyExists = 183;
 constexpr uint32_t kMoreData = 234;
 constexpr uint32_t kKeyDeleted = 1018;
+constexpr uint32_t kCancelled = 1223;  // ERROR_CANCELLED: the user declined the elevation prompt
 }  // namespace errc
 
 class [[nodiscard]] Status {

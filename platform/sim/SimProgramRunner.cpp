@@ -40,7 +40,11 @@ Result<std::unique_ptr<IChildProgram>> SimProgramRunner::start(const StartProgra
     if (m_startFailure) {
         const uint32_t code = *m_startFailure;
         m_startFailure.reset();
-        return Status::failure(code, "CreateProcessW");
+        return Status::failure(code, args.elevated ? "ShellExecuteExW" : "CreateProcessW");
+    }
+    if (args.elevated && m_declinedElevations > 0) {
+        --m_declinedElevations;
+        return Status::failure(errc::kCancelled, "ShellExecuteExW");
     }
     m_started.push_back(args);
     ScriptedProgram script;
@@ -50,6 +54,8 @@ Result<std::unique_ptr<IChildProgram>> SimProgramRunner::start(const StartProgra
     } else if (m_responder) {
         script = m_responder(args);
     }
+    // An elevated program runs in a session of its own; its output never reaches the one that started it.
+    if (args.elevated) script.output.clear();
     return std::unique_ptr<IChildProgram>(std::make_unique<SimChildProgram>(*this, std::move(script)));
 }
 

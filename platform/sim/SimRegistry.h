@@ -30,6 +30,7 @@ public:
 
     // As for a standard user: every create, write and delete under LocalMachine is refused.
     void setMachineWideWritesDenied(bool denied) { m_machineWideDenied = denied; }
+    bool machineWideWritesDenied() const { return m_machineWideDenied; }
     // The next call of this kind fails once with the code; several calls queue up.
     void failNext(Op op, uint32_t code);
 

@@ -1,7 +1,12 @@
 #include "platform/win32/WinProgramRunner.h"
 
+// shellapi.h needs the types <windows.h> defines, so the order must stay.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -93,18 +98,35 @@ UniqueKernelHandle openNullInput() {
         ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
 }
 
+// The program's name and what follows it, split as Windows splits a command line: a quoted name runs to its
+// closing quote (to the end when there is none), a bare one to the first blank.
+struct SplitCommandLine {
+    std::wstring program;
+    std::wstring arguments;
+};
+
+SplitCommandLine splitCommandLine(const std::wstring& commandLine) {
+    size_t nameEnd = 0;
+    size_t restStart = 0;
+    std::wstring program;
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        nameEnd = commandLine.find(L'"', 1);
+        if (nameEnd == std::wstring::npos) nameEnd = commandLine.size();
+        program = commandLine.substr(1, nameEnd - 1);
+        restStart = nameEnd + 1;
+    } else {
+        nameEnd = std::min(commandLine.find_first_of(L" \t"), commandLine.size());
+        program = commandLine.substr(0, nameEnd);
+        restStart = nameEnd;
+    }
+    restStart = std::min(commandLine.find_first_not_of(L" \t", restStart), commandLine.size());
+    return {std::move(program), commandLine.substr(restStart)};
+}
+
 // A program named without a folder ("reg.exe") is Windows' own when the system folder holds it. Left to the
 // search, the folder this program runs in and the current folder would come first, and a user who can write
 // to either could put a program of their own in its place.
-std::optional<std::wstring> systemProgramFor(const std::wstring& commandLine) {
-    std::wstring name;
-    if (!commandLine.empty() && commandLine[0] == L'"') {
-        const size_t end = commandLine.find(L'"', 1);
-        if (end == std::wstring::npos) return std::nullopt;
-        name = commandLine.substr(1, end - 1);
-    } else {
-        name = commandLine.substr(0, commandLine.find_first_of(L" \t"));
-    }
+std::optional<std::wstring> systemProgramFor(const std::wstring& name) {
     if (name.empty() || name.find_first_of(L"\\/:") != std::wstring::npos) return std::nullopt;
     wchar_t folder[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
@@ -114,10 +136,33 @@ std::optional<std::wstring> systemProgramFor(const std::wstring& commandLine) {
     return path;
 }
 
+// The elevation prompt belongs to the system; the program runs in another token, so no handles can be handed
+// to it and its output stays its own. A user who says no makes ShellExecuteExW fail with ERROR_CANCELLED.
+Result<std::unique_ptr<IChildProgram>> startElevated(const StartProgramArgs& args) {
+    const SplitCommandLine split = splitCommandLine(toWide(args.commandLine));
+    const std::optional<std::wstring> systemProgram = systemProgramFor(split.program);
+    SHELLEXECUTEINFOW execute = {};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    execute.lpVerb = L"runas";
+    execute.lpFile = systemProgram ? systemProgram->c_str() : split.program.c_str();
+    execute.lpParameters = split.arguments.empty() ? nullptr : split.arguments.c_str();
+    execute.nShow = static_cast<int>(args.show);
+    if (!::ShellExecuteExW(&execute)) {
+        const DWORD code = ::GetLastError();
+        return Status::failure(code != ERROR_SUCCESS ? code : ERROR_GEN_FAILURE, "ShellExecuteExW");
+    }
+    // No process handle comes back when the system handed the start to a program already running.
+    if (!execute.hProcess) return Status::failure(ERROR_INVALID_HANDLE, "ShellExecuteExW");
+    return std::unique_ptr<IChildProgram>(
+        std::make_unique<WinChildProgram>(UniqueKernelHandle(execute.hProcess), UniqueKernelHandle()));
+}
+
 }  // namespace
 
 // The program reads nothing: a question it might ask finds no answer instead of waiting for one.
 Result<std::unique_ptr<IChildProgram>> WinProgramRunner::start(const StartProgramArgs& args) {
+    if (args.elevated) return startElevated(args);
     UniqueKernelHandle output = openOutputFile();
     UniqueKernelHandle input = openNullInput();
     STARTUPINFOW startup = {};
@@ -131,7 +176,7 @@ Result<std::unique_ptr<IChildProgram>> WinProgramRunner::start(const StartProgra
         startup.hStdError = output.get();
     }
     std::wstring commandLine = toWide(args.commandLine);  // CreateProcessW may write into it
-    const std::optional<std::wstring> systemProgram = systemProgramFor(commandLine);
+    const std::optional<std::wstring> systemProgram = systemProgramFor(splitCommandLine(commandLine).program);
     PROCESS_INFORMATION started = {};
     if (!::CreateProcessW(systemProgram ? systemProgram->c_str() : nullptr, commandLine.data(), nullptr, nullptr,
                           (output && input) ? TRUE : FALSE, 0, nullptr, nullptr, &startup, &started)) {

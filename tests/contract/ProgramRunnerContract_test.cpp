@@ -44,6 +44,18 @@ TEST_F(ProgramRunnerContract, AProgramThatDoesNotEndIsStoppedWithAFailingExitCod
     EXPECT_EQ(endless->exitCode(), 1u);
 }
 
+// The elevated reg.exe import is judged by its exit code alone: the code must come through, and no output of
+// the elevated program may be mistaken for its own.
+TEST_F(ProgramRunnerContract, AnElevatedProgramEndsWithItsExitCodeAndGivesNoOutput) {
+    const std::string commandLine = m_side->programThatDoes({"said elevated", "said elevated too", 4});
+    auto started = m_side->runner().start({.commandLine = commandLine, .show = ShowCommand::Hide, .elevated = true});
+    ASSERT_TRUE(started.ok()) << started.status().api() << " " << started.status().code();
+    auto& elevated = started.value();
+    ASSERT_TRUE(elevated->waitForExit(20000));
+    EXPECT_EQ(elevated->exitCode(), 4u);
+    EXPECT_EQ(elevated->output(), "");
+}
+
 TEST_F(ProgramRunnerContract, AMissingProgramIsNotStarted) {
     auto missing = m_side->runner().start({.commandLine = m_side->missingProgram(), .show = ShowCommand::Hide});
     ASSERT_FALSE(missing.ok());

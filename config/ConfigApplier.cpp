@@ -2,7 +2,9 @@
 
 #include "common/ConfigSchema.h"
 #include "common/EventPacer.h"
+#include "config/ApplyEdits.h"
 #include "config/ListSlots.h"
+#include "registry/ElevatedSave.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
@@ -14,17 +16,21 @@ constexpr const char* kRefusedMessage =
     "The settings could not be saved: changing the configuration of this computer needs administrative rights. "
     "The window shows the settings that are stored.";
 
-constexpr const char* kExemptionRefusedMessage =
-    "The administrator setting could not be saved: it is kept for this computer, where changing it needs "
-    "administrative rights. The box shows the setting that is stored.";
+constexpr const char* kExemptionNotSavedMessage =
+    "The administrator setting was not saved: it is kept for this computer, where changing it needs administrative "
+    "rights. The box shows the setting that is stored.";
+constexpr const char* kNotSavedMessage =
+    "Nothing was saved: changing the configuration of this computer needs administrative rights. The window keeps "
+    "your changes; press Apply again to save them.";
 
 bool isChecked(ui::Form& form, const char* name) { return form.control<ui::CheckBox>(name).isChecked(); }
 
-std::string describe(const Status& status) {
-    return "Error: \"" + status.api() + " failed with error " + std::to_string(status.code()) + "\".";
-}
-
 }  // namespace
+
+// The system's own words for the failure, as every other message of the program gives them.
+std::string ConfigApplier::describe(const Status& status) {
+    return "Error: \"" + m_platform.files.describeError(status.code()) + "\"";
+}
 
 ConfigApplier::ConfigApplier(Platform& platform, ProgramState& state, ui::Form& configWindow,
                              ConfigChanges& changes, Hooks hooks)
@@ -33,23 +39,57 @@ ConfigApplier::ConfigApplier(Platform& platform, ProgramState& state, ui::Form& 
     m_form.control<ui::CheckBox>("chkAdmin").onClick([this] { chkAdminClick(); });
 }
 
-// Writes the user could not make (a standard user on the machine-wide key) are lost, and the reload
-// shows the stored state again; the user hears of it instead of finding out later.
 void ConfigApplier::cmdokClick() {
     m_changes.run([this] { apply(); });
 }
 
+// A standard user (every instance started at logon under UAC) is refused the first machine-wide write already:
+// then the whole of Apply is offered to be saved with administrator rights. A write refused later on is lost, and
+// the reload shows the stored state again; the user hears of it instead of finding out later.
 void ConfigApplier::apply() {
     m_refused = false;
+    if (!storeSetting(config::kTray, isChecked(m_form, "chkTray"))) return;
+    if (m_refused) return applyWithRights();
     if (!applySteps()) return;
+    finish();
+    if (m_refused) tell(kRefusedMessage);
+}
+
+void ConfigApplier::finish() {
     if (m_hooks.GetConfig) m_hooks.GetConfig();
     m_form.control<ui::Button>("cmdcancel").setText("Close");
-    if (m_refused) tell(kRefusedMessage);
+}
+
+// Declined, or failed before anything was stored, the window keeps what the user changed, for another Apply.
+void ConfigApplier::applyWithRights() {
+    const ElevatedSave::Answer answer =
+        ElevatedSave(m_platform).offer(m_form.id(), "The settings", editsOfApply(m_platform, m_form, accountKey()));
+    switch (answer.outcome) {
+    case ElevatedSave::Outcome::Saved:
+        takeSwitches();
+        finish();
+        return;
+    case ElevatedSave::Outcome::Declined:
+        return tell(kNotSavedMessage);
+    case ElevatedSave::Outcome::Failed:
+        return tell("The settings could not be saved with administrator rights: " + answer.reason +
+                    " The window keeps your changes.");
+    }
+}
+
+// The switches take the boxes as the written steps give them, without the writes.
+void ConfigApplier::takeSwitches() {
+    ProtectionSwitches& on = m_state.protections;
+    on.reg = isChecked(m_form, "chkDisableRegistry");
+    on.tm = isChecked(m_form, "chkTaskManager1");
+    on.ie = isChecked(m_form, "chkLockIE2") ? 1 : 0;
+    on.ff = isChecked(m_form, "chkLock3Party");
+    on.ex = isChecked(m_form, "chkLockEx1");
+    on.ins = isChecked(m_form, "chklockinstall1");
 }
 
 bool ConfigApplier::applySteps() {
     IRegistry& registry = m_platform.registry;
-    if (!storeSetting(config::kTray, isChecked(m_form, "chkTray"))) return false;
     if (!writeLists()) return false;
     const std::string limit = m_form.control<ui::TextBox>("txtrelock").text();
     const bool noLimit = limit.empty() || limit == "0";
@@ -139,16 +179,29 @@ void ConfigApplier::chkAdminClick() {
 // says so, and the load puts the box back as stored.
 void ConfigApplier::storeExemption() {
     const bool exempt = isChecked(m_form, "chkAdmin");
-    const Status stored = writeStringValue(m_platform.registry, RootKey::LocalMachine, accountKey(),
-                                           config::kCurrentUser, exempt ? "Enabled" : "Disabled");
-    if (!stored.ok()) {
-        tell(stored.code() == errc::kAccessDenied ? kExemptionRefusedMessage : describe(stored));
+    const char* text = exempt ? "Enabled" : "Disabled";
+    const Status stored =
+        writeStringValue(m_platform.registry, RootKey::LocalMachine, accountKey(), config::kCurrentUser, text);
+    if (!stored.ok() && !(stored.code() == errc::kAccessDenied && exemptionSavedWithRights(text))) {
+        if (stored.code() != errc::kAccessDenied) tell(describe(stored));
         if (m_hooks.GetConfig) m_hooks.GetConfig();
         return;
     }
     m_state.adminExemption = exempt;
     if (exempt) tell(kAdministratorMessage);
     if (m_hooks.GetConfig) m_hooks.GetConfig();
+}
+
+bool ConfigApplier::exemptionSavedWithRights(const char* text) {
+    const RegEdits edits = {{.kind = RegEdit::Kind::CreateKey, .key = accountKey()},
+                            {.kind = RegEdit::Kind::SetText, .key = accountKey(), .name = config::kCurrentUser,
+                             .text = text}};
+    const ElevatedSave::Answer answer = ElevatedSave(m_platform).offer(m_form.id(), "The administrator setting", edits);
+    if (answer.outcome == ElevatedSave::Outcome::Saved) return true;
+    tell(answer.outcome == ElevatedSave::Outcome::Declined
+             ? kExemptionNotSavedMessage
+             : "The administrator setting could not be saved with administrator rights: " + answer.reason);
+    return false;
 }
 
 std::string ConfigApplier::accountKey() { return config::accountKey(m_platform.process.userSid()); }

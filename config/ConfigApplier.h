@@ -22,11 +22,16 @@ public:
 private:
     void cmdokClick();
     void apply();
+    void finish();
+    void applyWithRights();
+    void takeSwitches();
     bool applySteps();
     bool writeLists();
     bool writeSettings();
     void chkAdminClick();
     void storeExemption();
+    bool exemptionSavedWithRights(const char* text);
+    std::string describe(const Status& status);
     // A refused write is noted and Apply goes on; any other failure stops it with its description.
     bool store(const Status& status);
     bool storeSetting(const char* name, bool on);

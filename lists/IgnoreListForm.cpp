@@ -1,6 +1,7 @@
 #include "lists/IgnoreListForm.h"
 
 #include "common/ConfigSchema.h"
+#include "registry/ElevatedSave.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
@@ -62,21 +63,16 @@ void IgnoreListForm::onLoad() {
 // stays as it was.
 void IgnoreListForm::onOk() {
     const std::string text = Text1->text();
-    if (!text.empty() && text.find_first_not_of(" \t") == std::string::npos) {
-        (void)m_platform.shell.messageBox({.owner = m_form->id(),
-                                           .text = kBlankEntryMessage,
-                                           .title = "Ignore List",
-                                           .icon = MessageBoxIcon::Exclamation,
-                                           .buttons = MessageBoxButtons::Ok});
-        return;
-    }
+    if (!text.empty() && text.find_first_not_of(" \t") == std::string::npos) return tell(kBlankEntryMessage);
     m_changes.run([this, &text] { okSteps(text); });
 }
 
+// A list that could not be stored is never shown as saved: the window stays as it was, with the typed text.
 void IgnoreListForm::okSteps(const std::string& text) {
+    std::vector<std::string> entries = entriesShown();
+    if (!text.empty()) entries.push_back(text);
+    if (!save(entries, false)) return;
     if (!text.empty()) List1->addItem(text);
-    DeleteKey(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
-    saveEntries();
     m_state.reloadRequest = true;
     close();
 }
@@ -89,27 +85,69 @@ void IgnoreListForm::onDelete() {
 }
 
 void IgnoreListForm::deleteSteps(int selected) {
+    std::vector<std::string> entries = entriesShown();
+    entries.erase(entries.begin() + selected);
+    if (!save(entries, true)) return;
     List1->removeItem(selected);
-    DeleteKey(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
-    CreateKey(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey);
-    saveEntries();
     m_state.reloadRequest = true;
 }
 
-void IgnoreListForm::saveEntries() {
-    for (int i = 0; i < List1->count(); ++i) {
-        SetStringValue(m_platform.registry, RootKey::LocalMachine, config::kIgnoreListKey, config::slotName(i),
-                       List1->item(i));
+std::vector<std::string> IgnoreListForm::entriesShown() {
+    std::vector<std::string> entries;
+    for (int i = 0; i < List1->count(); ++i) entries.push_back(List1->item(i));
+    return entries;
+}
+
+// The key goes with every entry, and comes back with the first (or at once, to stay empty). A standard user is
+// refused the first step already, before anything changed, and is offered to save with administrator rights.
+bool IgnoreListForm::save(const std::vector<std::string>& entries, bool keepKey) {
+    IRegistry& registry = m_platform.registry;
+    const std::string key = config::kIgnoreListKey;
+    Status status = registry.deleteKey(RootKey::LocalMachine, key);
+    if (status.code() == errc::kFileNotFound) status = Status::success();
+    if (status.ok() && keepKey) status = registry.createKey(RootKey::LocalMachine, key);
+    for (size_t i = 0; status.ok() && i < entries.size(); ++i) {
+        status = writeStringValue(registry, RootKey::LocalMachine, key, config::slotName(static_cast<int>(i)),
+                                  entries[i]);
     }
-    showInConfigWindow();
+    if (status.code() == errc::kAccessDenied) status = saveWithRights(entries, keepKey);
+    if (!status.ok()) return false;
+    showInConfigWindow(entries);
+    return true;
+}
+
+Status IgnoreListForm::saveWithRights(const std::vector<std::string>& entries, bool keepKey) {
+    const std::string key = config::kIgnoreListKey;
+    RegEdits edits = {{.kind = RegEdit::Kind::DeleteKey, .key = key}};
+    if (keepKey || !entries.empty()) edits.push_back({.kind = RegEdit::Kind::CreateKey, .key = key});
+    for (size_t i = 0; i < entries.size(); ++i) {
+        edits.push_back({.kind = RegEdit::Kind::SetText,
+                         .key = key,
+                         .name = config::slotName(static_cast<int>(i)),
+                         .text = entries[i]});
+    }
+    const ElevatedSave::Answer answer = ElevatedSave(m_platform).offer(m_form->id(), "The ignore list", edits);
+    if (answer.outcome == ElevatedSave::Outcome::Saved) return Status::success();
+    tell(answer.outcome == ElevatedSave::Outcome::Declined
+             ? "The ignore list was not saved: changing it needs administrative rights. The list is as it was."
+             : "The ignore list could not be saved with administrator rights: " + answer.reason);
+    return Status::failure(errc::kAccessDenied, "reg.exe");
 }
 
 // The configuration window's copy follows at once: an Apply before the watch's reload stores the list as saved
 // here, not the one it replaced.
-void IgnoreListForm::showInConfigWindow() {
+void IgnoreListForm::showInConfigWindow(const std::vector<std::string>& entries) {
     auto& lstignore = m_configWindow.control<ui::ListBox>("lstignore");
     lstignore.clear();
-    for (int i = 0; i < List1->count(); ++i) lstignore.addItem(List1->item(i));
+    for (const std::string& entry : entries) lstignore.addItem(entry);
+}
+
+void IgnoreListForm::tell(const std::string& text) {
+    (void)m_platform.shell.messageBox({.owner = m_form->id(),
+                                       .text = text,
+                                       .title = "Ignore List",
+                                       .icon = MessageBoxIcon::Exclamation,
+                                       .buttons = MessageBoxButtons::Ok});
 }
 
 // However the window closes, the configuration window takes input again.

@@ -1,5 +1,7 @@
 #pragma once
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "common/ConfigChanges.h"
 #include "common/ProgramState.h"
@@ -24,8 +26,11 @@ private:
     void deleteSteps(int selected);
     void enableSaving(bool on);
     void close();
-    void saveEntries();
-    void showInConfigWindow();
+    std::vector<std::string> entriesShown();
+    bool save(const std::vector<std::string>& entries, bool keepKey);
+    Status saveWithRights(const std::vector<std::string>& entries, bool keepKey);
+    void showInConfigWindow(const std::vector<std::string>& entries);
+    void tell(const std::string& text);
 
     Platform& m_platform;
     ProgramState& m_state;

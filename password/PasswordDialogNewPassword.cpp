@@ -4,6 +4,7 @@
 #include "common/ConfigSchema.h"
 #include "common/AccessPassword.h"
 #include "password/PasswordDialog.h"
+#include "registry/ElevatedSave.h"
 #include "registry/RegistryEdit.h"
 
 namespace {
@@ -48,6 +49,21 @@ void PasswordDialog::storeNewPassword(const std::string& password) {
                                    stored.value());
     }
     m_form->hide();
+    if (stored.ok() && written.code() == errc::kAccessDenied) {
+        const RegEdits edits = {{.kind = RegEdit::Kind::CreateKey, .key = config::kSettingsKey},
+                                {.kind = RegEdit::Kind::SetText,
+                                 .key = config::kSettingsKey,
+                                 .name = config::kPassword,
+                                 .text = stored.value()}};
+        const ElevatedSave::Answer answer = ElevatedSave(m_platform).offer({}, "The password", edits);
+        if (answer.outcome == ElevatedSave::Outcome::Failed) {
+            return showBox("The password could not be saved with administrator rights: " + answer.reason +
+                               " The old password stays in force.",
+                           true);
+        }
+        if (answer.outcome == ElevatedSave::Outcome::Declined) return showBox(kNeedsRights, true);
+        written = Status::success();
+    }
     if (!written.ok()) return showBox(stored.ok() ? kNeedsRights : kCannotHash, true);
     m_state.accessPassword = stored.value();
     if (m_hooks.passwordStored) m_hooks.passwordStored(stored.value(), password == kDefaultAccessPassword);

@@ -73,6 +73,8 @@ public:
     virtual Result<std::unique_ptr<IFile>> openForReading(std::string_view path) = 0;
     // An existing file, emptied first.
     virtual Result<std::unique_ptr<IFile>> openForWriting(std::string_view path) = 0;
+    // The user's own folder for temporary files, which other standard users cannot read or change.
+    virtual std::string temporaryFolder() = 0;
     // A new, empty, hidden file under a name no other file in the folder has; its full path.
     virtual Result<std::string> createTemporaryFile(std::string_view folder) = 0;
     // The shell's picker of a folder (or of a file, with the flag for it); "" when the user cancels or picks

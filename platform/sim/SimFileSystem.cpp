@@ -314,6 +314,12 @@ Result<std::unique_ptr<IFile>> SimFileSystem::openForWriting(std::string_view pa
 
 // Named as GetTempFileNameW names them: a prefix, four hex digits, ".tmp". A folder that is not there is
 // "not a valid folder name" to it, not "path not found".
+std::string SimFileSystem::temporaryFolder() {
+    constexpr const char* kFolder = "C:\\Users\\user\\AppData\\Local\\Temp";
+    makeFolder(kFolder);
+    return kFolder;
+}
+
 Result<std::string> SimFileSystem::createTemporaryFile(std::string_view folder) {
     uint32_t code = 0;
     if (injected(Op::CreateTemporary, code)) return Status::failure(code, "GetTempFileNameW");
@@ -363,6 +369,8 @@ std::string SimFileSystem::describeError(uint32_t code) {
         {errc::kAlreadyExists, "Cannot create a file when that file already exists."},
         {206, "The filename or extension is too long."},
         {kNotAFolder, "The directory name is invalid."},
+        {1009, "The configuration registry database is corrupt."},
+        {1223, "The operation was canceled by the user."},
     };
     auto found = kTexts.find(code);
     return found == kTexts.end() ? "Unknown error " + std::to_string(code) + "." : found->second;

@@ -35,6 +35,8 @@ public:
     Result<std::vector<FileEntry>> listFiles(std::string_view folder) override;
     Result<std::unique_ptr<IFile>> openForReading(std::string_view path) override;
     Result<std::unique_ptr<IFile>> openForWriting(std::string_view path) override;
+    // Made on first use, as Windows makes it with the user's profile.
+    std::string temporaryFolder() override;
     Result<std::string> createTemporaryFile(std::string_view folder) override;
     std::string browseForFolder(const FolderPickerArgs& args) override;
     std::string describeError(uint32_t code) override;

@@ -117,6 +117,13 @@ Result<std::unique_ptr<IFile>> WinFileSystem::openForWriting(std::string_view pa
     return std::unique_ptr<IFile>(std::make_unique<WinFile>(std::move(handle)));
 }
 
+std::string WinFileSystem::temporaryFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, path);
+    if (length == 0 || length > MAX_PATH) return {};
+    return toUtf8(path);
+}
+
 Result<std::string> WinFileSystem::createTemporaryFile(std::string_view folder) {
     wchar_t name[MAX_PATH] = {};
     if (::GetTempFileNameW(toWide(folder).c_str(), L"ob7", 0, name) == 0) return lastError("GetTempFileNameW");

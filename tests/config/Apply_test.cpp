@@ -5,6 +5,7 @@
 #include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 #include "tests/support/Accounts.h"
+#include "tests/support/RegFileImport.h"
 #include "tests/support/RegistryValues.h"
 #include "tests/support/RunningProgram.h"
 
@@ -134,19 +135,52 @@ TEST_F(ApplyScenario, ApplyDuringATemporaryInternetExplorerUnlockWatchesAgain) {
     EXPECT_EQ(program.app->state().protections.ie, 1);
 }
 
-TEST_F(ApplyScenario, RefusedMachineWideWritesAreReportedAndTheLimitToo) {
+// Started at logon under UAC, even an administrator's instance is refused every machine-wide write. Apply then
+// offers to save with administrator rights; declined, at its question or at the system's prompt, nothing is stored
+// and nothing the user changed is lost. Accepted, reg.exe imports the file the program wrote and read back itself.
+TEST_F(ApplyScenario, AStandardUserIsOfferedToSaveWithAdministratorRightsAndLosesNothingByDeclining) {
     start();
     world.registry.setMachineWideWritesDenied(true);
     tick("chkTaskManager1");
     setText("txtrelock", "30");
+    sim::SimShell& shell = program.process->shell();
+    sim::SimProgramRunner& programs = program.process->programs();
+    const auto declinedLeavesAllAsItWas = [&](const char* how) {
+        EXPECT_NE(program.app->state().messageText.find("Nothing was saved"), std::string::npos) << how;
+        EXPECT_EQ(machine(kSettings, "TaskManager"), "") << how;
+        EXPECT_TRUE(program.checkBox("chkTaskManager1").isChecked()) << how;
+        EXPECT_EQ(program.configForm().findControl("txtrelock")->text(), "30") << how;
+        EXPECT_FALSE(program.app->state().protections.tm) << how;
+        EXPECT_EQ(program.labelText("cmdcancel"), "Cancel") << how;
+    };
     click("cmdok");
-    EXPECT_TRUE(messageShown());
-    EXPECT_NE(program.app->state().messageText.find("administrative rights"), std::string::npos);
-    EXPECT_EQ(machine(testsupport::accountKey().c_str(), "timer"), "");
+    ASSERT_EQ(shell.boxes().size(), 1u);
+    EXPECT_EQ(shell.boxes()[0].buttons, MessageBoxButtons::YesNo);
+    EXPECT_NE(shell.boxes()[0].text.find("administrator"), std::string::npos);
+    EXPECT_TRUE(programs.started().empty());
+    declinedLeavesAllAsItWas("No to the question");
+
+    shell.answerNext(MessageBoxAnswer::Yes);
+    programs.declineNextElevation();
+    click("cmdok");
+    declinedLeavesAllAsItWas("No at the system's prompt");
+
+    std::vector<std::string> imported;
+    testsupport::playElevatedRegImports(*program.process, world.registry, imported);
+    shell.answerNext(MessageBoxAnswer::Yes);
+    click("cmdok");
+    ASSERT_EQ(imported.size(), 1u);
+    EXPECT_TRUE(programs.started().back().elevated);
+    EXPECT_EQ(programs.started().back().commandLine, "reg.exe import \"" + imported[0] + "\"");
+    EXPECT_EQ(imported[0].rfind("C:\\Users\\user\\AppData\\Local\\Temp\\", 0), 0u);
+    EXPECT_FALSE(program.process->files().exists(imported[0]));
+    EXPECT_EQ(machine(kSettings, "TaskManager"), "1");
+    EXPECT_EQ(machine(testsupport::accountKey().c_str(), "timer"), "30");
+    EXPECT_EQ(stored(kTasks).size(), 29u);
+    EXPECT_TRUE(program.app->state().protections.tm);
+    EXPECT_EQ(program.labelText("cmdcancel"), "Close");
+    // The user's own hive holds nothing of it.
     EXPECT_EQ(GetStringValue(world.registry, RootKey::CurrentUser, kSession, "timer"), "");
-    // The reload shows what is stored, not what was asked for.
-    EXPECT_FALSE(program.checkBox("chkTaskManager1").isChecked());
-    EXPECT_FALSE(program.app->state().protections.tm);
 }
 
 TEST_F(ApplyScenario, AnyOtherFailureStopsApplyAtThatStepWithItsDescription) {
@@ -155,7 +189,7 @@ TEST_F(ApplyScenario, AnyOtherFailureStopsApplyAtThatStepWithItsDescription) {
     world.registry.failNext(sim::SimRegistry::Op::Set, 1009);  // the registry is damaged
     click("cmdok");
     EXPECT_TRUE(messageShown());
-    EXPECT_NE(program.app->state().messageText.find("1009"), std::string::npos);
+    EXPECT_EQ(program.app->state().messageText, "Error: \"The configuration registry database is corrupt.\"");
     EXPECT_EQ(machine(kSettings, "Tray"), "");
     EXPECT_EQ(machine(kSettings, "TaskManager"), "");
     EXPECT_EQ(program.labelText("cmdcancel"), "Cancel");  // no reload, no "Close"
@@ -186,6 +220,16 @@ TEST(AdministratorBox, ExemptsOnlyThisUserAndSaysSoOnce) {
               "Disabled");
     EXPECT_FALSE(program.app->state().adminExemption);
     EXPECT_EQ(program.app->state().messageText, "");
+
+    // A standard user is offered administrator rights; declined, the account stays restricted and the box says so.
+    world.registry.setMachineWideWritesDenied(true);
+    program.clickCheckBox("chkAdmin");
+    EXPECT_EQ(program.process->shell().boxes().back().buttons, MessageBoxButtons::YesNo);
+    EXPECT_NE(program.app->state().messageText.find("was not saved"), std::string::npos);
+    EXPECT_FALSE(program.app->state().adminExemption);
+    EXPECT_FALSE(program.checkBox("chkAdmin").isChecked());
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, testsupport::accountKey(), "CurrentUser"),
+              "Disabled");
 }
 
 // A load that finds the exemption changed outside the program only shows it: no store, no message, and no second

@@ -123,6 +123,17 @@ TEST_F(IgnoreListEditor, TheSameTextTwiceIsStoredTwiceButBlanksAloneNot) {
     EXPECT_NE(boxes[0].text.find("only of blanks"), std::string::npos);
     EXPECT_EQ(storedNames(), (std::vector<std::string>{"Task0", "Task1"}));
     EXPECT_TRUE(editor() && editor()->isVisible());
+
+    // A standard user's refused write is never shown as saved: declined, the window stays as it was.
+    world.registry.setMachineWideWritesDenied(true);
+    type("Calc");
+    press("cmdOK");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].buttons, MessageBoxButtons::YesNo);
+    EXPECT_NE(boxes[2].text.find("was not saved"), std::string::npos);
+    EXPECT_EQ(storedNames(), (std::vector<std::string>{"Task0", "Task1"}));
+    EXPECT_EQ(entries().items(), (std::vector<std::string>{"Note", "Note"}));
+    EXPECT_TRUE(editor() && editor()->isVisible());
 }
 
 TEST_F(IgnoreListEditor, CloseAndTheTitleBarSaveNothingAndGiveTheWindowBack) {

@@ -2,6 +2,7 @@
 #include "common/AccessPassword.h"
 #include "registry/RegistryEdit.h"
 #include "tests/password/PasswordDialogFixture.h"
+#include "tests/support/RegFileImport.h"
 
 namespace pwtest {
 namespace {
@@ -115,7 +116,8 @@ TEST_F(SetPasswordRefused, AStandardUserIsToldAndTheOldPasswordStaysInForce) {
     world.registry.setMachineWideWritesDenied(true);
     setPassword("tulip", "tulip");
     EXPECT_FALSE(shown());
-    ASSERT_EQ(process.shell().boxes().size(), 1u);
+    ASSERT_EQ(process.shell().boxes().size(), 2u);
+    EXPECT_EQ(process.shell().boxes()[0].buttons, MessageBoxButtons::YesNo);  // declined
     EXPECT_NE(lastBox().text, "Password set successfully.");
     EXPECT_NE(lastBox().text.find("could not be saved"), std::string::npos) << lastBox().text;
     EXPECT_NE(lastBox().text.find("administrative rights"), std::string::npos) << lastBox().text;
@@ -125,6 +127,16 @@ TEST_F(SetPasswordRefused, AStandardUserIsToldAndTheOldPasswordStaysInForce) {
     EXPECT_EQ(state.accessPassword, "bluejay");
     EXPECT_TRUE(unlocks("bluejay"));
     EXPECT_FALSE(unlocks("tulip"));
+
+    // Saved with administrator rights, the new password is stored as a hash and takes over.
+    std::vector<std::string> imported;
+    testsupport::playElevatedRegImports(process, world.registry, imported);
+    process.shell().answerNext(MessageBoxAnswer::Yes);
+    setPassword("tulip", "tulip");
+    EXPECT_EQ(lastBox().text, "Password set successfully.");
+    EXPECT_EQ(imported.size(), 1u);
+    EXPECT_EQ(storedPassword().rfind("pbkdf2-sha256$", 0), 0u);
+    EXPECT_TRUE(unlocks("tulip"));
 }
 
 TEST_F(SetPasswordRefused, AnExistingPasswordIsNotReplacedByAFailedWrite) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "config/RegFile.h"
+#include "registry/RegFile.h"
 
 namespace testsupport {
 
@@ -56,6 +56,22 @@ bool importRegFile(sim::SimRegistry& registry, std::string_view bytes) {
     }
     registry.setMachineWideWritesDenied(denied);
     return done;
+}
+
+void playElevatedRegImports(sim::SimInstance& process, sim::SimRegistry& registry, std::vector<std::string>& imported) {
+    process.programs().respondWith([&process, &registry, &imported](const StartProgramArgs& args) {
+        sim::ScriptedProgram reg;
+        if (!args.elevated) return reg;
+        const size_t open = args.commandLine.find('"');
+        const size_t close = args.commandLine.rfind('"');
+        if (open == std::string::npos || close <= open) return sim::ScriptedProgram{.exitCode = 1};
+        const std::string path = args.commandLine.substr(open + 1, close - open - 1);
+        imported.push_back(path);
+        reg.work = [&process, &registry, path] {
+            (void)importRegFile(registry, process.files().readFile(path).value_or(std::string()));
+        };
+        return reg;
+    });
 }
 
 }  // namespace testsupport

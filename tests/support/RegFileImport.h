@@ -1,6 +1,9 @@
 #pragma once
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/sim/SimInstance.h"
 #include "platform/sim/SimRegistry.h"
 
 namespace testsupport {
@@ -10,5 +13,9 @@ namespace testsupport {
 // False, with nothing changed, for a file it cannot read; false too when a step fails (a failure the test
 // injected), with the steps before it made, as reg.exe leaves them.
 bool importRegFile(sim::SimRegistry& registry, std::string_view bytes);
+
+// From now on every program started elevated is reg.exe importing the file its command line names in quotes;
+// the names of the files it imported are kept in `imported`.
+void playElevatedRegImports(sim::SimInstance& process, sim::SimRegistry& registry, std::vector<std::string>& imported);
 
 }  // namespace testsupport

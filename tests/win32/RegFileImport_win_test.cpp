@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "config/RegFile.h"
+#include "registry/RegFile.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/WinProgramRunner.h"

@@ -1,4 +1,4 @@
-#include "config/RegFile.h"
+#include "registry/RegFile.h"
 
 #include <algorithm>
 #include <cstdio>

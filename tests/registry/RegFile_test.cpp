@@ -1,6 +1,6 @@
 // Registration files the program writes for an elevated reg.exe import, read back before they are imported, and
 // their import played on the simulated registry.
-#include "config/RegFile.h"
+#include "registry/RegFile.h"
 
 #include <gtest/gtest.h>
 

@@ -52,11 +52,15 @@ void ConfigWindow::takeInstanceTitle() {
     timerInstance->setEnabled(true);
 }
 
-// An entry that is already there was put there by the administrator or an earlier start: it stays.
+// The command is quoted: unquoted, a program folder with blanks ("C:\Program Files\...") lets Windows start
+// "C:\Program.exe" at logon if someone put one there. Earlier versions wrote this program's path unquoted; that
+// exact entry is put right. Any other entry was put there by the administrator: it stays.
 void ConfigWindow::ensureRunKeyEntry() {
     IRegistry& registry = m_platform.registry;
-    if (!GetStringValue(registry, RootKey::LocalMachine, kRunKey, kRunValue).empty()) return;
-    SetStringValue(registry, RootKey::LocalMachine, kRunKey, kRunValue, m_state.programFolder + "obelon7.exe");
+    const std::string program = m_state.programFolder + "obelon7.exe";
+    const std::string entry = GetStringValue(registry, RootKey::LocalMachine, kRunKey, kRunValue);
+    if (!entry.empty() && entry != program) return;
+    SetStringValue(registry, RootKey::LocalMachine, kRunKey, kRunValue, "\"" + program + "\"");
 }
 
 std::string ConfigWindow::aboutText() {

@@ -28,12 +28,13 @@ Started startProgram(sim::SimWorld& world) {
 }
 }  // namespace
 
-TEST(FirstStart, WritesTheRunKeyWithTheProgramsOwnPath) {
+// Quoted, so the blank in "Program Files" cannot make Windows start "C:\Program.exe" at logon.
+TEST(FirstStart, WritesTheRunKeyWithTheProgramsOwnPathQuoted) {
     sim::SimWorld world;
     Started first = startProgram(world);
     ASSERT_TRUE(first.running);
     EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro"),
-              "C:\\Program Files\\Obelon Pro\\obelon7.exe");
+              "\"C:\\Program Files\\Obelon Pro\\obelon7.exe\"");
     EXPECT_TRUE(world.desktop.findWindow(std::nullopt, "Obelon Pro Configuration Tool"));
     // The window hides at once behind the configuration lock.
     EXPECT_FALSE(first.app->configWindow().form().isVisible());
@@ -42,12 +43,26 @@ TEST(FirstStart, WritesTheRunKeyWithTheProgramsOwnPath) {
     EXPECT_FALSE(world.desktop.hasSystemMenuCommand(first.app->configWindow().form().id(), kScClose));
 }
 
-TEST(FirstStart, LeavesAnEditedRunEntryAlone) {
+// Only this program's own unquoted entry of earlier versions is put right; whatever else is there stays, even
+// the same path in other letters or with arguments.
+TEST(FirstStart, QuotesItsOwnOldEntryAndLeavesAnyOtherRunEntryAlone) {
+    const std::vector<std::string> others = {"D:\\elsewhere\\x.exe",
+                                             "c:\\program files\\obelon pro\\obelon7.exe",
+                                             "C:\\Program Files\\Obelon Pro\\obelon7.exe /quiet"};
+    for (const std::string& other : others) {
+        sim::SimWorld world;
+        SetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro", other);
+        Started first = startProgram(world);
+        ASSERT_TRUE(first.running);
+        EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro"), other);
+    }
     sim::SimWorld world;
-    SetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro", "D:\\elsewhere\\x.exe");
+    SetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro",
+                   "C:\\Program Files\\Obelon Pro\\obelon7.exe");
     Started first = startProgram(world);
     ASSERT_TRUE(first.running);
-    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro"), "D:\\elsewhere\\x.exe");
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro"),
+              "\"C:\\Program Files\\Obelon Pro\\obelon7.exe\"");
 }
 
 TEST(SecondStart, EndsAndTheRunningInstanceAsksForThePasswordOncePerRun) {

@@ -11,7 +11,7 @@ class SimWorld;
 // One simulated process of the program. Its end is a sim::ProcessExited thrown out of exitProcess.
 class SimProcess final : public IProcess {
 public:
-    SimProcess(SimWorld& world, ProcessId id) : m_world(world), m_id(id) {}
+    SimProcess(SimWorld& world, ProcessId id);
 
     std::string programFilePath() override { return m_programFilePath; }
     FileVersion fileVersion(const std::string& path) override;
@@ -20,7 +20,7 @@ public:
     [[noreturn]] void exitProcess(int code) override;
 
     ProcessId id() const { return m_id; }
-    void setProgramFilePath(std::string path) { m_programFilePath = std::move(path); }
+    void setProgramFilePath(std::string path);
     void setFileVersion(FileVersion version) { m_fileVersion = version; }
 
 private:

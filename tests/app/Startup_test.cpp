@@ -91,6 +91,24 @@ TEST(SecondStart, EndsAndTheRunningInstanceAsksForThePasswordOncePerRun) {
     EXPECT_FALSE(passwords.answering());
 }
 
+// Any program can make the instance token's name first and title a window as ours: neither ends a start. The
+// start then runs as the first under its start-up title, and a later start of this program still ends.
+TEST(SecondStart, AnotherProgramHoldingTheTokenAndOurTitleDoesNotEndTheStart) {
+    sim::SimWorld world;
+    constexpr uint32_t kSquatter = 8000;
+    world.desktop.setProgramFile(kSquatter, "C:\\Users\\Public\\squat.exe");
+    (void)world.claimInstanceToken("C:\\Program Files\\Obelon Pro\\obelon7.exe", kSquatter);
+    (void)world.desktop.createWindow("Obelon Pro Configuration Tool", "ObelonForm", false, kSquatter);
+    Started first = startProgram(world);
+    ASSERT_TRUE(first.running);
+    EXPECT_EQ(first.app->configWindow().form().caption(), "#obelon init");
+    EXPECT_TRUE(first.app->passwords().answering());
+
+    Started second = startProgram(world);
+    EXPECT_FALSE(second.running);
+    EXPECT_FALSE(first.process->exited());
+}
+
 // Windows ends the session (WM_QUIT) while the program sits in its start-up delay: the wait ends instead of
 // spinning, and nothing of the start-up runs after it.
 TEST(FirstStart, AQuitDuringTheStartupDelayEndsTheStart) {

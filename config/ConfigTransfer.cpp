@@ -168,7 +168,9 @@ void ConfigTransfer::autoUpdate() {
         showBox(completedText(), false);
         const Status deleted = m_platform.files.deleteFile(path);
         if (!deleted.ok()) {
-            showBox("The file " + path + " could not be deleted: " + m_platform.files.describeError(deleted.code()),
+            if (stamp.ok()) m_failedFile = stamp.value();  // imported once is enough
+            showBox("The file " + path + " could not be deleted: " + m_platform.files.describeError(deleted.code()) +
+                        " " + kStaysInPlace,
                     false);
         }
     } else {

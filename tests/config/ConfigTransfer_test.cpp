@@ -349,4 +349,14 @@ TEST_F(Transfer, AutoUpdateTriesAFileThatFailedAndStayedOnlyAgainOnceItChanged) 
     EXPECT_EQ(boxes[3].text.rfind("Auto-update of configuration completed on ", 0), 0u);
     EXPECT_FALSE(files().exists(kSaveFile));
     EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Imported Task"});
+
+    // One that is imported but cannot be deleted is not imported again every minute.
+    files().writeFile(kSaveFile, kGoodFile);
+    ASSERT_TRUE(files().setAttributes(kSaveFile, fileattr::kReadOnly).ok());
+    world.advance(60000);
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(boxes[5].text, "The file " + std::string(kSaveFile) + " could not be deleted: Access is denied. " + stays);
+    world.advance(60000);
+    EXPECT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(programs().started().size(), 7u);
 }

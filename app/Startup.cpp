@@ -31,14 +31,16 @@ bool samePath(std::string_view a, std::string_view b) {
 
 // The instance token alone proves nothing, as any program can make a named object first. An earlier instance is
 // running only when another process of this very program file has its window: under the configuration title
-// once it runs, under "#obelon init" while it is itself in its start-up delay.
+// once it runs, under "#obelon init" while it is itself in its start-up delay. A process that cannot be asked
+// (an instance started with administrative rights) is taken for one: two instances would both watch.
 bool earlierInstanceAnswers(Platform& platform) {
     const std::string self = platform.process.programFilePath();
     for (const WindowId window : platform.desktop.topLevelWindows()) {
         const std::string title = platform.desktop.windowText(window);
         if (title != kConfigTitle && title != kInitTitle) continue;
         if (platform.process.ownsWindow(window)) continue;
-        if (samePath(platform.desktop.programFile(window), self)) return true;
+        const std::string file = platform.desktop.programFile(window);
+        if (file.empty() || samePath(file, self)) return true;
     }
     return false;
 }

@@ -107,6 +107,13 @@ TEST(SecondStart, AnotherProgramHoldingTheTokenAndOurTitleDoesNotEndTheStart) {
     Started second = startProgram(world);
     EXPECT_FALSE(second.running);
     EXPECT_FALSE(first.process->exited());
+
+    // An instance whose program file cannot be read (it runs with administrative rights) counts as running.
+    sim::SimWorld elevated;
+    constexpr uint32_t kElevated = 8004;
+    (void)elevated.claimInstanceToken("C:\\Program Files\\Obelon Pro\\obelon7.exe", kElevated);
+    (void)elevated.desktop.createWindow("Obelon Pro Configuration Tool", "ObelonForm", false, kElevated);
+    EXPECT_FALSE(startProgram(elevated).running);
 }
 
 // Windows ends the session (WM_QUIT) while the program sits in its start-up delay: the wait ends instead of

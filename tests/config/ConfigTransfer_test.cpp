@@ -303,7 +303,8 @@ TEST_F(Transfer, AutoUpdateTriesAFileThatFailedAndStayedOnlyAgainOnceItChanged) 
         ASSERT_TRUE(copying.ok());
         world.advance(60000);
         EXPECT_TRUE(boxes.empty());
-        ASSERT_TRUE(copying.value()->write({reinterpret_cast<const uint8_t*>(kGoodFile.data()), kGoodFile.size()}).ok());
+        ASSERT_TRUE(
+            copying.value()->write({reinterpret_cast<const uint8_t*>(kGoodFile.data()), kGoodFile.size()}).ok());
         ASSERT_TRUE(copying.value()->close().ok());
     }
     files().failNext(Op::CreateFolder, errc::kAccessDenied);
@@ -311,8 +312,10 @@ TEST_F(Transfer, AutoUpdateTriesAFileThatFailedAndStayedOnlyAgainOnceItChanged) 
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, std::string("Auto-update of configuration failed: the current configuration could not be "
                                          "saved first: the folder ") +
-                                 kFolder + "save could not be made: Access is denied. Saving the configuration needs "
-                                           "administrative rights. The file " + stays);
+                                 kFolder +
+                                 "save could not be made: Access is denied. Saving the configuration needs "
+                                 "administrative rights. The file " +
+                                 stays);
     world.advance(3 * 60000);
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(programs().started().empty());
@@ -324,8 +327,10 @@ TEST_F(Transfer, AutoUpdateTriesAFileThatFailedAndStayedOnlyAgainOnceItChanged) 
     programs().scriptNext({.exitCode = 1, .output = "ERROR: Access is denied."});
     world.advance(60000);
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, "Auto-update of configuration failed: the current configuration could not be saved first: "
-                             "ERROR: Access is denied. The file " + stays);
+    EXPECT_EQ(boxes[1].text,
+              "Auto-update of configuration failed: the current configuration could not be saved first: "
+              "ERROR: Access is denied. The file " +
+                  stays);
     world.advance(60000);
     EXPECT_EQ(boxes.size(), 2u);
 
@@ -336,8 +341,10 @@ TEST_F(Transfer, AutoUpdateTriesAFileThatFailedAndStayedOnlyAgainOnceItChanged) 
     files().failNext(Op::Rename, errc::kAccessDenied);
     world.advance(60000);
     ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_EQ(boxes[2].text, "Auto-update of configuration failed: ERROR: Error accessing the registry. The file "
-                             "could not be renamed to " + std::string(kSaveFile) + ".failed: Access is denied. " + stays);
+    EXPECT_EQ(boxes[2].text,
+              "Auto-update of configuration failed: ERROR: Error accessing the registry. The file "
+              "could not be renamed to " +
+                  std::string(kSaveFile) + ".failed: Access is denied. " + stays);
     world.advance(60000);
     EXPECT_EQ(boxes.size(), 3u);
     EXPECT_EQ(programs().started().size(), 3u);
@@ -355,7 +362,8 @@ TEST_F(Transfer, AutoUpdateTriesAFileThatFailedAndStayedOnlyAgainOnceItChanged) 
     ASSERT_TRUE(files().setAttributes(kSaveFile, fileattr::kReadOnly).ok());
     world.advance(60000);
     ASSERT_EQ(boxes.size(), 6u);
-    EXPECT_EQ(boxes[5].text, "The file " + std::string(kSaveFile) + " could not be deleted: Access is denied. " + stays);
+    EXPECT_EQ(boxes[5].text,
+              "The file " + std::string(kSaveFile) + " could not be deleted: Access is denied. " + stays);
     world.advance(60000);
     EXPECT_EQ(boxes.size(), 6u);
     EXPECT_EQ(programs().started().size(), 7u);

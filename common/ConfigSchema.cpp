@@ -27,8 +27,9 @@ std::optional<int> slotNumber(std::string_view name) {
     return slot < kListSlots ? std::optional<int>(slot) : std::nullopt;
 }
 
+// An empty text is part of every title, so a checked task without text would lock every window: it is no task.
 bool parseStoredTask(std::string_view stored, StoredTask& task) {
-    if (stored.size() < 2) return false;
+    if (stored.size() <= 2) return false;
     task.text = std::string(stored.substr(0, stored.size() - 2));
     task.checked = stored.back() == '1';
     return true;

@@ -57,7 +57,7 @@ struct StoredTask {
     std::string text;
     bool checked = false;
 };
-// False for a value too short to hold a task.
+// False for a value too short to hold a task, or whose text is empty.
 bool parseStoredTask(std::string_view stored, StoredTask& task);
 std::string formatStoredTask(const StoredTask& task);
 

@@ -12,12 +12,17 @@ namespace {
 constexpr const char* kApplicationTitle = "Obelon Pro";
 constexpr const char* kExportFileName = "obelon7.reg";
 constexpr const char* kAutoUpdateFile = "save\\obelon7.reg";
+constexpr const char* kBackupFolder = "save\\backup";
 constexpr const char* kFailedSuffix = ".failed";
+constexpr const char* kStaysInPlace =
+    "It stays in place and is tried again when it is replaced or at the next start of the program.";
+constexpr const char* kNeedsAdministrator = "Saving the configuration needs administrative rights.";
 constexpr const char* kNoTitle = "@@@";             // what the folder picker reads as no title
 constexpr uint32_t kBrowseFileSystemFolders = 0x1;  // BIF_RETURNONLYFSDIRS
 constexpr uint32_t kBrowseIncludeFiles = 0x4000;    // BIF_BROWSEINCLUDEFILES
 constexpr int kWaitSliceMs = 50;
 constexpr int kRegTimeLimitMs = 30000;
+constexpr int kRegEndAfterTerminateMs = 5000;
 constexpr size_t kLargestConfigurationFile = 16 * 1024 * 1024;
 
 // The export file is named inside the folder; a drive's root comes back from the picker with its backslash.
@@ -106,14 +111,17 @@ void ConfigTransfer::importConfiguration() {
     const std::string path =
         BrowseForFolder(m_platform.files, m_form.id(), kBrowseIncludeFiles, "Select import folder:");
     if (path.empty()) return;
-    const Outcome checked = checkFile(path);
+    std::string bytes;
+    const Outcome checked = checkFile(path, bytes);
     if (!checked.ok) return showBox("The file " + path + " was not imported: " + checked.reason, true);
     const Outcome saved = backUpConfiguration();
     if (!saved.ok) {
         return showBox(
-            "Nothing was imported, because the current configuration could not be saved first: " + saved.reason, false);
+            "Nothing was imported, because the current configuration could not be saved first: " + saved.reason +
+                (saved.code == errc::kAccessDenied ? std::string(" ") + kNeedsAdministrator : ""),
+            false);
     }
-    const Outcome imported = runReg("import \"" + path + "\"", ShowCommand::ShowMinimized);
+    const Outcome imported = importCopy(bytes);
     // reg.exe may have written part of the file before it failed: the window shows what the registry holds.
     m_GetConfig();
     if (!imported.ok) showBox("The configuration could not be imported: " + imported.reason, false);
@@ -129,55 +137,76 @@ void ConfigTransfer::Command1Click() {
     exclusive(&ConfigTransfer::autoUpdate);
 }
 
-// A file that was refused or failed is kept under another name, so it is not tried again every minute.
+// A file that failed is not tried again as it is: it is kept under another name, or where it cannot be renamed
+// (a standard user in the program's folder) it stays and is passed over until it changes or the program restarts.
 void ConfigTransfer::autoUpdate() {
     const std::string& path = m_autoUpdatePath;
-    const Outcome checked = checkFile(path);
+    const Result<FileStamp> stamp = m_platform.files.stamp(path);
+    if (m_failedFile && stamp.ok() && stamp.value() == *m_failedFile) return;
+    m_failedFile.reset();
+    std::string bytes;
+    const Outcome checked = checkFile(path, bytes);
     if (!checked.ok) {
-        if (checked.reason.empty()) return;  // still being copied into the folder: the next tick tries again
-        std::string keptAs;
-        const Outcome kept = keepAsFailed(path, keptAs);
+        // Still being copied into the folder: the next tick tries again.
+        if (checked.code == errc::kSharingViolation) return;
         showBox("The file " + path + " was not imported: " + checked.reason + " " +
-                    (kept.ok ? "It was kept as " + keptAs + "." : kept.reason),
+                    setAsideFailed(path, stamp, "It was kept as "),
                 true);
         return;
     }
     const Outcome saved = backUpConfiguration();
     if (!saved.ok) {
+        // Nothing is wrong with the file itself: it stays where it is for a start that may save the configuration.
+        if (stamp.ok()) m_failedFile = stamp.value();
         showBox(
-            "Auto-update of configuration failed: the current configuration could not be saved first: " + saved.reason,
+            "Auto-update of configuration failed: the current configuration could not be saved first: " + saved.reason +
+                " " + (saved.code == errc::kAccessDenied ? std::string(kNeedsAdministrator) + " " : "") + "The file " +
+                kStaysInPlace,
             false);
         return;
     }
-    const Outcome imported = runReg("import \"" + path + "\"", ShowCommand::ShowMinimized);
+    const Outcome imported = importCopy(bytes);
     if (imported.ok) {
         showBox(completedText(), false);
         const Status deleted = m_platform.files.deleteFile(path);
         if (!deleted.ok()) {
-            showBox("The file " + path + " could not be deleted: " + m_platform.files.describeError(deleted.code()),
+            if (stamp.ok()) m_failedFile = stamp.value();  // imported once is enough
+            showBox("The file " + path + " could not be deleted: " + m_platform.files.describeError(deleted.code()) +
+                        " " + kStaysInPlace,
                     false);
         }
     } else {
-        std::string keptAs;
-        const Outcome kept = keepAsFailed(path, keptAs);
         showBox("Auto-update of configuration failed: " + imported.reason + " " +
-                    (kept.ok ? "The file was kept as " + keptAs + "." : kept.reason),
+                    setAsideFailed(path, stamp, "The file was kept as "),
                 false);
     }
     m_GetConfig();
 }
 
-// Refused with an empty reason while another program still has the file open.
-ConfigTransfer::Outcome ConfigTransfer::checkFile(const std::string& path) {
+// The sentence that says where the failed file went.
+std::string ConfigTransfer::setAsideFailed(const std::string& path, const Result<FileStamp>& stamp,
+                                           const std::string& keptAsSaid) {
+    std::string keptAs;
+    const Outcome kept = keepAsFailed(path, keptAs);
+    if (kept.ok) return keptAsSaid + keptAs + ".";
+    if (stamp.ok()) m_failedFile = stamp.value();
+    return kept.reason + " " + kStaysInPlace;
+}
+
+// The bytes that passed are the ones imported. A file another program still has open is refused with the sharing
+// violation's number, which the automatic update takes for a copy into the folder that is not finished yet.
+ConfigTransfer::Outcome ConfigTransfer::checkFile(const std::string& path, std::string& bytes) {
     const Result<uint32_t> bits = m_platform.files.attributes(path);
     if (bits.ok() && (bits.value() & fileattr::kDirectory) != 0) return {false, "it is a folder, not a registry file."};
     auto opened = m_platform.files.openForReading(path);
     if (!opened.ok()) {
-        if (opened.status().code() == errc::kSharingViolation) return {false, {}};
+        if (opened.status().code() == errc::kSharingViolation) {
+            return {false, "it is in use by another program. Close it there and try again.", errc::kSharingViolation};
+        }
         return {false, "it could not be read: " + m_platform.files.describeError(opened.status().code())};
     }
     IFile& file = *opened.value();
-    std::string bytes;
+    bytes.clear();
     std::array<uint8_t, 8192> buffer{};
     for (;;) {
         auto read = file.read(buffer);
@@ -204,15 +233,42 @@ ConfigTransfer::Outcome ConfigTransfer::backUpConfiguration() {
     const std::string backup = save + "\\backup";
     for (const std::string& folder : {save, backup}) {
         const Status made = m_platform.files.createFolder(folder);
-        if (!made.ok())
-            return {false,
-                    "the folder " + folder + " could not be made: " + m_platform.files.describeError(made.code())};
+        if (!made.ok()) return fileFailure("the folder " + folder + " could not be made", made);
     }
     (void)m_platform.registry.createKey(RootKey::LocalMachine, "Software\\OBP");
     const CivilTime now = localNow(m_platform.clock);
     const std::string name = "obelon7-" + std::to_string(now.year) + twoDigits(now.month) + twoDigits(now.day) + "-" +
                              twoDigits(now.hour) + twoDigits(now.minute) + twoDigits(now.second) + ".reg";
     return runReg("export hklm\\software\\obp \"" + backup + "\\" + name + "\" /y", ShowCommand::ShowMinimized);
+}
+
+// reg.exe reads a copy of exactly the bytes that passed the check, made under a new name of this program's own
+// beside the backups, where only administrators write: the file that was given may change after its check, the
+// copy does not. The copy goes again whatever reg.exe did.
+ConfigTransfer::Outcome ConfigTransfer::importCopy(const std::string& bytes) {
+    const std::string folder = m_state.programFolder + kBackupFolder;
+    const Result<std::string> made = m_platform.files.createTemporaryFile(folder);
+    if (!made.ok()) return fileFailure("no copy of the file could be made in " + folder, made.status());
+    const std::string& copy = made.value();
+    Outcome imported = writeCopy(copy, bytes);
+    if (imported.ok) imported = runReg("import \"" + copy + "\"", ShowCommand::ShowMinimized);
+    (void)m_platform.files.deleteFile(copy);
+    return imported;
+}
+
+ConfigTransfer::Outcome ConfigTransfer::writeCopy(const std::string& copy, const std::string& bytes) {
+    auto opened = m_platform.files.openForWriting(copy);
+    if (!opened.ok()) return fileFailure("the copy " + copy + " could not be written", opened.status());
+    IFile& file = *opened.value();
+    const Status written = file.write({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    const Status closed = file.close();
+    if (!written.ok()) return fileFailure("the copy " + copy + " could not be written", written);
+    if (!closed.ok()) return fileFailure("the copy " + copy + " could not be written", closed);
+    return {true, {}};
+}
+
+ConfigTransfer::Outcome ConfigTransfer::fileFailure(const std::string& what, const Status& status) {
+    return {false, what + ": " + m_platform.files.describeError(status.code()), status.code()};
 }
 
 // Waits for reg.exe with pending events let through, so the window and the watch go on meanwhile.
@@ -225,6 +281,8 @@ ConfigTransfer::Outcome ConfigTransfer::runReg(const std::string& arguments, Sho
     for (int waited = 0; !reg.waitForExit(kWaitSliceMs); waited += kWaitSliceMs) {
         if (waited >= kRegTimeLimitMs) {
             reg.terminate();
+            // Ended for good before its caller goes on, so its hold on the file it was reading is gone too.
+            (void)reg.waitForExit(kRegEndAfterTerminateMs);
             return {false, "reg.exe did not finish within " + std::to_string(kRegTimeLimitMs / 1000) + " seconds."};
         }
         m_platform.ui.processEvents();

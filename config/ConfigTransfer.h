@@ -20,6 +20,7 @@ private:
     struct Outcome {
         bool ok = false;
         std::string reason{};
+        uint32_t code = 0;  // the file system's error number, when a file operation was refused
     };
 
     void exclusive(void (ConfigTransfer::*transfer)());
@@ -29,10 +30,14 @@ private:
     void Command1Click();
     void autoUpdate();
 
-    Outcome checkFile(const std::string& path);
+    Outcome checkFile(const std::string& path, std::string& bytes);
     Outcome backUpConfiguration();
+    Outcome importCopy(const std::string& bytes);
+    Outcome writeCopy(const std::string& copy, const std::string& bytes);
     Outcome runReg(const std::string& arguments, ShowCommand show);
     Outcome keepAsFailed(const std::string& path, std::string& keptAs);
+    Outcome fileFailure(const std::string& what, const Status& status);
+    std::string setAsideFailed(const std::string& path, const Result<FileStamp>& stamp, const std::string& keptAsSaid);
     bool FileExists(const std::string& path);
     std::string completedText();
     void showBox(const std::string& text, bool refusal);
@@ -43,4 +48,6 @@ private:
     ConfigChanges& m_changes;
     std::function<void()> m_GetConfig;
     std::string m_autoUpdatePath;
+    // The automatic update's file as it was when it failed and stayed in place; it is not tried again unchanged.
+    std::optional<FileStamp> m_failedFile;
 };

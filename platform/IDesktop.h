@@ -56,4 +56,6 @@ public:
     virtual uint32_t windowStyle(WindowId window) = 0;  // kWsVisible follows isVisible
     // The process that made the window, as Windows numbers it; 0 when there is no such window.
     virtual uint32_t processId(WindowId window) = 0;
+    // The full path of the program file that process runs; "" when there is no such window or it cannot be asked.
+    virtual std::string programFile(WindowId window) = 0;
 };

@@ -49,6 +49,13 @@ struct FileEntry {
     uint32_t attributes = 0;
 };
 
+// Enough to tell a file from the one that was there before, without reading it.
+struct FileStamp {
+    uint64_t size = 0;
+    uint64_t lastWrite = 0;  // Windows' file time: 100-ns steps since 1601-01-01 UTC
+    bool operator==(const FileStamp&) const = default;
+};
+
 // What the shell's folder picker is asked; flags are the shell's BIF_ bits.
 struct FolderPickerArgs {
     WindowId owner{};
@@ -63,6 +70,7 @@ public:
     virtual ~IFileSystem() = default;
     virtual Result<uint32_t> attributes(std::string_view path) = 0;
     virtual Status setAttributes(std::string_view path, uint32_t attributes) = 0;
+    virtual Result<FileStamp> stamp(std::string_view path) = 0;
     // A file or folder gets a new name; an item already under the new name is never replaced.
     virtual Status rename(std::string_view from, std::string_view to) = 0;
     virtual Status deleteFile(std::string_view path) = 0;

@@ -207,6 +207,15 @@ uint32_t SimDesktop::processId(WindowId window) {
     return entry->window.process != 0 ? static_cast<uint32_t>(entry->window.process) : entry->window.program;
 }
 
+std::string SimDesktop::programFile(WindowId window) {
+    const auto found = m_programFiles.find(processId(window));
+    return found == m_programFiles.end() ? std::string() : found->second;
+}
+
+void SimDesktop::setProgramFile(uint32_t process, std::string path) {
+    m_programFiles[process] = std::move(path);
+}
+
 WindowId SimDesktop::createWindow(std::string title, std::string className, bool visible, uint32_t program) {
     SimWindow window;
     window.program = program;

@@ -31,6 +31,7 @@ public:
     std::vector<WindowId> topLevelWindows() override;
     uint32_t windowStyle(WindowId window) override;
     uint32_t processId(WindowId window) override;
+    std::string programFile(WindowId window) override;
 
     // Test helpers: windows of other programs, made as a user or that program would.
     // A visible new window comes to the front and takes the foreground: the user started its program.
@@ -55,6 +56,8 @@ public:
     bool mayTakeForeground(ProcessId process) const;
     // Times the window's taskbar button flashed because it was shown without the right to the foreground.
     int flashes(WindowId window) const;
+    // The program file the process runs, by the number processId reports; a foreign program has none until set.
+    void setProgramFile(uint32_t process, std::string path);
 
     // The window's program stops answering its messages (every window of a simulated process, or the one
     // foreign window). A synchronous call (setTopmost) would wait for good: it fails here, changes nothing and is
@@ -101,6 +104,7 @@ private:
     uint32_t m_nextProgram = 0x7000;
     std::map<uint64_t, int> m_closesPosted;
     std::set<ProcessId> m_foregroundRight;
+    std::map<uint32_t, std::string> m_programFiles;  // by process number
     std::map<uint64_t, int> m_flashes;
     std::set<ProcessId> m_hungProcesses;
     std::set<uint64_t> m_hungWindows;

@@ -20,7 +20,7 @@ namespace sim {
 // only with readers, and a rename never replaces.
 class SimFileSystem final : public IFileSystem {
 public:
-    enum class Op { Attributes, SetAttributes, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close };
+    enum class Op { Attributes, SetAttributes, Stamp, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close };
 
     SimFileSystem() = default;
     ~SimFileSystem() override;
@@ -29,6 +29,7 @@ public:
 
     Result<uint32_t> attributes(std::string_view path) override;
     Status setAttributes(std::string_view path, uint32_t attributes) override;
+    Result<FileStamp> stamp(std::string_view path) override;
     Status rename(std::string_view from, std::string_view to) override;
     Status deleteFile(std::string_view path) override;
     Status createFolder(std::string_view path) override;

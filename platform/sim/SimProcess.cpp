@@ -5,6 +5,16 @@
 
 namespace sim {
 
+// The desktop tells other processes which program file this one runs, as Windows does.
+SimProcess::SimProcess(SimWorld& world, ProcessId id) : m_world(world), m_id(id) {
+    m_world.desktop.setProgramFile(m_id, m_programFilePath);
+}
+
+void SimProcess::setProgramFilePath(std::string path) {
+    m_programFilePath = std::move(path);
+    m_world.desktop.setProgramFile(m_id, m_programFilePath);
+}
+
 FileVersion SimProcess::fileVersion(const std::string&) {
     return m_fileVersion;
 }

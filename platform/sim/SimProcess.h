@@ -14,7 +14,7 @@ inline constexpr const char* kDefaultUserSid = "S-1-5-21-1004336348-1177238915-6
 // One simulated process of the program. Its end is a sim::ProcessExited thrown out of exitProcess.
 class SimProcess final : public IProcess {
 public:
-    SimProcess(SimWorld& world, ProcessId id) : m_world(world), m_id(id) {}
+    SimProcess(SimWorld& world, ProcessId id);
 
     std::string programFilePath() override { return m_programFilePath; }
     FileVersion fileVersion(const std::string& path) override;
@@ -24,7 +24,7 @@ public:
     [[noreturn]] void exitProcess(int code) override;
 
     ProcessId id() const { return m_id; }
-    void setProgramFilePath(std::string path) { m_programFilePath = std::move(path); }
+    void setProgramFilePath(std::string path);
     void setFileVersion(FileVersion version) { m_fileVersion = version; }
     void setUserSid(std::string sid) { m_userSid = std::move(sid); }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/WindowHandle.h"
 
@@ -104,6 +105,19 @@ uint32_t WinDesktop::processId(WindowId window) {
     DWORD process = 0;
     if (::GetWindowThreadProcessId(toHwnd(window), &process) == 0) return 0;
     return process;
+}
+
+// The least right there is to ask for: an elevated program grants it to a standard one too.
+std::string WinDesktop::programFile(WindowId window) {
+    DWORD process = 0;
+    if (::GetWindowThreadProcessId(toHwnd(window), &process) == 0) return {};
+    UniqueKernelHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (!handle) return {};
+    std::wstring path(32768, L'\0');
+    DWORD length = static_cast<DWORD>(path.size());
+    if (!::QueryFullProcessImageNameW(handle.get(), 0, path.data(), &length)) return {};
+    path.resize(length);
+    return toUtf8(path);
 }
 
 uint32_t WinDesktop::windowStyle(WindowId window) {

@@ -21,4 +21,5 @@ public:
     std::vector<WindowId> topLevelWindows() override;
     uint32_t windowStyle(WindowId window) override;
     uint32_t processId(WindowId window) override;
+    std::string programFile(WindowId window) override;
 };

@@ -63,6 +63,16 @@ Status WinFileSystem::setAttributes(std::string_view path, uint32_t attributes) 
     return Status::success();
 }
 
+Result<FileStamp> WinFileSystem::stamp(std::string_view path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!::GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) {
+        return lastError("GetFileAttributesExW");
+    }
+    return FileStamp{.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                     .lastWrite = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                                  data.ftLastWriteTime.dwLowDateTime};
+}
+
 // No MOVEFILE_REPLACE_EXISTING: an item under the new name is never replaced. Write-through, so that the name
 // is on disk before the caller goes on (and, say, deletes the original).
 Status WinFileSystem::rename(std::string_view from, std::string_view to) {
@@ -156,9 +166,9 @@ std::string WinFileSystem::browseForFolder(const FolderPickerArgs& args) {
 
 std::string WinFileSystem::describeError(uint32_t code) {
     wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     if (length == 0 || !text) return "Unknown error " + std::to_string(code) + ".";
     std::wstring sentence(text, length);
     ::LocalFree(text);

@@ -8,6 +8,7 @@ class WinFileSystem final : public IFileSystem {
 public:
     Result<uint32_t> attributes(std::string_view path) override;
     Status setAttributes(std::string_view path, uint32_t attributes) override;
+    Result<FileStamp> stamp(std::string_view path) override;
     Status rename(std::string_view from, std::string_view to) override;
     Status deleteFile(std::string_view path) override;
     Status createFolder(std::string_view path) override;

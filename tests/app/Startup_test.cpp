@@ -28,12 +28,13 @@ Started startProgram(sim::SimWorld& world) {
 }
 }  // namespace
 
-TEST(FirstStart, WritesTheRunKeyWithTheProgramsOwnPath) {
+// Quoted, so the blank in "Program Files" cannot make Windows start "C:\Program.exe" at logon.
+TEST(FirstStart, WritesTheRunKeyWithTheProgramsOwnPathQuoted) {
     sim::SimWorld world;
     Started first = startProgram(world);
     ASSERT_TRUE(first.running);
     EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro"),
-              "C:\\Program Files\\Obelon Pro\\obelon7.exe");
+              "\"C:\\Program Files\\Obelon Pro\\obelon7.exe\"");
     EXPECT_TRUE(world.desktop.findWindow(std::nullopt, "Obelon Pro Configuration Tool"));
     // The window hides at once behind the configuration lock.
     EXPECT_FALSE(first.app->configWindow().form().isVisible());
@@ -42,12 +43,26 @@ TEST(FirstStart, WritesTheRunKeyWithTheProgramsOwnPath) {
     EXPECT_FALSE(world.desktop.hasSystemMenuCommand(first.app->configWindow().form().id(), kScClose));
 }
 
-TEST(FirstStart, LeavesAnEditedRunEntryAlone) {
+// Only this program's own unquoted entry of earlier versions is put right; whatever else is there stays, even
+// the same path in other letters or with arguments.
+TEST(FirstStart, QuotesItsOwnOldEntryAndLeavesAnyOtherRunEntryAlone) {
+    const std::vector<std::string> others = {"D:\\elsewhere\\x.exe",
+                                             "c:\\program files\\obelon pro\\obelon7.exe",
+                                             "C:\\Program Files\\Obelon Pro\\obelon7.exe /quiet"};
+    for (const std::string& other : others) {
+        sim::SimWorld world;
+        SetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro", other);
+        Started first = startProgram(world);
+        ASSERT_TRUE(first.running);
+        EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro"), other);
+    }
     sim::SimWorld world;
-    SetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro", "D:\\elsewhere\\x.exe");
+    SetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro",
+                   "C:\\Program Files\\Obelon Pro\\obelon7.exe");
     Started first = startProgram(world);
     ASSERT_TRUE(first.running);
-    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro"), "D:\\elsewhere\\x.exe");
+    EXPECT_EQ(GetStringValue(world.registry, RootKey::LocalMachine, kRunKey, "Obelon Pro"),
+              "\"C:\\Program Files\\Obelon Pro\\obelon7.exe\"");
 }
 
 TEST(SecondStart, EndsAndTheRunningInstanceAsksForThePasswordOncePerRun) {
@@ -74,6 +89,31 @@ TEST(SecondStart, EndsAndTheRunningInstanceAsksForThePasswordOncePerRun) {
     Started third = startProgram(world);
     EXPECT_FALSE(third.running);
     EXPECT_FALSE(passwords.answering());
+}
+
+// Any program can make the instance token's name first and title a window as ours: neither ends a start. The
+// start then runs as the first under its start-up title, and a later start of this program still ends.
+TEST(SecondStart, AnotherProgramHoldingTheTokenAndOurTitleDoesNotEndTheStart) {
+    sim::SimWorld world;
+    constexpr uint32_t kSquatter = 8000;
+    world.desktop.setProgramFile(kSquatter, "C:\\Users\\Public\\squat.exe");
+    (void)world.claimInstanceToken("C:\\Program Files\\Obelon Pro\\obelon7.exe", kSquatter);
+    (void)world.desktop.createWindow("Obelon Pro Configuration Tool", "ObelonForm", false, kSquatter);
+    Started first = startProgram(world);
+    ASSERT_TRUE(first.running);
+    EXPECT_EQ(first.app->configWindow().form().caption(), "#obelon init");
+    EXPECT_TRUE(first.app->passwords().answering());
+
+    Started second = startProgram(world);
+    EXPECT_FALSE(second.running);
+    EXPECT_FALSE(first.process->exited());
+
+    // An instance whose program file cannot be read (it runs with administrative rights) counts as running.
+    sim::SimWorld elevated;
+    constexpr uint32_t kElevated = 8004;
+    (void)elevated.claimInstanceToken("C:\\Program Files\\Obelon Pro\\obelon7.exe", kElevated);
+    (void)elevated.desktop.createWindow("Obelon Pro Configuration Tool", "ObelonForm", false, kElevated);
+    EXPECT_FALSE(startProgram(elevated).running);
 }
 
 // Windows ends the session (WM_QUIT) while the program sits in its start-up delay: the wait ends instead of

@@ -1,6 +1,9 @@
 // Export, import and the automatic update through reg.exe, with reg.exe played by the simulated machine.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
 #include "tests/support/RunningProgram.h"
@@ -26,6 +29,12 @@ std::string regFile(const std::string& body) {
         bytes.push_back('\0');
     }
     return bytes;
+}
+
+// What reg.exe is told to import: the path between the quotes.
+std::string importedPath(const std::string& commandLine) {
+    const size_t open = commandLine.find('"');
+    return commandLine.substr(open + 1, commandLine.rfind('"') - open - 1);
 }
 
 const std::string kGoodFile = regFile(
@@ -97,10 +106,25 @@ TEST_F(Transfer, ExportQuotesTheChosenFolderAndACancelledPickerStartsNothing) {
     EXPECT_EQ(shell().boxes()[0].text, "The configuration could not be exported: ERROR: Access is denied.");
 }
 
-TEST_F(Transfer, ImportSavesTheCurrentConfigurationFirstThenWaitsAndReloads) {
+// The picked file may be changed after its check (here while the backup is made): reg.exe reads a copy of the bytes
+// that were checked, under a new name of this program's own beside the backups, and the copy goes afterwards.
+TEST_F(Transfer, ImportSavesTheCurrentConfigurationFirstThenImportsACopyOfTheCheckedBytesAndReloads) {
     files().writeFile("D:\\x\\obelon7.reg", kGoodFile);
     world.systemClock.setWallClock(kSixthOfDecember);
     world.systemClock.setUtcOffsetMinutes(60);
+    std::optional<std::string> readByReg;
+    programs().respondWith([this, &readByReg](const StartProgramArgs& args) {
+        sim::ScriptedProgram reg;
+        if (args.commandLine.find(" export ") != std::string::npos) {
+            files().writeFile("D:\\x\\obelon7.reg", regFile("[HKEY_CURRENT_USER\\Software\\Evil]\r\n"));
+        } else {
+            reg.work = [this, &readByReg, path = importedPath(args.commandLine)] {
+                readByReg = files().readFile(path);
+                SetStringValue(world.registry, RootKey::LocalMachine, kTasks, "Task0", "Imported Task,1");
+            };
+        }
+        return reg;
+    });
     files().answerNextBrowse("D:\\x\\obelon7.reg");
     click("cmdImport");
 
@@ -111,9 +135,12 @@ TEST_F(Transfer, ImportSavesTheCurrentConfigurationFirstThenWaitsAndReloads) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], std::string("reg.exe export hklm\\software\\obp \"") + kFolder +
                             "save\\backup\\obelon7-20261206-020500.reg\" /y");
-    EXPECT_EQ(lines[1], "reg.exe import \"D:\\x\\obelon7.reg\"");
+    const std::string backup = std::string(kFolder) + "save\\backup\\";
+    EXPECT_EQ(importedPath(lines[1]).rfind(backup, 0), 0u) << lines[1];
+    EXPECT_EQ(readByReg, kGoodFile);
+    EXPECT_FALSE(files().exists(importedPath(lines[1])));
     EXPECT_EQ(programs().started()[1].show, ShowCommand::ShowMinimized);
-    EXPECT_TRUE(files().exists(std::string(kFolder) + "save\\backup"));
+    EXPECT_TRUE(files().exists(backup));
     // The window shows what reg.exe wrote, not what was there before.
     EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Imported Task"});
     EXPECT_TRUE(shell().boxes().empty());
@@ -185,6 +212,19 @@ TEST_F(Transfer, FailedImportIsReportedWithTheReasonAndAHungRegIsStopped) {
     ASSERT_EQ(shell().boxes().size(), 4u);
     EXPECT_EQ(shell().boxes()[3].text.find("reg.exe could not be started: The system cannot find the file specified."),
               shell().boxes()[3].text.find("reg.exe"));
+    // The copies given to reg.exe went whatever became of it.
+    EXPECT_TRUE(files().namesIn(std::string(kFolder) + "save\\backup").empty());
+
+    // A file another program still writes is not taken half-done; the user learns what to do.
+    auto held = files().openForWriting("D:\\x\\obelon7.reg");
+    ASSERT_TRUE(held.ok());
+    files().answerNextBrowse("D:\\x\\obelon7.reg");
+    click("cmdImport");
+    ASSERT_EQ(shell().boxes().size(), 5u);
+    EXPECT_EQ(shell().boxes()[4].text,
+              "The file D:\\x\\obelon7.reg was not imported: it is in use by another program. Close it there and try "
+              "again.");
+    EXPECT_EQ(programs().started().size(), 5u);
 }
 
 TEST_F(Transfer, AutoUpdateImportsTheDroppedFileOnceAnnouncesItAndDeletesItAfterOk) {
@@ -209,7 +249,7 @@ TEST_F(Transfer, AutoUpdateImportsTheDroppedFileOnceAnnouncesItAndDeletesItAfter
     world.advance(1);
 
     ASSERT_EQ(programs().commandLines().size(), 2u);
-    EXPECT_EQ(programs().commandLines()[1], std::string("reg.exe import \"") + kSaveFile + "\"");
+    EXPECT_EQ(importedPath(programs().commandLines()[1]).rfind(std::string(kFolder) + "save\\backup\\", 0), 0u);
     ASSERT_EQ(shell().boxes().size(), 1u);
     EXPECT_EQ(shell().boxes()[0].text, "Auto-update of configuration completed on 6-Dezember 2:06");
     EXPECT_EQ(shell().boxes()[0].buttons, MessageBoxButtons::Ok);
@@ -247,4 +287,84 @@ TEST_F(Transfer, AutoUpdateKeepsAFailedOrForeignFileAsFailedAndDoesNotRetryIt) {
     EXPECT_NE(shell().boxes()[1].text.find("It was kept as " + failed + "."), std::string::npos);
     EXPECT_EQ(files().readFile(failed), evil);
     EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Old Task"});
+}
+
+// A standard user's instance cannot save the configuration in the program's folder, nor rename the file there: the
+// file stays, the box comes once and says what to do, and the file is tried again only once it has changed.
+TEST_F(Transfer, AutoUpdateTriesAFileThatFailedAndStayedOnlyAgainOnceItChanged) {
+    using Op = sim::SimFileSystem::Op;
+    const auto& boxes = shell().boxes();
+    const std::string stays =
+        "It stays in place and is tried again when it is replaced or at the next start of the program.";
+    {
+        // Still being copied into the folder: passed over without a word.
+        files().writeFile(kSaveFile, "");
+        auto copying = files().openForWriting(kSaveFile);
+        ASSERT_TRUE(copying.ok());
+        world.advance(60000);
+        EXPECT_TRUE(boxes.empty());
+        ASSERT_TRUE(
+            copying.value()->write({reinterpret_cast<const uint8_t*>(kGoodFile.data()), kGoodFile.size()}).ok());
+        ASSERT_TRUE(copying.value()->close().ok());
+    }
+    files().failNext(Op::CreateFolder, errc::kAccessDenied);
+    world.advance(60000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, std::string("Auto-update of configuration failed: the current configuration could not be "
+                                         "saved first: the folder ") +
+                                 kFolder +
+                                 "save could not be made: Access is denied. Saving the configuration needs "
+                                 "administrative rights. The file " +
+                                 stays);
+    world.advance(3 * 60000);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(programs().started().empty());
+    EXPECT_TRUE(files().exists(kSaveFile));
+
+    // The same bytes written again count as a new file.
+    const std::filesystem::path host = files().hostPath(kSaveFile);
+    std::filesystem::last_write_time(host, std::filesystem::last_write_time(host) + std::chrono::minutes(1));
+    programs().scriptNext({.exitCode = 1, .output = "ERROR: Access is denied."});
+    world.advance(60000);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text,
+              "Auto-update of configuration failed: the current configuration could not be saved first: "
+              "ERROR: Access is denied. The file " +
+                  stays);
+    world.advance(60000);
+    EXPECT_EQ(boxes.size(), 2u);
+
+    // reg.exe refuses the import of a longer file, which cannot be renamed either.
+    files().writeFile(kSaveFile, kGoodFile + std::string("\r\0\n\0", 4));
+    programs().scriptNext({});
+    programs().scriptNext({.exitCode = 1, .output = "ERROR: Error accessing the registry."});
+    files().failNext(Op::Rename, errc::kAccessDenied);
+    world.advance(60000);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].text,
+              "Auto-update of configuration failed: ERROR: Error accessing the registry. The file "
+              "could not be renamed to " +
+                  std::string(kSaveFile) + ".failed: Access is denied. " + stays);
+    world.advance(60000);
+    EXPECT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(programs().started().size(), 3u);
+
+    // Its replacement goes through.
+    files().writeFile(kSaveFile, kGoodFile);
+    world.advance(60000);
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[3].text.rfind("Auto-update of configuration completed on ", 0), 0u);
+    EXPECT_FALSE(files().exists(kSaveFile));
+    EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Imported Task"});
+
+    // One that is imported but cannot be deleted is not imported again every minute.
+    files().writeFile(kSaveFile, kGoodFile);
+    ASSERT_TRUE(files().setAttributes(kSaveFile, fileattr::kReadOnly).ok());
+    world.advance(60000);
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(boxes[5].text,
+              "The file " + std::string(kSaveFile) + " could not be deleted: Access is denied. " + stays);
+    world.advance(60000);
+    EXPECT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(programs().started().size(), 7u);
 }

@@ -59,6 +59,7 @@ TEST(LoadStoredTasks, TakesTheLastCharacterAsTheCheckAndKeepsCommasInTheText) {
     storeTask(world, 1, "Paint,0");
     storeTask(world, 2, "a,b,1");
     storeTask(world, 3, "x");       // too short to be a task
+    storeTask(world, 4, ",1");      // no text: no entry
     storeTask(world, 5, "Calc,7");  // a flag that is neither: unchecked
     storeTask(world, 999, "Last,1");
     RunningProgram program = startProgram(world);

@@ -2,11 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
 
 #include "tests/contract/WindowBackends.h"
 
 namespace {
+
+std::string folded(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
 
 class DesktopContract : public ::testing::Test {
 protected:
@@ -76,13 +82,16 @@ TEST_F(DesktopContract, MinimizingTheForegroundWindowHandsTheForegroundOn) {
     EXPECT_EQ(desktop.foregroundWindow(), back);
 }
 
-// The lock record keeps the process of the locked window: the program's own forms must never look like it.
+// The lock record keeps the process of the locked window: the program's own forms must never look like it. A start
+// tells a running instance by the program file behind its window, whatever the case of the path's letters.
 TEST_F(DesktopContract, AnotherProgramsTitleAndProcessAreReadAndAGoneWindowAnswersNothing) {
     const WindowId window = foreign("Contract \xC3\x96l \xF0\x9F\x98\x80", "ContractWindow");
     auto form = backend->toolkit().createForm({.name = "frmDummy"});
     EXPECT_EQ(desktop.windowText(window), "Contract \xC3\x96l \xF0\x9F\x98\x80");
     EXPECT_EQ(desktop.className(window), "ContractWindow");
     EXPECT_EQ(desktop.processId(form->id()), backend->ownProcessId());
+    EXPECT_EQ(folded(desktop.programFile(form->id())), folded(backend->ownProgramFile()));
+    EXPECT_FALSE(backend->ownProgramFile().empty());
     const uint32_t process = desktop.processId(window);
     EXPECT_NE(process, 0u);
     if (backend->otherProgramIsThisProcess().empty()) {
@@ -95,6 +104,7 @@ TEST_F(DesktopContract, AnotherProgramsTitleAndProcessAreReadAndAGoneWindowAnswe
     EXPECT_EQ(desktop.windowText(window), "");
     EXPECT_EQ(desktop.className(window), "");
     EXPECT_EQ(desktop.processId(window), 0u);
+    EXPECT_EQ(desktop.programFile(window), "");
     EXPECT_FALSE(desktop.setWindowText(window, "x"));
     EXPECT_FALSE(desktop.setTopmost(window, true));
     EXPECT_FALSE(desktop.isVisible(window));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -132,6 +134,29 @@ TEST_F(FilesContract, MissingItemsAndRefusalsGiveTheirOwnErrors) {
     ASSERT_TRUE(m_files.setAttributes(at("kept.txt"), fileattr::kReadOnly).ok());
     EXPECT_EQ(codeOf(m_files.deleteFile(at("kept.txt"))), errc::kAccessDenied);
     EXPECT_EQ(m_side->readBack(at("kept.txt")), "kept");
+}
+
+// A file that was tried once is told from its replacement by its size and last-write time alone.
+TEST_F(FilesContract, AStampHoldsTheSizeAndTheLastWriteTimeAsWindowsCountsIt) {
+    m_side->plantFile(at("a.reg"), "0123456789");
+    auto planted = m_files.stamp(at("a.reg"));
+    ASSERT_TRUE(planted.ok()) << codeOf(planted);
+    EXPECT_EQ(planted.value().size, 10u);
+    // 100-ns steps since 1601: within a day of this machine's clock.
+    const int64_t now = 116444736000000000LL + std::chrono::duration_cast<std::chrono::microseconds>(
+                                                   std::chrono::system_clock::now().time_since_epoch())
+                                                       .count() * 10;
+    EXPECT_LT(std::llabs(static_cast<int64_t>(planted.value().lastWrite) - now), 864000000000LL);
+
+    auto out = m_files.openForWriting(at("a.reg"));
+    ASSERT_TRUE(out.ok());
+    ASSERT_TRUE(out.value()->write(bytesOf("abc")).ok());
+    ASSERT_TRUE(out.value()->close().ok());
+    auto rewritten = m_files.stamp(at("a.reg"));
+    ASSERT_TRUE(rewritten.ok());
+    EXPECT_EQ(rewritten.value().size, 3u);
+    EXPECT_GE(rewritten.value().lastWrite, planted.value().lastWrite);
+    EXPECT_EQ(codeOf(m_files.stamp(at("missing.reg"))), errc::kFileNotFound);
 }
 
 TEST_F(FilesContract, AReadOnlyFileIsNotOpenedForWriting) {

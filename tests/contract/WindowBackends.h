@@ -37,8 +37,9 @@ public:
     virtual void settle() = 0;
     // Time passes while this program does nothing; then it lets its pending messages run.
     virtual void letTimePass(int ms) = 0;
-    // This program's process, as Windows numbers it.
+    // This program's process, as Windows numbers it, and the full path of its program file.
     virtual uint32_t ownProcessId() const = 0;
+    virtual std::string ownProgramFile() = 0;
     // WM_QUIT arrives for this program, as when Windows ends the session or another program posts it.
     virtual void postQuit() = 0;
     // What the main loop would find: true when WM_QUIT is still waiting for it. Takes it, so it ends with the test.

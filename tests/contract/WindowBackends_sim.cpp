@@ -65,6 +65,7 @@ public:
         settle();
     }
     uint32_t ownProcessId() const override { return m_program.id(); }
+    std::string ownProgramFile() override { return m_program.process().programFilePath(); }
     void postQuit() override { m_program.toolkit().postQuit(); }
     bool takeQuit() override { return m_program.toolkit().quitPosted(); }
 

@@ -215,6 +215,7 @@ public:
         settle();
     }
     uint32_t ownProcessId() const override { return ::GetCurrentProcessId(); }
+    std::string ownProgramFile() override { return m_backend.platform().process.programFilePath(); }
     void postQuit() override { ::PostQuitMessage(0); }
     bool takeQuit() override {
         MSG message;

@@ -27,7 +27,7 @@ ob_expect "'Restrictions' guards the configuration" drv wait-window --title "Res
 ob_expect "the configuration window is hidden while the configuration is locked" \
     drv wait-window --title "$title" --hidden --timeout 15000
 ob_expect "the Run-key entry is written" ob_poll 15000 run_entry
-ob_expect_eq "the Run-key entry names the program beside its folder" "REG_SZ $expected_entry" "$(run_entry)"
+ob_expect_eq "the Run-key entry names the program beside its folder, quoted" "REG_SZ \"$expected_entry\"" "$(run_entry)"
 ob_expect "the system menu of the configuration window has no Close" \
     ob_poll 15000 ob_output_is no drv has-sysmenu-close --title "$title"
 ob_alive "$first" || ob_fail "the first start ended by itself"

@@ -43,7 +43,7 @@ size=$(uninstall_value EstimatedSize)
 
 ob_expect "the installed program is running" drv wait-window --title "$config_title" --timeout 10000
 ob_expect "it writes its Run-key entry" ob_poll 15000 run_entry
-ob_expect_eq "the entry names the installed program" 'REG_SZ C:\Program Files\Obelon Pro\obelon7.exe' \
+ob_expect_eq "the entry names the installed program, quoted" 'REG_SZ "C:\Program Files\Obelon Pro\obelon7.exe"' \
     "$(run_entry)"
 ob_unlock_configuration
 

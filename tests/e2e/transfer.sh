@@ -71,6 +71,8 @@ ob_expect "the configuration before the import was saved" \
     bash -c "ls '$save_unix/backup/'obelon7-*.reg >/dev/null"
 ob_expect_eq "the saved configuration is the one-task list" "1" \
     "$(iconv -f UTF-16 -t UTF-8 "$save_unix"/backup/obelon7-*.reg | grep -c 'Task,1')"
+ob_expect_eq "the copy reg.exe imported from is gone, the backups alone stay" "" \
+    "$(ls -A "$save_unix/backup" | grep -v '^obelon7-[0-9-]*\.reg$')"
 
 # --- the automatic update ---
 

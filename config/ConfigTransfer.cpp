@@ -5,6 +5,7 @@
 #include <span>
 
 #include "config/RegFileCheck.h"
+#include "registry/ElevatedSave.h"
 #include "folders/BrowseDialog.h"
 
 namespace {
@@ -114,17 +115,50 @@ void ConfigTransfer::importConfiguration() {
     std::string bytes;
     const Outcome checked = checkFile(path, bytes);
     if (!checked.ok) return showBox("The file " + path + " was not imported: " + checked.reason, true);
+    // Making the configuration key is the first write an import needs, and the one a standard user is refused.
+    const Status writable = m_platform.registry.createKey(RootKey::LocalMachine, "Software\\OBP");
+    if (writable.code() == errc::kAccessDenied) return importWithRights(path, bytes);
     const Outcome saved = backUpConfiguration();
     if (!saved.ok) {
-        return showBox(
-            "Nothing was imported, because the current configuration could not be saved first: " + saved.reason +
-                (saved.code == errc::kAccessDenied ? std::string(" ") + kNeedsAdministrator : ""),
-            false);
+        return showBox("Nothing was imported, because the current configuration could not be saved first: " +
+                           saved.reason,
+                       false);
     }
     const Outcome imported = importCopy(bytes);
     // reg.exe may have written part of the file before it failed: the window shows what the registry holds.
     m_GetConfig();
     if (!imported.ok) showBox("The configuration could not be imported: " + imported.reason, false);
+}
+
+// A standard user (the program as it runs at logon) may neither back up into the program's folder nor import: the
+// backup goes into the user's own temporary folder, and the file's changes are offered to be saved with
+// administrator rights. Only a file of the form reg.exe exports can be read for that.
+void ConfigTransfer::importWithRights(const std::string& path, const std::string& bytes) {
+    const std::optional<RegEdits> edits = readRegFile(bytes);
+    if (!edits) {
+        return showBox("The file " + path + " was not imported: " + kNeedsAdministrator +
+                           " With them only a file as reg.exe exports it (Unicode) can be imported.",
+                       true);
+    }
+    std::string backup;
+    const Outcome saved = backUpInto(m_platform.files.temporaryFolder(), backup);
+    if (!saved.ok) {
+        return showBox("Nothing was imported, because the current configuration could not be saved first: " +
+                           saved.reason,
+                       false);
+    }
+    const ElevatedSave::Answer answer =
+        ElevatedSave(m_platform).offer(m_form.id(), "The configuration in " + path, *edits);
+    if (answer.outcome == ElevatedSave::Outcome::Declined) {
+        return showBox("Nothing was imported: " + std::string(kNeedsAdministrator), false);
+    }
+    // reg.exe may have written part of the file before it failed: the window shows what the registry holds.
+    m_GetConfig();
+    if (answer.outcome == ElevatedSave::Outcome::Failed) {
+        showBox("The configuration could not be imported with administrator rights: " + answer.reason +
+                    " The configuration before it was saved as " + backup + ".",
+                false);
+    }
 }
 
 void ConfigTransfer::tmrAutoUpdatedTick() {
@@ -236,10 +270,15 @@ ConfigTransfer::Outcome ConfigTransfer::backUpConfiguration() {
         if (!made.ok()) return fileFailure("the folder " + folder + " could not be made", made);
     }
     (void)m_platform.registry.createKey(RootKey::LocalMachine, "Software\\OBP");
+    std::string ignored;
+    return backUpInto(backup, ignored);
+}
+
+ConfigTransfer::Outcome ConfigTransfer::backUpInto(const std::string& folder, std::string& file) {
     const CivilTime now = localNow(m_platform.clock);
-    const std::string name = "obelon7-" + std::to_string(now.year) + twoDigits(now.month) + twoDigits(now.day) + "-" +
-                             twoDigits(now.hour) + twoDigits(now.minute) + twoDigits(now.second) + ".reg";
-    return runReg("export hklm\\software\\obp \"" + backup + "\\" + name + "\" /y", ShowCommand::ShowMinimized);
+    file = inFolder(folder, "obelon7-" + std::to_string(now.year) + twoDigits(now.month) + twoDigits(now.day) + "-" +
+                                twoDigits(now.hour) + twoDigits(now.minute) + twoDigits(now.second) + ".reg");
+    return runReg("export hklm\\software\\obp \"" + file + "\" /y", ShowCommand::ShowMinimized);
 }
 
 // reg.exe reads a copy of exactly the bytes that passed the check, made under a new name of this program's own

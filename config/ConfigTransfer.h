@@ -32,6 +32,8 @@ private:
 
     Outcome checkFile(const std::string& path, std::string& bytes);
     Outcome backUpConfiguration();
+    Outcome backUpInto(const std::string& folder, std::string& file);
+    void importWithRights(const std::string& path, const std::string& bytes);
     Outcome importCopy(const std::string& bytes);
     Outcome writeCopy(const std::string& copy, const std::string& bytes);
     Outcome runReg(const std::string& arguments, ShowCommand show);

@@ -6,6 +6,7 @@
 
 #include "common/ConfigSchema.h"
 #include "registry/RegistryEdit.h"
+#include "tests/support/RegFileImport.h"
 #include "tests/support/RunningProgram.h"
 
 using testsupport::RunningProgram;
@@ -225,6 +226,32 @@ TEST_F(Transfer, FailedImportIsReportedWithTheReasonAndAHungRegIsStopped) {
               "The file D:\\x\\obelon7.reg was not imported: it is in use by another program. Close it there and try "
               "again.");
     EXPECT_EQ(programs().started().size(), 5u);
+}
+
+// A standard user may neither back up into the program's folder nor import: the backup goes into his own temporary
+// folder, and the file's settings are offered to be saved with administrator rights; declined, nothing changes.
+TEST_F(Transfer, AStandardUsersImportIsOfferedWithAdministratorRights) {
+    files().writeFile("D:\\x\\obelon7.reg",
+                      regFile("[HKEY_LOCAL_MACHINE\\SOFTWARE\\OBP\\Tasks]\r\n\"Task0\"=\"Imported Task,1\"\r\n"));
+    world.registry.setMachineWideWritesDenied(true);
+    files().answerNextBrowse("D:\\x\\obelon7.reg");
+    click("cmdImport");
+    ASSERT_EQ(programs().started().size(), 1u);  // the backup alone
+    EXPECT_NE(programs().commandLines()[0].find("\\AppData\\Local\\Temp\\obelon7-"), std::string::npos);
+    ASSERT_EQ(shell().boxes().size(), 2u);
+    EXPECT_EQ(shell().boxes()[0].buttons, MessageBoxButtons::YesNo);
+    EXPECT_EQ(shell().boxes()[1].text, "Nothing was imported: Saving the configuration needs administrative rights.");
+    EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Old Task"});
+
+    std::vector<std::string> imported;
+    testsupport::playElevatedRegImports(*program.process, world.registry, imported);
+    shell().answerNext(MessageBoxAnswer::Yes);
+    files().answerNextBrowse("D:\\x\\obelon7.reg");
+    click("cmdImport");
+    ASSERT_EQ(imported.size(), 1u);
+    EXPECT_TRUE(programs().started().back().elevated);
+    EXPECT_EQ(program.items("lstTasks"), std::vector<std::string>{"Imported Task"});
+    EXPECT_EQ(shell().boxes().size(), 3u);
 }
 
 TEST_F(Transfer, AutoUpdateImportsTheDroppedFileOnceAnnouncesItAndDeletesItAfterOk) {

@@ -180,10 +180,15 @@ void ConfigApplier::chkAdminClick() {
 void ConfigApplier::storeExemption() {
     const bool exempt = isChecked(m_form, "chkAdmin");
     const char* text = exempt ? "Enabled" : "Disabled";
-    const Status stored =
+    const Status written =
         writeStringValue(m_platform.registry, RootKey::LocalMachine, accountKey(), config::kCurrentUser, text);
-    if (!stored.ok() && !(stored.code() == errc::kAccessDenied && exemptionSavedWithRights(text))) {
-        if (stored.code() != errc::kAccessDenied) tell(describe(stored));
+    bool stored = written.ok();
+    if (written.code() == errc::kAccessDenied) {
+        stored = exemptionSavedWithRights(text);
+    } else if (!written.ok()) {
+        tell(describe(written));
+    }
+    if (!stored) {
         if (m_hooks.GetConfig) m_hooks.GetConfig();
         return;
     }

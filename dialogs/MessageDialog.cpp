@@ -31,7 +31,10 @@ void MessageDialog::create() {
     Timer1->onTick([this] { onTick(); });
 }
 
-void MessageDialog::onTick() { Label1->setText(m_state.messageText); }
+// Set only when it changed: every setting repaints the label, ten times a second.
+void MessageDialog::onTick() {
+    if (Label1->text() != m_state.messageText) Label1->setText(m_state.messageText);
+}
 
 void MessageDialog::onOk() {
     m_state.messageText.clear();

@@ -101,7 +101,9 @@ void EncryptionControl::abort() {
     m_aborted = true;
 }
 
+// The crypto backend's kept key object goes too: the key must not outlive the control's own copies.
 void EncryptionControl::forgetKeys() {
+    m_crypto.forgetKeys();
     for (DerivedKey& derived : m_keys) wipe(derived.key);
     m_keys.clear();
     std::fill(m_keysPassword.begin(), m_keysPassword.end(), '\0');

@@ -38,6 +38,19 @@ bool isEncryptedName(std::string_view path) {
     return endsWith(path, "ob7") || endsWith(path, "obp");
 }
 
+constexpr const char* kFullPathNeeded =
+    "Type the full path, beginning with its drive (for example C:\\Documents\\report.doc) or with \\\\ for a "
+    "network folder.";
+
+// A drive and its root ("C:\..."), or a network share ("\\server\share..."). Anything else would be taken from
+// the program's own current folder, which at logon is the system folder.
+bool isFullPath(std::string_view path) {
+    const auto slash = [](char c) { return c == '\\' || c == '/'; };
+    const bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    if (letter && path[1] == ':' && slash(path[2])) return true;
+    return path.size() >= 3 && slash(path[0]) && slash(path[1]) && !slash(path[2]);
+}
+
 // The file list `File1` pointed at a folder: the files directly inside it, as full paths, in name order.
 // Hidden and system files are not listed, so nothing works on them.
 Result<std::vector<std::string>> File1(IFileSystem& files, const std::string& folder) {
@@ -189,6 +202,7 @@ void FoldersPage::encryptFiles() {
     const std::string typed = txtenpath.text();
     const std::string source = lowerCased(typed);
     if (source.size() < 3) return m_platform.clock.beep();
+    if (!isFullPath(typed)) return tell(kFullPathNeeded, MessageBoxIcon::Exclamation);
     const std::string password = txtenpwd.text();
     startRun();
     if (chkInclude.isChecked()) {
@@ -216,6 +230,7 @@ void FoldersPage::decryptFiles() {
     if (source.size() < 3) return m_platform.clock.beep();
     // "abc" leaves no name once ".ob7" is cut off.
     if (source.size() < 4) return showFailure(errc::kInvalidParameter);
+    if (!isFullPath(typed)) return tell(kFullPathNeeded, MessageBoxIcon::Exclamation);
     const std::string destination = source.substr(0, source.size() - 4);
     const std::string password = txtenpwd.text();
     startRun();

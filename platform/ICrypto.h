@@ -39,4 +39,7 @@ public:
     virtual Status aes256GcmSeal(const GcmSealArgs&) { return Status::failure(50, "aes256GcmSeal"); }
     // A tag that does not match fails with errc::kInvalidData; the plain text written by then is not to be used.
     virtual Status aes256GcmOpen(const GcmOpenArgs&) { return Status::failure(50, "aes256GcmOpen"); }
+    // Drops, and wipes, any key the backend keeps between calls for speed: the caller forgets its keys and expects
+    // no copy to outlive its own.
+    virtual void forgetKeys() {}
 };

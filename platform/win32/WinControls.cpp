@@ -166,9 +166,10 @@ std::wstring withLineBreaks(std::string_view text) {
 
 }  // namespace
 
+// A label shows its text as given: paths and window titles with "&" in them keep it, no letter is underlined.
 WinLabel::WinLabel(WinForm& form, const ui::ControlSpec& spec)
     : WinControl(form, spec,
-                 form.createChild(spec, {WC_STATICW, SS_LEFT | SS_NOTIFY, 0, withLineBreaks(spec.caption)})),
+                 form.createChild(spec, {WC_STATICW, SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0, withLineBreaks(spec.caption)})),
       m_text(spec.caption) {}
 
 // The form paints with the colour when the static asks (WM_CTLCOLORSTATIC); a repaint makes it ask.

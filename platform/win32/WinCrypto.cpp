@@ -81,6 +81,11 @@ Result<std::vector<uint8_t>> WinCrypto::pbkdf2Sha256(std::string_view password, 
     return key;
 }
 
+void WinCrypto::forgetKeys() {
+    m_gcmKey.reset();
+    ::SecureZeroMemory(m_gcmKeyBytes.data(), m_gcmKeyBytes.size());
+}
+
 // The key object is kept while the key stays the same: making one for every 64 KiB chunk would cost more
 // than sealing the chunk.
 Status WinCrypto::useGcmKey(std::span<const uint8_t> key) {

@@ -34,6 +34,8 @@ public:
                                               uint32_t iterations, size_t length) override;
     Status aes256GcmSeal(const GcmSealArgs& args) override;
     Status aes256GcmOpen(const GcmOpenArgs& args) override;
+    void forgetKeys() override;
+    ~WinCrypto() override { forgetKeys(); }
 
 private:
     Status openHmacSha256();

@@ -41,7 +41,9 @@ public:
     }
     Status aes256GcmSeal(const GcmSealArgs& args) override { return m_real.aes256GcmSeal(args); }
     Status aes256GcmOpen(const GcmOpenArgs& args) override { return m_real.aes256GcmOpen(args); }
+    void forgetKeys() override { ++forgets; }
     int derivations = 0;
+    int forgets = 0;
 
 private:
     sim::OpenSslCrypto m_real;

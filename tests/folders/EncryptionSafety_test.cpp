@@ -216,7 +216,10 @@ TEST_F(EncryptionSafety, FolderRunStretchesThePasswordOnceButGivesEveryFileItsOw
     EXPECT_EQ(salts.size(), 1u);
     EXPECT_EQ(ids.size(), static_cast<size_t>(kFiles));
 
+    // The next run forgets the keys, the backend's kept copy included.
+    const int forgetsBefore = crypto.forgets;
     startRun();
+    EXPECT_GT(crypto.forgets, forgetsBefore);
     for (int i = 0; i < kFiles; ++i) {
         const std::string path = "C:\\Data\\f" + std::to_string(i) + ".txt";
         control.decrypt(path + ".ob7", path, kPassword);

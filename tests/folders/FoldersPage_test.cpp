@@ -328,6 +328,18 @@ TEST_F(RunRefusals, EmptyPasswordShortPathsAndAMissingFolderStopTheClickAsTheySh
     EXPECT_TRUE(shown("ProgressBar"));
     EXPECT_EQ(barWidth(), 44);
     EXPECT_EQ(files().namesIn("C:\\Docs"), std::vector<std::string>{"a.txt"});
+
+    // A relative, drive-relative or rooted path would be taken from the program's current folder (the system
+    // folder at logon): refused, both ways, with the form it needs.
+    for (const char* typed : {"..\\Docs\\a.txt", "Docs\\a.txt", "C:a.txt", "\\Docs\\a.txt"}) {
+        type("txtenpath", typed);
+        press("cmdencrypt");
+        press("cmddecrypt");
+    }
+    ASSERT_EQ(boxes().size(), 10u);
+    EXPECT_EQ(boxes().back().icon, MessageBoxIcon::Exclamation);
+    EXPECT_NE(boxes().back().text.find("full path"), std::string::npos);
+    EXPECT_EQ(files().namesIn("C:\\Docs"), std::vector<std::string>{"a.txt"});
 }
 
 TEST_F(RunRefusals, AbortInTheMiddleLeavesTheFileAsItWasAndSaysSo) {

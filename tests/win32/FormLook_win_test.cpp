@@ -36,4 +36,10 @@ TEST(FormLook, ALabelOnATabPageSitsOnThePagesColourNotInAGreyBox) {
     const COLORREF besideTheText = pixelAt(label, 180, 10);
     ASSERT_NE(page, CLR_INVALID);
     EXPECT_EQ(besideTheText, page) << std::hex << "page 0x" << page << ", label 0x" << besideTheText;
+
+    // A path or a window title with "&" shows it as typed, with no letter underlined instead.
+    form->addLabel({.name = "lblPath", .caption = "C:\\R&D", .rect = {20, 90, 200, 20}, .page = 0});
+    HWND path = ::FindWindowExW(window, nullptr, L"Static", L"C:\\R&D");
+    ASSERT_NE(path, nullptr);
+    EXPECT_NE(::GetWindowLongW(path, GWL_STYLE) & SS_NOPREFIX, 0);
 }

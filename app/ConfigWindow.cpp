@@ -74,6 +74,7 @@ void ConfigWindow::connectHandlers() {
     cmdPolicies->onClick([this] { launchBesideProgram("obext.exe"); });
     cmdRepair->onClick([this] { launchBesideProgram("repair.exe"); });
     cmdupdate->onClick([this] {
+        if (refusedDuringRun()) return;
         launchBesideProgram("update.exe");
         // The updater may replace this program's files, so the program leaves at once.
         shutdown();
@@ -137,7 +138,21 @@ void ConfigWindow::cmdcancelClick() {
     m_form->hide();
 }
 
+// Ending the program in the middle of a run would leave a file half written beside its source.
+bool ConfigWindow::refusedDuringRun() {
+    if (!m_foldersPage->running()) return false;
+    (void)m_platform.shell.messageBox(
+        {.owner = m_form->id(),
+         .text = "Files are being encrypted or decrypted on the Files/Folders page. Press Abort or wait for the run "
+                 "to end, then try again.",
+         .title = "Obelon Pro",
+         .icon = MessageBoxIcon::Exclamation,
+         .buttons = MessageBoxButtons::Ok});
+    return true;
+}
+
 void ConfigWindow::cmdExitClick() {
+    if (refusedDuringRun()) return;
     const MessageBoxAnswer answer = m_platform.shell.messageBox(
         {.owner = m_form->id(),
          .text = std::string("This will remove the program from memory and ") +

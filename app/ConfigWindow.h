@@ -65,6 +65,7 @@ private:
     void onTrayMouse(int message);
     void cmdcancelClick();
     void cmdExitClick();
+    bool refusedDuringRun();
     void launchBesideProgram(const std::string& file);
     void cmdsetpasswordClick();
     void showMessage();

@@ -299,7 +299,12 @@ bool EncryptionControl::proveSealed(Call& call, const SealedCopy& copy) {
     const ob7::PassResult pass = ob7::proveCopy(m_crypto, copy.key, copy.header, {*sealed.value(), *original.value()},
                                                 [&](uint64_t done) { return step(copy.plainSize + done, work); });
     if (pass.outcome == ob7::Outcome::Done) return true;
-    call.passFailed(pass, copy.source, copy.path);
+    if (copy.decrypting && pass.outcome == ob7::Outcome::Mismatch) {
+        call.refuse(encryptionerror::kVerifyFailed,
+                    "The decrypted copy did not read back as the encrypted file, which was kept", copy.path);
+    } else {
+        call.passFailed(pass, copy.decrypting ? copy.path : copy.source, copy.decrypting ? copy.source : copy.path);
+    }
     return false;
 }
 
@@ -343,6 +348,7 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
     }
     if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
 
+    const uint64_t plainSize = size.value() - ob7::kHeaderSize - layout->chunks * ob7::kTagSize;
     Result<std::string> temporary = m_files.createTemporaryFile(folderOf(destination));
     if (!temporary.ok()) return call.failed(temporary.status(), "Could not write beside", destination);
     TemporaryOutput output(m_files, temporary.value());
@@ -350,7 +356,6 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
         Result<std::unique_ptr<IFile>> out = m_files.openForWriting(output.path());
         if (!out.ok()) return call.failed(out.status(), "Could not write beside", destination);
         IFile& plain = *out.value();
-        const uint64_t plainSize = size.value() - ob7::kHeaderSize - layout->chunks * ob7::kTagSize;
         pass = ob7::openChunks(
             m_crypto, key.bytes, header, size.value() - ob7::kHeaderSize, *sealed.value(),
             [&plain](std::span<const uint8_t> bytes) -> ob7::PassResult {
@@ -359,12 +364,14 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
                 }
                 return {};
             },
-            [&](uint64_t done) { return step(done, plainSize); });
+            [&](uint64_t done) { return step(done, plainSize * 2); });
         if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
         if (!settle(call, plain, destination)) return;
     }
     (void)sealed.value()->close();
     sealed.value().reset();
+    // As encryption does: the .ob7 goes only once the plain file on the disk has been proved against it.
+    if (!proveSealed(call, {key.bytes, header, source, output.path(), plainSize, true})) return;
     if (!publish(call, output, destination)) return;
     removeSource(call, source);
     progress(1, 1);

@@ -56,12 +56,14 @@ private:
         uint32_t iterations = 0;
         ob7::Key key{};
     };
+    // The two files a run proves against each other before one of them goes: the .ob7 and the plain file.
     struct SealedCopy {
         const ob7::Key& key;
         const ob7::Header& header;
-        const std::string& path;
-        const std::string& source;
+        const std::string& path;    // the sealed file
+        const std::string& source;  // the plain file
         uint64_t plainSize;
+        bool decrypting = false;    // the plain file is the new one, the sealed file the one that is kept
     };
     class Call;
     class TemporaryOutput;

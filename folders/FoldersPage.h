@@ -23,6 +23,8 @@ public:
     // The page's controls must already exist on the form.
     FoldersPage(Platform& platform, ui::Form& configWindow);
     ~FoldersPage();
+    // An encryption or decryption run is going: its files are half written until it ends.
+    bool running() const { return m_running; }
     const std::string& rememberedPath() const { return m_rememberedPath; }
     const ReportedError& lastReportedError() const { return m_lastError; }
 

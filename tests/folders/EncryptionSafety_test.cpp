@@ -108,10 +108,11 @@ TEST_F(EncryptionSafety, FailureOfAnyStepBeforeTheNameIsGivenKeepsTheSource) {
     EXPECT_EQ(files.readFile(kSealedPath), sealed);
 }
 
-// A cipher whose output goes bad on the way to the disk, as failing memory would spoil it.
+// A cipher whose output goes bad on the way to the disk, as failing memory would spoil it: what it seals, or, asked
+// so, what it opens.
 class SpoilingCrypto final : public ICrypto {
 public:
-    explicit SpoilingCrypto(ICrypto& real) : m_real(real) {}
+    explicit SpoilingCrypto(ICrypto& real, bool spoilOpened = false) : m_real(real), m_spoilOpened(spoilOpened) {}
     Result<std::vector<uint8_t>> randomBytes(size_t count) override { return m_real.randomBytes(count); }
     Result<std::vector<uint8_t>> pbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
                                               uint32_t iterations, size_t length) override {
@@ -119,14 +120,20 @@ public:
     }
     Status aes256GcmSeal(const GcmSealArgs& args) override {
         Status sealed = m_real.aes256GcmSeal(args);
-        if (++m_seals == 3) args.tag[0] ^= 1;
+        if (!m_spoilOpened && ++m_seals == 3) args.tag[0] ^= 1;
         return sealed;
     }
-    Status aes256GcmOpen(const GcmOpenArgs& args) override { return m_real.aes256GcmOpen(args); }
+    Status aes256GcmOpen(const GcmOpenArgs& args) override {
+        Status opened = m_real.aes256GcmOpen(args);
+        if (m_spoilOpened && ++m_opens == 3 && !args.plain.empty()) args.plain[0] ^= 1;
+        return opened;
+    }
 
 private:
     ICrypto& m_real;
+    bool m_spoilOpened;
     int m_seals = 0;
+    int m_opens = 0;
 };
 
 TEST_F(EncryptionSafety, CopyThatDoesNotReadBackIsDroppedAndTheSourceKept) {
@@ -141,6 +148,21 @@ TEST_F(EncryptionSafety, CopyThatDoesNotReadBackIsDroppedAndTheSourceKept) {
     EXPECT_EQ(errors[0].number, encryptionerror::kVerifyFailed);
     EXPECT_EQ(files.readFile(kPlainPath), patterned(100));
     EXPECT_EQ(names(), Names{"a.txt"});
+
+    // Decryption proves as well: a plain copy that does not match the .ob7 is dropped, and the .ob7 is kept.
+    startRun();
+    this->control.encrypt(kPlainPath, kSealedPath, kPassword);
+    const std::string sealed = files.readFile(kSealedPath).value_or("");
+    SpoilingCrypto spoilingOpens(crypto, true);
+    EncryptionControl opener(spoilingOpens, files, ui, {.iterations = 1000, .chunkSize = 16});
+    opener.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });
+    opener.selector(4);
+    opener.setRunFlag(true);
+    opener.decrypt(kSealedPath, kPlainPath, kPassword);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[1].number, encryptionerror::kVerifyFailed);
+    EXPECT_EQ(files.readFile(kSealedPath), sealed);
+    EXPECT_EQ(names(), Names{"a.txt.ob7"});
 }
 
 TEST_F(EncryptionSafety, AbortWhileWritingOrProvingStopsTheRunAndKeepsTheSource) {

@@ -352,9 +352,18 @@ TEST_F(RunRefusals, AbortInTheMiddleLeavesTheFileAsItWasAndSaysSo) {
     world.clock.post(program.process->id(), [&] {
         duringRun = shown("cmdAbort") && shown("lblprogress") && shown("ProgressBar");
         widthDuringRun = barWidth();
+        // Leaving now would leave the file half written: refused, with the way out.
+        program.clickButton("cmdExit");
+        program.clickButton("cmdupdate");
+        program.showPageOf("cmdAbort");
         sim::control<sim::SimButton>(form(), "cmdAbort")->click();
     });
     press("cmdencrypt");
+    EXPECT_TRUE(program.running);
+    ASSERT_EQ(boxes().size(), 2u);
+    EXPECT_NE(boxes()[0].text.find("Press Abort or wait"), std::string::npos);
+    EXPECT_EQ(boxes()[1].text, boxes()[0].text);
+    EXPECT_TRUE(program.process->shell().executed().empty());  // no updater started
     EXPECT_TRUE(duringRun);
     EXPECT_GE(widthDuringRun, 0);
     EXPECT_LT(widthDuringRun, 2190);

@@ -229,6 +229,24 @@ bool EncryptionControl::publish(Call& call, TemporaryOutput& output, const std::
     return true;
 }
 
+// Encrypting a link would delete the link and leave its target's plain text; a file with other names (hard links)
+// would keep its plain text under them. Either is refused, naming the file.
+bool EncryptionControl::onlyName(Call& call, IFile& source, const std::string& path) {
+    const Result<uint32_t> bits = m_files.attributes(path);
+    if (bits.ok() && (bits.value() & fileattr::kReparsePoint) != 0) {
+        call.refuse(encryptionerror::kLinked, "This is a link to another file, not a file of its own; it was left as it is",
+                    path);
+        return false;
+    }
+    const Result<uint32_t> names = source.linkCount();
+    if (names.ok() && names.value() > 1) {
+        call.refuse(encryptionerror::kLinked,
+                    "This file has other names (hard links) that would keep its plain text; it was left as it is", path);
+        return false;
+    }
+    return true;
+}
+
 // Only now that the output stands complete under its name may the source go.
 void EncryptionControl::removeSource(Call& call, const std::string& source) {
     if (Status removed = m_files.deleteFile(source); !removed.ok()) {
@@ -243,6 +261,7 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
     if (!destinationFree(call, destination)) return;
     Result<std::unique_ptr<IFile>> plain = m_files.openForReading(source);
     if (!plain.ok()) return call.failed(plain.status(), "Could not open", source);
+    if (!onlyName(call, *plain.value(), source)) return;
     Result<uint64_t> size = plain.value()->size();
     if (!size.ok()) return call.failed(size.status(), "Could not read", source);
 

@@ -25,6 +25,7 @@ constexpr int32_t kDestinationExists = 1005;
 constexpr int32_t kAborted = 1006;
 constexpr int32_t kVerifyFailed = 1007;
 constexpr int32_t kBusy = 1008;
+constexpr int32_t kLinked = 1009;  // a link, or a file with more than one name
 }  // namespace encryptionerror
 
 // The encryption control `RSPEncrypt1`: encrypts a file into an ".ob7" file and back, one file per call,
@@ -75,6 +76,7 @@ private:
     bool step(uint64_t done, uint64_t total);
     bool destinationFree(Call& call, const std::string& destination);
     bool proveSealed(Call& call, const SealedCopy& copy);
+    bool onlyName(Call& call, IFile& source, const std::string& path);
     bool settle(Call& call, IFile& output, const std::string& destination);
     bool publish(Call& call, TemporaryOutput& output, const std::string& destination);
     void removeSource(Call& call, const std::string& source);

@@ -19,6 +19,7 @@ constexpr uint32_t kSystem = 0x4;
 constexpr uint32_t kDirectory = 0x10;
 constexpr uint32_t kArchive = 0x20;
 constexpr uint32_t kNormal = 0x80;
+constexpr uint32_t kReparsePoint = 0x400;  // a symbolic link or a junction: the attributes are the link's own
 }  // namespace fileattr
 
 // One more error number the file operations report, beside those of platform/Status.h.
@@ -41,6 +42,8 @@ public:
     // Until this succeeds the written bytes may still be lost with the machine's power.
     virtual Status flush() = 0;
     virtual Result<uint64_t> size() = 0;
+    // The names the file has on its volume (hard links): one for a file of its own.
+    virtual Result<uint32_t> linkCount() = 0;
     virtual Status close() = 0;
 };
 

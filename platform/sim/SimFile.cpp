@@ -85,6 +85,13 @@ Result<uint64_t> SimFile::size() {
     return static_cast<uint64_t>(info.st_size);
 }
 
+Result<uint32_t> SimFile::linkCount() {
+    struct stat info {};
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "GetFileInformationByHandle");
+    if (::fstat(m_fd, &info) != 0) return Status::failure(windowsErrorFor(errno), "GetFileInformationByHandle");
+    return static_cast<uint32_t>(info.st_nlink);
+}
+
 // The descriptor goes whatever happens, as CloseHandle's does; an injected failure is reported all the same.
 Status SimFile::close() {
     if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "CloseHandle");

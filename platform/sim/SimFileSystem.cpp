@@ -189,6 +189,8 @@ Result<uint32_t> SimFileSystem::attributes(std::string_view path) {
     if (at.error) return Status::failure(at.error, "GetFileAttributesW");
     if (!present(at.host)) return Status::failure(errc::kFileNotFound, "GetFileAttributesW");
     uint32_t bits = extraAttributes(at.host);
+    std::error_code error;
+    if (fs::is_symlink(at.host, error)) bits |= fileattr::kReparsePoint;
     if (isFolder(at.host)) return fileattr::kDirectory | (bits & ~fileattr::kArchive);
     return bits == 0 ? fileattr::kNormal : bits;
 }
@@ -410,6 +412,14 @@ void SimFileSystem::writeFile(std::string_view path, std::string_view bytes) {
     makeFolder(parentOf(path));
     std::ofstream out(resolve(path).host, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void SimFileSystem::makeSymbolicLink(std::string_view link, std::string_view target) {
+    fs::create_symlink(resolve(target).host, resolve(link).host);
+}
+
+void SimFileSystem::makeHardLink(std::string_view link, std::string_view existing) {
+    fs::create_hard_link(resolve(existing).host, resolve(link).host);
 }
 
 std::optional<std::string> SimFileSystem::readFile(std::string_view path) {

@@ -54,6 +54,9 @@ public:
     // Test helpers on Windows paths; folders on the way are made as needed.
     void makeFolder(std::string_view path);
     void writeFile(std::string_view path, std::string_view bytes);
+    // A symbolic link at `link` to `target`, or a second name (hard link) of an existing file.
+    void makeSymbolicLink(std::string_view link, std::string_view target);
+    void makeHardLink(std::string_view link, std::string_view existing);
     std::optional<std::string> readFile(std::string_view path);
     bool exists(std::string_view path);
     // Names directly inside a folder, files and folders, as they are spelt on disk, sorted.

@@ -45,6 +45,13 @@ Status WinFile::flush() {
     return Status::success();
 }
 
+Result<uint32_t> WinFile::linkCount() {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "GetFileInformationByHandle");
+    if (!::GetFileInformationByHandle(m_handle.get(), &info)) return lastError("GetFileInformationByHandle");
+    return static_cast<uint32_t>(info.nNumberOfLinks);
+}
+
 Result<uint64_t> WinFile::size() {
     LARGE_INTEGER size = {};
     if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "GetFileSizeEx");

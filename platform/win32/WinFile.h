@@ -12,6 +12,7 @@ public:
     Status write(std::span<const uint8_t> bytes) override;
     Status flush() override;
     Result<uint64_t> size() override;
+    Result<uint32_t> linkCount() override;
     Status close() override;
 
 private:

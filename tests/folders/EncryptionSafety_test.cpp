@@ -291,3 +291,22 @@ TEST_F(EncryptionSafety, EmptyChunkSizedAndNonAsciiFilesComeBackByteForByte) {
 }
 
 }  // namespace
+
+// Encrypting a link would delete the link and leave the target's plain text; a second name of a file would keep
+// it. Both are refused, each naming the file, and nothing is touched.
+TEST_F(EncryptionSafety, LinksAndFilesWithOtherNamesAreRefusedAndLeftAsTheyAre) {
+    files.writeFile("C:\\Data\\target.txt", "secret");
+    files.makeSymbolicLink("C:\\Data\\link.txt", "C:\\Data\\target.txt");
+    files.makeFolder("C:\\Other");
+    files.makeHardLink("C:\\Other\\second name.txt", "C:\\Data\\target.txt");
+    startRun();
+    control.encrypt("C:\\Data\\link.txt", "C:\\Data\\link.txt.ob7", kPassword);
+    control.encrypt("C:\\Data\\target.txt", "C:\\Data\\target.txt.ob7", kPassword);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].number, encryptionerror::kLinked);
+    EXPECT_NE(errors[0].text.find("C:\\Data\\link.txt"), std::string::npos);
+    EXPECT_EQ(errors[1].number, encryptionerror::kLinked);
+    EXPECT_NE(errors[1].text.find("hard links"), std::string::npos);
+    EXPECT_EQ(names(), (Names{"link.txt", "target.txt"}));
+    EXPECT_EQ(files.readFile("C:\\Other\\second name.txt"), "secret");
+}

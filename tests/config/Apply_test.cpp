@@ -283,6 +283,29 @@ TEST_F(ApplyScenario, OneChangeAtATimeAndNothingTheUserSavedOrTickedIsLost) {
     EXPECT_EQ(program.items("lstignore"), (std::vector<std::string>{"Old", "New"}));
     EXPECT_EQ(program.checks("lstTasks"), (std::vector<bool>{false, false, true, false, true, false}));
 
+    // A reload the watch asks for while Apply stores the lists waits for it; a second press meets a greyed button.
+    bool applyReachableDuringApply = true;
+    world.clock.post(program.process->id(), [&] {
+        applyReachableDuringApply = program.configForm().findControl("cmdok")->isEnabled();
+        program.app->configWindow().GetConfig();
+    });
+    click("cmdok");
+    EXPECT_FALSE(applyReachableDuringApply);
+    EXPECT_EQ(program.items("lstTasks").size(), 6u);
+    EXPECT_EQ(program.items("lstignore"), (std::vector<std::string>{"Old", "New"}));
+    EXPECT_EQ(stored(kTasks).size(), 6u);
+    EXPECT_EQ(stored(kIgnore).size(), 2u);
+
+    // Apply pressed while a reload runs is out of reach: nothing is stored from a half-rebuilt list.
+    program.run([&] { program.list("lstTasks").setChecked(1, true); });
+    world.clock.post(program.process->id(), [&] {
+        applyReachableDuringApply = program.configForm().findControl("cmdok")->isEnabled();
+    });
+    program.reload();
+    EXPECT_FALSE(applyReachableDuringApply);
+    EXPECT_EQ(machine(kTasks, "Task1"), "Task 1,0");
+    EXPECT_EQ(program.items("lstTasks").size(), 6u);
+
     // While reg.exe imports, the window's events run: Apply, the box and a load from outside must all wait.
     program.process->files().makeFolder(program.app->state().programFolder);
     program.process->files().writeFile(

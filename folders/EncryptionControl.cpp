@@ -1,6 +1,9 @@
 #include "folders/EncryptionControl.h"
 
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <cctype>
 #include <optional>
 
 namespace {
@@ -18,27 +21,23 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, cut == 2 && path[1] == ':' ? cut + 1 : cut);
 }
 
+// "ob7", four hex digits, ".tmp": how the file system names the control's temporary output.
+bool isLeftoverName(const std::string& name) {
+    if (name.size() != 11) return false;
+    auto lower = [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
+    std::string folded;
+    for (char c : name) folded.push_back(lower(c));
+    if (!folded.starts_with("ob7") || !folded.ends_with(".tmp")) return false;
+    return std::all_of(folded.begin() + 3, folded.begin() + 7, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+// How long the window may go without taking events while the control waits.
+constexpr std::chrono::milliseconds kEventTurn{20};
+
+constexpr const char* kStoppedText = "Stopped before the end; the file was left as it was";
 constexpr const char* kDamagedText = "The encrypted file is damaged or incomplete";
 
 }  // namespace
-
-// Removes the temporary output unless it was given its final name.
-class EncryptionControl::TemporaryOutput {
-public:
-    TemporaryOutput(IFileSystem& files, std::string path) : m_files(files), m_path(std::move(path)) {}
-    ~TemporaryOutput() {
-        if (!m_kept) (void)m_files.deleteFile(m_path);
-    }
-    TemporaryOutput(const TemporaryOutput&) = delete;
-    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
-    const std::string& path() const { return m_path; }
-    void keep() { m_kept = true; }
-
-private:
-    IFileSystem& m_files;
-    std::string m_path;
-    bool m_kept = false;
-};
 
 // One encrypt or decrypt call: marks the control busy for its length and turns failures into error events.
 class EncryptionControl::Call {
@@ -55,13 +54,19 @@ public:
         m_control.report(static_cast<int32_t>(status.code()),
                          std::string(doing) + " " + path + ": " + m_control.m_files.describeError(status.code()));
     }
+    void keyFailed(const Status& status, const std::string& source) {
+        if (status.code() == static_cast<uint32_t>(encryptionerror::kAborted)) {
+            return refuse(encryptionerror::kAborted, kStoppedText, source);
+        }
+        failed(status, "Could not make the key for", source);
+    }
     // What went wrong in a pass over the chunks, told in the words of the file it concerns.
     void passFailed(const ob7::PassResult& result, const std::string& source, const std::string& output) {
         switch (result.outcome) {
             case ob7::Outcome::Done:
                 return;
             case ob7::Outcome::Stopped:
-                return refuse(encryptionerror::kAborted, "Stopped before the end; the file was left as it was", source);
+                return refuse(encryptionerror::kAborted, kStoppedText, source);
             case ob7::Outcome::ReadFailed:
                 return failed(result.status, "Could not read", source);
             case ob7::Outcome::WriteFailed:
@@ -94,6 +99,7 @@ void EncryptionControl::setRunFlag(bool on) {
     if (m_busy) return;
     forgetKeys();
     m_aborted = false;
+    m_sweptFolders.clear();
     (void)on;
 }
 
@@ -164,7 +170,12 @@ const EncryptionControl::DerivedKey* EncryptionControl::keyFor(const std::string
     for (const DerivedKey& known : m_keys) {
         if (known.salt == *salt && known.iterations == iterations) return &known;
     }
-    Result<std::vector<uint8_t>> key = m_crypto.pbkdf2Sha256(password, *salt, iterations, ob7::kKeySize);
+    Result<std::vector<uint8_t>> key = stretch(password, *salt, iterations);
+    if (m_aborted) {
+        if (key.ok()) wipe(key.value());
+        failure = Status::failure(encryptionerror::kAborted, "pbkdf2Sha256");
+        return nullptr;
+    }
     if (!key.ok() || key.value().size() != ob7::kKeySize) {
         failure = key.ok() ? Status::failure(errc::kInvalidData, "pbkdf2Sha256") : key.status();
         return nullptr;
@@ -175,6 +186,17 @@ const EncryptionControl::DerivedKey* EncryptionControl::keyFor(const std::string
     m_keys.push_back(derived);
     wipe(derived.key);
     return &m_keys.back();
+}
+
+// A stretch takes the better part of a second, and a folder of files from different runs needs one per file: it
+// runs on a thread of its own while the window keeps taking events (the bar, "Abort", the watch).
+Result<std::vector<uint8_t>> EncryptionControl::stretch(const std::string& password, const ob7::Salt& salt,
+                                                        uint32_t iterations) {
+    auto job = std::async(std::launch::async, [this, &password, &salt, iterations] {
+        return m_crypto.pbkdf2Sha256(password, salt, iterations, ob7::kKeySize);
+    });
+    while (job.wait_for(kEventTurn) != std::future_status::ready) m_ui.processEvents();
+    return job.get();
 }
 
 namespace {
@@ -204,29 +226,22 @@ bool EncryptionControl::destinationFree(Call& call, const std::string& destinati
 // Until the output is on the disk, a power cut could leave the named file short.
 bool EncryptionControl::settle(Call& call, IFile& output, const std::string& destination) {
     Status done = output.flush();
-    if (done.ok()) done = output.close();
     if (!done.ok()) call.failed(done, "Could not write beside", destination);
     return done.ok();
 }
 
-// The finished output is shown and given its name; a name taken meanwhile is not replaced.
-bool EncryptionControl::publish(Call& call, TemporaryOutput& output, const std::string& destination) {
-    if (Status shown = m_files.setAttributes(output.path(), fileattr::kArchive); !shown.ok()) {
-        call.failed(shown, "Could not finish", destination);
-        return false;
+// The finished output is shown and given its name through its own opening; a name taken meanwhile is not
+// replaced. Until this succeeds, the system removes the output should the program end.
+bool EncryptionControl::publish(Call& call, IFile& output, const std::string& destination) {
+    const Status named = output.keepAs(destination);
+    if (named.ok()) return true;
+    if (named.code() == errc::kAlreadyExists || named.code() == 80) {
+        call.refuse(encryptionerror::kDestinationExists,
+                    "A file of that name appeared meanwhile, so this one was skipped and both were kept", destination);
+    } else {
+        call.failed(named, "Could not name", destination);
     }
-    if (Status named = m_files.rename(output.path(), destination); !named.ok()) {
-        if (named.code() == errc::kAlreadyExists || named.code() == 80) {
-            call.refuse(encryptionerror::kDestinationExists,
-                        "A file of that name appeared meanwhile, so this one was skipped and both were kept",
-                        destination);
-        } else {
-            call.failed(named, "Could not name", destination);
-        }
-        return false;
-    }
-    output.keep();
-    return true;
+    return false;
 }
 
 // Encrypting a link would delete the link and leave its target's plain text; a file with other names (hard links)
@@ -247,10 +262,25 @@ bool EncryptionControl::onlyName(Call& call, IFile& source, const std::string& p
     return true;
 }
 
-// Only now that the output stands complete under its name may the source go.
-void EncryptionControl::removeSource(Call& call, const std::string& source) {
-    if (Status removed = m_files.deleteFile(source); !removed.ok()) {
-        call.failed(removed, "The result is complete, but could not remove", source);
+// Only now that the output stands complete under its name may the source go. It goes through the opening that
+// has held it since it was first read, so no other program's write can have come in between and be lost.
+void EncryptionControl::removeSource(Call& call, IFile& held, const std::string& source) {
+    Status removed = held.removeWhenClosed();
+    if (removed.ok()) removed = held.close();
+    if (!removed.ok()) call.failed(removed, "The result is complete, but could not remove", source);
+}
+
+// Output left behind by a run that was cut off (a power cut while the system could not remove it) is plain text
+// or a half-written copy: the first call of a run in a folder removes such files of this program's own naming.
+// A file still open by another run is refused by the system and stays.
+void EncryptionControl::sweepLeftovers(const std::string& folder) {
+    if (std::find(m_sweptFolders.begin(), m_sweptFolders.end(), folder) != m_sweptFolders.end()) return;
+    m_sweptFolders.push_back(folder);
+    Result<std::vector<FileEntry>> entries = m_files.listFiles(folder);
+    if (!entries.ok()) return;
+    for (const FileEntry& entry : entries.value()) {
+        if ((entry.attributes & fileattr::kHidden) == 0 || !isLeftoverName(entry.name)) continue;
+        (void)m_files.deleteFile(folder.ends_with('\\') ? folder + entry.name : folder + "\\" + entry.name);
     }
 }
 
@@ -258,8 +288,9 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
                                 const std::string& password) {
     if (!startCall()) return;
     Call call(*this);
+    sweepLeftovers(folderOf(destination));
     if (!destinationFree(call, destination)) return;
-    Result<std::unique_ptr<IFile>> plain = m_files.openForReading(source);
+    Result<std::unique_ptr<IFile>> plain = m_files.openHeld(source);
     if (!plain.ok()) return call.failed(plain.status(), "Could not open", source);
     if (!onlyName(call, *plain.value(), source)) return;
     Result<uint64_t> size = plain.value()->size();
@@ -267,7 +298,7 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
 
     Status failure;
     const DerivedKey* derived = keyFor(password, nullptr, m_options.iterations, failure);
-    if (!derived) return call.failed(failure, "Could not make the key for", source);
+    if (!derived) return call.keyFailed(failure, source);
     CallKey key;
     key.bytes = derived->key;
     ob7::Header header{.iterations = m_options.iterations, .salt = derived->salt, .chunkSize = m_options.chunkSize};
@@ -281,48 +312,44 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
         return call.failed(sealed, "Could not encrypt", source);
     }
 
-    Result<std::string> temporary = m_files.createTemporaryFile(folderOf(destination));
-    if (!temporary.ok()) return call.failed(temporary.status(), "Could not write beside", destination);
-    TemporaryOutput output(m_files, temporary.value());
+    Result<std::unique_ptr<IFile>> output = m_files.createTemporaryOutput(folderOf(destination));
+    if (!output.ok()) return call.failed(output.status(), "Could not write beside", destination);
+    IFile& out = *output.value();
     // Writing and proving read every byte once each; the bar covers both.
     const uint64_t work = size.value() * 2;
-    {
-        Result<std::unique_ptr<IFile>> out = m_files.openForWriting(output.path());
-        if (!out.ok()) return call.failed(out.status(), "Could not write beside", destination);
-        const ob7::HeaderBytes headerBytes = ob7::encodeHeader(header);
-        if (Status written = out.value()->write(headerBytes); !written.ok()) {
-            return call.failed(written, "Could not write beside", destination);
-        }
-        const ob7::PassResult pass = ob7::sealChunks(m_crypto, key.bytes, header, *plain.value(), *out.value(),
-                                                     [&](uint64_t done) { return step(done, work); });
-        if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
-        if (!settle(call, *out.value(), destination)) return;
+    const ob7::HeaderBytes headerBytes = ob7::encodeHeader(header);
+    if (Status written = out.write(headerBytes); !written.ok()) {
+        return call.failed(written, "Could not write beside", destination);
     }
-    (void)plain.value()->close();
-    plain.value().reset();
-    if (!proveSealed(call, {key.bytes, header, output.path(), source, size.value()})) return;
-    if (!publish(call, output, destination)) return;
-    removeSource(call, source);
+    const ob7::PassResult pass = ob7::sealChunks(m_crypto, key.bytes, header, *plain.value(), out,
+                                                 [&](uint64_t done) { return step(done, work); });
+    if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
+    if (!settle(call, out, destination)) return;
+    if (!proveSealed(call, {key.bytes, header, out, *plain.value(), destination, source, size.value()})) return;
+    if (!publish(call, out, destination)) return;
+    removeSource(call, *plain.value(), source);
     progress(1, 1);
 }
 
-// Reads the written file back as decryption would and compares it with the source, byte for byte.
+// Reads the written file back as decryption would and compares it with the plain file, byte for byte, each
+// through the opening that wrote or holds it.
 bool EncryptionControl::proveSealed(Call& call, const SealedCopy& copy) {
-    Result<std::unique_ptr<IFile>> sealed = m_files.openForReading(copy.path);
-    Result<std::unique_ptr<IFile>> original = m_files.openForReading(copy.source);
-    if (!sealed.ok() || !original.ok()) {
-        call.failed(sealed.ok() ? original.status() : sealed.status(), "Could not read back", copy.path);
+    Status rewound = copy.sealed.rewind();
+    if (rewound.ok()) rewound = copy.plain.rewind();
+    if (!rewound.ok()) {
+        call.failed(rewound, "Could not read back", copy.decrypting ? copy.plainPath : copy.sealedPath);
         return false;
     }
     const uint64_t work = copy.plainSize * 2;
-    const ob7::PassResult pass = ob7::proveCopy(m_crypto, copy.key, copy.header, {*sealed.value(), *original.value()},
+    const ob7::PassResult pass = ob7::proveCopy(m_crypto, copy.key, copy.header, {copy.sealed, copy.plain},
                                                 [&](uint64_t done) { return step(copy.plainSize + done, work); });
     if (pass.outcome == ob7::Outcome::Done) return true;
     if (copy.decrypting && pass.outcome == ob7::Outcome::Mismatch) {
         call.refuse(encryptionerror::kVerifyFailed,
-                    "The decrypted copy did not read back as the encrypted file, which was kept", copy.path);
+                    "The decrypted copy did not read back as the encrypted file, which was kept", copy.sealedPath);
     } else {
-        call.passFailed(pass, copy.decrypting ? copy.path : copy.source, copy.decrypting ? copy.source : copy.path);
+        call.passFailed(pass, copy.decrypting ? copy.sealedPath : copy.plainPath,
+                        copy.decrypting ? copy.plainPath : copy.sealedPath);
     }
     return false;
 }
@@ -331,8 +358,9 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
                                 const std::string& password) {
     if (!startCall()) return;
     Call call(*this);
+    sweepLeftovers(folderOf(destination));
     if (!destinationFree(call, destination)) return;
-    Result<std::unique_ptr<IFile>> sealed = m_files.openForReading(source);
+    Result<std::unique_ptr<IFile>> sealed = m_files.openHeld(source);
     if (!sealed.ok()) return call.failed(sealed.status(), "Could not open", source);
     Result<uint64_t> size = sealed.value()->size();
     if (!size.ok()) return call.failed(size.status(), "Could not read", source);
@@ -357,7 +385,7 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
 
     Status failure;
     const DerivedKey* derived = keyFor(password, &header.salt, header.iterations, failure);
-    if (!derived) return call.failed(failure, "Could not make the key for", source);
+    if (!derived) return call.keyFailed(failure, source);
     CallKey key;
     key.bytes = derived->key;
     // The header's tag proves the password before anything is written.
@@ -368,30 +396,21 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
     if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
 
     const uint64_t plainSize = size.value() - ob7::kHeaderSize - layout->chunks * ob7::kTagSize;
-    Result<std::string> temporary = m_files.createTemporaryFile(folderOf(destination));
-    if (!temporary.ok()) return call.failed(temporary.status(), "Could not write beside", destination);
-    TemporaryOutput output(m_files, temporary.value());
-    {
-        Result<std::unique_ptr<IFile>> out = m_files.openForWriting(output.path());
-        if (!out.ok()) return call.failed(out.status(), "Could not write beside", destination);
-        IFile& plain = *out.value();
-        pass = ob7::openChunks(
-            m_crypto, key.bytes, header, size.value() - ob7::kHeaderSize, *sealed.value(),
-            [&plain](std::span<const uint8_t> bytes) -> ob7::PassResult {
-                if (Status written = plain.write(bytes); !written.ok()) {
-                    return {ob7::Outcome::WriteFailed, std::move(written)};
-                }
-                return {};
-            },
-            [&](uint64_t done) { return step(done, plainSize * 2); });
-        if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
-        if (!settle(call, plain, destination)) return;
-    }
-    (void)sealed.value()->close();
-    sealed.value().reset();
+    Result<std::unique_ptr<IFile>> output = m_files.createTemporaryOutput(folderOf(destination));
+    if (!output.ok()) return call.failed(output.status(), "Could not write beside", destination);
+    IFile& plain = *output.value();
+    pass = ob7::openChunks(
+        m_crypto, key.bytes, header, size.value() - ob7::kHeaderSize, *sealed.value(),
+        [&plain](std::span<const uint8_t> bytes) -> ob7::PassResult {
+            if (Status written = plain.write(bytes); !written.ok()) return {ob7::Outcome::WriteFailed, std::move(written)};
+            return {};
+        },
+        [&](uint64_t done) { return step(done, plainSize * 2); });
+    if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
+    if (!settle(call, plain, destination)) return;
     // As encryption does: the .ob7 goes only once the plain file on the disk has been proved against it.
-    if (!proveSealed(call, {key.bytes, header, source, output.path(), plainSize, true})) return;
-    if (!publish(call, output, destination)) return;
-    removeSource(call, source);
+    if (!proveSealed(call, {key.bytes, header, *sealed.value(), plain, source, destination, plainSize, true})) return;
+    if (!publish(call, plain, destination)) return;
+    removeSource(call, *sealed.value(), source);
     progress(1, 1);
 }

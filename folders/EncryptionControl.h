@@ -61,15 +61,17 @@ private:
     struct SealedCopy {
         const ob7::Key& key;
         const ob7::Header& header;
-        const std::string& path;    // the sealed file
-        const std::string& source;  // the plain file
+        IFile& sealed;
+        IFile& plain;
+        const std::string& sealedPath;
+        const std::string& plainPath;
         uint64_t plainSize;
         bool decrypting = false;    // the plain file is the new one, the sealed file the one that is kept
     };
     class Call;
-    class TemporaryOutput;
 
     const DerivedKey* keyFor(const std::string& password, const ob7::Salt* salt, uint32_t iterations, Status& failure);
+    Result<std::vector<uint8_t>> stretch(const std::string& password, const ob7::Salt& salt, uint32_t iterations);
     void forgetKeys();
     bool startCall();
     void progress(uint64_t done, uint64_t total);
@@ -78,8 +80,9 @@ private:
     bool proveSealed(Call& call, const SealedCopy& copy);
     bool onlyName(Call& call, IFile& source, const std::string& path);
     bool settle(Call& call, IFile& output, const std::string& destination);
-    bool publish(Call& call, TemporaryOutput& output, const std::string& destination);
-    void removeSource(Call& call, const std::string& source);
+    bool publish(Call& call, IFile& output, const std::string& destination);
+    void removeSource(Call& call, IFile& held, const std::string& source);
+    void sweepLeftovers(const std::string& folder);
     void report(int32_t number, const std::string& text);
 
     ICrypto& m_crypto;
@@ -92,6 +95,7 @@ private:
     std::vector<DerivedKey> m_keys;
     bool m_haveOwnSalt = false;
     ob7::Salt m_ownSalt{};  // the salt of the files this run writes
+    std::vector<std::string> m_sweptFolders;  // this run's
     bool m_busy = false;
     bool m_aborted = false;
     int m_lastPercent = -1;

@@ -44,6 +44,15 @@ public:
     virtual Result<uint64_t> size() = 0;
     // The names the file has on its volume (hard links): one for a file of its own.
     virtual Result<uint32_t> linkCount() = 0;
+    // Back to the first byte, for a second pass through the same opening.
+    virtual Status rewind() = 0;
+    // A file opened held (IFileSystem::openHeld) is deleted through this opening: it goes when it is closed,
+    // or when the process ends, and nobody can open it meanwhile.
+    virtual Status removeWhenClosed() = 0;
+    // A temporary output (IFileSystem::createTemporaryOutput) is kept after all: it is shown (no longer
+    // hidden) and gets this name, beside where it is, through this opening, which stays open. A name already
+    // taken is never replaced.
+    virtual Status keepAs(std::string_view path) = 0;
     virtual Status close() = 0;
 };
 
@@ -88,6 +97,13 @@ public:
     virtual std::string temporaryFolder() = 0;
     // A new, empty, hidden file under a name no other file in the folder has; its full path.
     virtual Result<std::string> createTemporaryFile(std::string_view folder) = 0;
+    // Like openForReading, and the opening may delete the file (IFile::removeWhenClosed). Nobody else may
+    // write, rename or delete the file while it is held.
+    virtual Result<std::unique_ptr<IFile>> openHeld(std::string_view path) = 0;
+    // A new, empty, hidden file in the folder, named "ob7" and four hex digits and ".tmp", open for writing and
+    // reading back and shared with nobody. It is marked for deletion from the start: unless it is kept
+    // (IFile::keepAs), the system removes it when it is closed or when the process ends, however it ends.
+    virtual Result<std::unique_ptr<IFile>> createTemporaryOutput(std::string_view folder) = 0;
     // The shell's picker of a folder (or of a file, with the flag for it); "" when the user cancels or picks
     // something that is not in the file system.
     virtual std::string browseForFolder(const FolderPickerArgs& args) = 0;

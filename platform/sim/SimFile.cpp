@@ -36,8 +36,13 @@ uint32_t windowsErrorFor(int error) {
     }
 }
 
-SimFile::SimFile(SimFileSystem& files, int fd, std::string host, bool writing)
-    : m_files(files), m_fd(fd), m_host(std::move(host)), m_writing(writing) {}
+SimFile::SimFile(SimFileSystem& files, int fd, std::string host, bool writing, Kind kind)
+    : m_files(files),
+      m_fd(fd),
+      m_host(std::move(host)),
+      m_writing(writing),
+      m_kind(kind),
+      m_removeOnClose(kind == Kind::TemporaryOutput) {}
 
 SimFile::~SimFile() {
     if (m_fd >= 0) (void)close();
@@ -92,6 +97,31 @@ Result<uint32_t> SimFile::linkCount() {
     return static_cast<uint32_t>(info.st_nlink);
 }
 
+Status SimFile::rewind() {
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "SetFilePointerEx");
+    if (::lseek(m_fd, 0, SEEK_SET) != 0) return Status::failure(windowsErrorFor(errno), "SetFilePointerEx");
+    return Status::success();
+}
+
+// Only an opening made with the right to delete may; Windows then refuses the mark on a read-only file.
+Status SimFile::removeWhenClosed() {
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "SetFileInformationByHandle");
+    if (m_kind == Kind::Plain) return Status::failure(errc::kAccessDenied, "SetFileInformationByHandle");
+    if (Status may = m_files.mayRemove(m_host); !may.ok()) return may;
+    m_removeOnClose = true;
+    return Status::success();
+}
+
+Status SimFile::keepAs(std::string_view path) {
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "SetFileInformationByHandle");
+    if (m_kind != Kind::TemporaryOutput) return Status::failure(errc::kAccessDenied, "SetFileInformationByHandle");
+    Result<std::string> named = m_files.renameOpen(m_host, m_writing, path);
+    if (!named.ok()) return named.status();
+    m_host = named.value();
+    m_removeOnClose = false;
+    return Status::success();
+}
+
 // The descriptor goes whatever happens, as CloseHandle's does; an injected failure is reported all the same.
 Status SimFile::close() {
     if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "CloseHandle");
@@ -100,7 +130,7 @@ Status SimFile::close() {
     const int result = ::close(m_fd);
     const int error = errno;
     m_fd = -1;
-    m_files.fileClosed(m_host, m_writing);
+    m_files.fileClosed(m_host, m_writing, m_removeOnClose);
     if (failing) return Status::failure(code, "CloseHandle");
     if (result != 0) return Status::failure(windowsErrorFor(error), "CloseHandle");
     return Status::success();

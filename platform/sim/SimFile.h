@@ -13,7 +13,9 @@ uint32_t windowsErrorFor(int error);
 // An open file of the simulated file system: a real descriptor, whose writes count against the disk's room.
 class SimFile final : public IFile {
 public:
-    SimFile(SimFileSystem& files, int fd, std::string host, bool writing);
+    // How the file was opened: `removable` openings may delete it, a temporary output starts marked for it.
+    enum class Kind { Plain, Held, TemporaryOutput };
+    SimFile(SimFileSystem& files, int fd, std::string host, bool writing, Kind kind = Kind::Plain);
     ~SimFile() override;
     SimFile(const SimFile&) = delete;
     SimFile& operator=(const SimFile&) = delete;
@@ -23,13 +25,18 @@ public:
     Status flush() override;
     Result<uint64_t> size() override;
     Result<uint32_t> linkCount() override;
+    Status rewind() override;
+    Status removeWhenClosed() override;
+    Status keepAs(std::string_view path) override;
     Status close() override;
 
 private:
     SimFileSystem& m_files;
     int m_fd;
     std::string m_host;
-    bool m_writing;
+    bool m_writing;  // or held: shared with nobody
+    Kind m_kind;
+    bool m_removeOnClose;
 };
 
 }  // namespace sim

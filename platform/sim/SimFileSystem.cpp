@@ -162,11 +162,38 @@ Status SimFileSystem::writeAllowance(size_t wanted, size_t& allowed) {
     return Status::success();
 }
 
-void SimFileSystem::fileClosed(const std::string& host, bool writing) {
+void SimFileSystem::fileClosed(const std::string& host, bool writing, bool remove) {
     auto open = m_openFiles.find(host);
     if (open != m_openFiles.end()) m_openFiles.erase(open);
     auto written = m_openForWriting.find(host);
     if (writing && written != m_openForWriting.end()) m_openForWriting.erase(written);
+    if (remove && ::unlink(host.c_str()) == 0) m_attributes.erase(host);
+}
+
+Status SimFileSystem::mayRemove(const std::string& host) {
+    uint32_t code = 0;
+    if (injected(Op::Delete, code)) return Status::failure(code, "SetFileInformationByHandle");
+    if (extraAttributes(host) & fileattr::kReadOnly) return Status::failure(errc::kAccessDenied, "SetFileInformationByHandle");
+    return Status::success();
+}
+
+// FileRenameInfo without replacing, then FileBasicInfo showing the file: the opening keeps its file.
+Result<std::string> SimFileSystem::renameOpen(const std::string& host, bool writing, std::string_view to) {
+    uint32_t code = 0;
+    if (injected(Op::Keep, code)) return Status::failure(code, "SetFileInformationByHandle");
+    const Resolved target = resolve(to);
+    if (target.error) return Status::failure(target.error, "SetFileInformationByHandle");
+    if (present(target.host)) return Status::failure(errc::kAlreadyExists, "SetFileInformationByHandle");
+    if (::renameat2(AT_FDCWD, host.c_str(), AT_FDCWD, target.host.c_str(), RENAME_NOREPLACE) != 0) {
+        return Status::failure(windowsErrorFor(errno), "SetFileInformationByHandle");
+    }
+    const std::string named = target.host.string();
+    fileClosed(host, writing, false);
+    m_openFiles.insert(named);
+    if (writing) m_openForWriting.insert(named);
+    m_attributes.erase(host);
+    m_attributes[named] = fileattr::kArchive;
+    return named;
 }
 
 // An open file anywhere below a folder pins the folder too.
@@ -297,7 +324,7 @@ Result<std::vector<FileEntry>> SimFileSystem::listFiles(std::string_view folder)
     return entries;
 }
 
-Result<std::unique_ptr<IFile>> SimFileSystem::open(const Resolved& at, bool writing) {
+Result<std::unique_ptr<IFile>> SimFileSystem::open(const Resolved& at, bool writing, bool held) {
     if (at.error) return Status::failure(at.error, "CreateFileW");
     if (!present(at.host)) return Status::failure(errc::kFileNotFound, "CreateFileW");
     if (isFolder(at.host)) return Status::failure(errc::kAccessDenied, "CreateFileW");
@@ -305,16 +332,25 @@ Result<std::unique_ptr<IFile>> SimFileSystem::open(const Resolved& at, bool writ
         return Status::failure(errc::kAccessDenied, "CreateFileW");
     }
     // Files are opened for writing sharing nothing and for reading sharing reading only, as the Win32 backend
-    // opens them.
+    // opens them. A held file may be deleted through its opening, which no reader shares: it is as exclusive as
+    // a file open for writing.
     const std::string host = at.host.string();
-    if (m_openForWriting.contains(host) || (writing && m_openFiles.contains(host))) {
+    const bool exclusive = writing || held;
+    if (m_openForWriting.contains(host) || (exclusive && m_openFiles.contains(host))) {
         return Status::failure(errc::kSharingViolation, "CreateFileW");
     }
     const int fd = ::open(at.host.c_str(), (writing ? O_WRONLY | O_TRUNC : O_RDONLY) | O_CLOEXEC);
     if (fd < 0) return Status::failure(windowsErrorFor(errno), "CreateFileW");
     m_openFiles.insert(host);
-    if (writing) m_openForWriting.insert(host);
-    return std::unique_ptr<IFile>(std::make_unique<SimFile>(*this, fd, host, writing));
+    if (exclusive) m_openForWriting.insert(host);
+    return std::unique_ptr<IFile>(
+        std::make_unique<SimFile>(*this, fd, host, exclusive, held ? SimFile::Kind::Held : SimFile::Kind::Plain));
+}
+
+Result<std::unique_ptr<IFile>> SimFileSystem::openHeld(std::string_view path) {
+    uint32_t code = 0;
+    if (injected(Op::OpenRead, code)) return Status::failure(code, "CreateFileW");
+    return open(resolve(path), false, true);
 }
 
 Result<std::unique_ptr<IFile>> SimFileSystem::openForReading(std::string_view path) {
@@ -337,26 +373,46 @@ std::string SimFileSystem::temporaryFolder() {
     return kFolder;
 }
 
+Result<std::pair<fs::path, int>> SimFileSystem::makeTemporary(const fs::path& folder, int flags, const char* api) {
+    for (int attempt = 0; attempt < 0x10000; ++attempt) {
+        std::ostringstream name;
+        name << "ob7" << std::hex << std::uppercase << ((m_nextTemporary++ & 0xFFFF) | 0x1000) << ".tmp";
+        if (matchIn(folder, name.str())) continue;
+        const fs::path host = folder / name.str();
+        const int fd = ::open(host.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return Status::failure(windowsErrorFor(errno), api);
+        m_attributes[host.string()] = fileattr::kArchive | fileattr::kHidden;
+        return std::pair{host, fd};
+    }
+    return Status::failure(80, api);  // ERROR_FILE_EXISTS: every name is taken
+}
+
 Result<std::string> SimFileSystem::createTemporaryFile(std::string_view folder) {
     uint32_t code = 0;
     if (injected(Op::CreateTemporary, code)) return Status::failure(code, "GetTempFileNameW");
     const Resolved at = resolve(folder);
     if (at.error || !isFolder(at.host)) return Status::failure(kNotAFolder, "GetTempFileNameW");
-    for (int attempt = 0; attempt < 0x10000; ++attempt) {
-        std::ostringstream name;
-        name << "ob7" << std::hex << std::uppercase << ((m_nextTemporary++ & 0xFFFF) | 0x1000) << ".tmp";
-        if (matchIn(at.host, name.str())) continue;
-        const fs::path host = at.host / name.str();
-        const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0 && errno == EEXIST) continue;
-        if (fd < 0) return Status::failure(windowsErrorFor(errno), "GetTempFileNameW");
-        ::close(fd);
-        m_attributes[host.string()] = fileattr::kArchive | fileattr::kHidden;
-        std::string full(folder);
-        if (!full.ends_with('\\')) full += '\\';
-        return full + name.str();
-    }
-    return Status::failure(80, "GetTempFileNameW");  // ERROR_FILE_EXISTS: every name is taken
+    Result<std::pair<fs::path, int>> made = makeTemporary(at.host, O_WRONLY, "GetTempFileNameW");
+    if (!made.ok()) return made.status();
+    ::close(made.value().second);
+    std::string full(folder);
+    if (!full.ends_with('\\')) full += '\\';
+    return full + made.value().first.filename().string();
+}
+
+Result<std::unique_ptr<IFile>> SimFileSystem::createTemporaryOutput(std::string_view folder) {
+    uint32_t code = 0;
+    if (injected(Op::CreateTemporary, code)) return Status::failure(code, "CreateFileW");
+    const Resolved at = resolve(folder);
+    if (at.error || !isFolder(at.host)) return Status::failure(at.error ? at.error : errc::kPathNotFound, "CreateFileW");
+    Result<std::pair<fs::path, int>> made = makeTemporary(at.host, O_RDWR, "CreateFileW");
+    if (!made.ok()) return made.status();
+    const std::string host = made.value().first.string();
+    m_openFiles.insert(host);
+    m_openForWriting.insert(host);
+    return std::unique_ptr<IFile>(
+        std::make_unique<SimFile>(*this, made.value().second, host, true, SimFile::Kind::TemporaryOutput));
 }
 
 std::string SimFileSystem::browseForFolder(const FolderPickerArgs& args) {

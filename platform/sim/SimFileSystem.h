@@ -20,7 +20,7 @@ namespace sim {
 // only with readers, and a rename never replaces.
 class SimFileSystem final : public IFileSystem {
 public:
-    enum class Op { Attributes, SetAttributes, Stamp, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close };
+    enum class Op { Attributes, SetAttributes, Stamp, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close, Keep };
 
     SimFileSystem() = default;
     ~SimFileSystem() override;
@@ -39,6 +39,8 @@ public:
     // Made on first use, as Windows makes it with the user's profile.
     std::string temporaryFolder() override;
     Result<std::string> createTemporaryFile(std::string_view folder) override;
+    Result<std::unique_ptr<IFile>> openHeld(std::string_view path) override;
+    Result<std::unique_ptr<IFile>> createTemporaryOutput(std::string_view folder) override;
     std::string browseForFolder(const FolderPickerArgs& args) override;
     std::string describeError(uint32_t code) override;
 
@@ -66,7 +68,11 @@ public:
 
     // For the open files.
     Status writeAllowance(size_t wanted, size_t& allowed);
-    void fileClosed(const std::string& host, bool writing);
+    void fileClosed(const std::string& host, bool writing, bool remove);
+    // Deleting through an opening; fails as a failNext(Op::Delete) asks, or for a read-only file.
+    Status mayRemove(const std::string& host);
+    // An open file's new name, given through its opening; the host path it then has.
+    Result<std::string> renameOpen(const std::string& host, bool writing, std::string_view to);
     bool injected(Op op, uint32_t& code);
 
 private:
@@ -78,12 +84,15 @@ private:
     Resolved resolve(std::string_view path);
     bool isOpen(const std::filesystem::path& host) const;
     uint32_t extraAttributes(const std::filesystem::path& host) const;
-    Result<std::unique_ptr<IFile>> open(const Resolved& at, bool writing);
+    Result<std::unique_ptr<IFile>> open(const Resolved& at, bool writing, bool held = false);
+    // A free "ob7XXXX.tmp" in the folder, made empty and hidden; its host path and descriptor.
+    Result<std::pair<std::filesystem::path, int>> makeTemporary(const std::filesystem::path& folder, int flags,
+                                                               const char* api);
 
     std::optional<std::filesystem::path> m_root;
     std::map<std::string, uint32_t> m_attributes;  // by host path: read-only, hidden, system, archive
     std::multiset<std::string> m_openFiles;         // host paths
-    std::multiset<std::string> m_openForWriting;    // those of them open for writing
+    std::multiset<std::string> m_openForWriting;    // those of them open for writing or held
     std::optional<uint64_t> m_writeBudget;
     uint32_t m_writeFailure = errc::kDiskFull;
     std::map<Op, std::deque<uint32_t>> m_failures;

@@ -1,6 +1,9 @@
 #include "platform/win32/WinFile.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "platform/win32/Utf.h"
 
 namespace {
 
@@ -57,6 +60,64 @@ Result<uint64_t> WinFile::size() {
     if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "GetFileSizeEx");
     if (!::GetFileSizeEx(m_handle.get(), &size)) return lastError("GetFileSizeEx");
     return static_cast<uint64_t>(size.QuadPart);
+}
+
+Status WinFile::rewind() {
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "SetFilePointerEx");
+    if (!::SetFilePointerEx(m_handle.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN)) return lastError("SetFilePointerEx");
+    return Status::success();
+}
+
+Status WinFile::markForDeletion(bool remove) {
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "SetFileInformationByHandle");
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = remove ? TRUE : FALSE;
+    if (!::SetFileInformationByHandle(m_handle.get(), FileDispositionInfo, &disposition, sizeof(disposition))) {
+        return lastError("SetFileInformationByHandle");
+    }
+    return Status::success();
+}
+
+Status WinFile::removeWhenClosed() {
+    return markForDeletion(true);
+}
+
+namespace {
+
+// The rename through a handle takes the system's own form of a full path: "\??\C:\..." or "\??\UNC\...".
+std::wstring systemFormOf(std::string_view path) {
+    std::wstring wide = toWide(path);
+    if (wide.starts_with(L"\\\\?\\")) return L"\\??\\" + wide.substr(4);
+    if (wide.starts_with(L"\\\\")) return L"\\??\\UNC\\" + wide.substr(2);
+    return L"\\??\\" + wide;
+}
+
+}  // namespace
+
+// The mark comes off first: a file waiting for deletion cannot be renamed. Shown before it is named, so that
+// it never stands hidden under its final name.
+Status WinFile::keepAs(std::string_view path) {
+    if (Status kept = markForDeletion(false); !kept.ok()) return kept;
+    FILE_BASIC_INFO basic = {};
+    basic.FileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+    if (!::SetFileInformationByHandle(m_handle.get(), FileBasicInfo, &basic, sizeof(basic))) {
+        const Status failed = lastError("SetFileInformationByHandle");
+        (void)markForDeletion(true);
+        return failed;
+    }
+    const std::wstring name = systemFormOf(path);
+    std::vector<uint8_t> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    std::copy(name.begin(), name.end(), rename->FileName);
+    if (!::SetFileInformationByHandle(m_handle.get(), FileRenameInfo, rename, static_cast<DWORD>(buffer.size()))) {
+        const Status failed = lastError("SetFileInformationByHandle");
+        (void)markForDeletion(true);
+        return failed;
+    }
+    return Status::success();
 }
 
 // The handle is let go whatever CloseHandle answers, as after a failed close there is nothing left to retry.

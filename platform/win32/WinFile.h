@@ -8,11 +8,16 @@
 class WinFile final : public IFile {
 public:
     explicit WinFile(UniqueKernelHandle handle) : m_handle(std::move(handle)) {}
+    // Marks or unmarks the file for deletion when its last opening closes (FileDispositionInfo); needs DELETE.
+    Status markForDeletion(bool remove);
     Result<size_t> read(std::span<uint8_t> buffer) override;
     Status write(std::span<const uint8_t> bytes) override;
     Status flush() override;
     Result<uint64_t> size() override;
     Result<uint32_t> linkCount() override;
+    Status rewind() override;
+    Status removeWhenClosed() override;
+    Status keepAs(std::string_view path) override;
     Status close() override;
 
 private:

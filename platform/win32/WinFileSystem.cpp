@@ -3,6 +3,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/WinFile.h"
@@ -125,6 +127,42 @@ Result<std::unique_ptr<IFile>> WinFileSystem::openForWriting(std::string_view pa
     if (!handle) return lastError("CreateFileW");
     if (!::SetEndOfFile(handle.get())) return lastError("SetEndOfFile");
     return std::unique_ptr<IFile>(std::make_unique<WinFile>(std::move(handle)));
+}
+
+// Shared with readers only: nobody may write, rename or delete the file while it is held, but this opening may
+// delete it.
+Result<std::unique_ptr<IFile>> WinFileSystem::openHeld(std::string_view path) {
+    UniqueKernelHandle handle(::CreateFileW(toWide(path).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle) return lastError("CreateFileW");
+    return std::unique_ptr<IFile>(std::make_unique<WinFile>(std::move(handle)));
+}
+
+// Named by this program rather than GetTempFileNameW (which stops at MAX_PATH), and marked for deletion before
+// the first byte is written: if the process ends however it ends, the system removes the file.
+Result<std::unique_ptr<IFile>> WinFileSystem::createTemporaryOutput(std::string_view folder) {
+    ULONGLONG seed = ::GetTickCount64() ^ (static_cast<ULONGLONG>(::GetCurrentProcessId()) << 16);
+    for (int attempt = 0; attempt < 0x10000; ++attempt) {
+        wchar_t name[16] = {};
+        ::swprintf(name, 16, L"ob7%04X.tmp", static_cast<unsigned>((seed + static_cast<ULONGLONG>(attempt)) & 0xFFFF));
+        UniqueKernelHandle handle(::CreateFileW(insideFolder(folder, name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                                0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE,
+                                                nullptr));
+        if (!handle) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+            return Status::failure(error, "CreateFileW");
+        }
+        auto file = std::make_unique<WinFile>(std::move(handle));
+        if (Status marked = file->markForDeletion(true); !marked.ok()) {
+            // Without the mark the file could outlive the process; it goes now instead.
+            (void)file->close();
+            (void)::DeleteFileW(insideFolder(folder, name).c_str());
+            return marked;
+        }
+        return std::unique_ptr<IFile>(std::move(file));
+    }
+    return Status::failure(ERROR_FILE_EXISTS, "CreateFileW");
 }
 
 std::string WinFileSystem::temporaryFolder() {

@@ -17,6 +17,8 @@ public:
     Result<std::unique_ptr<IFile>> openForWriting(std::string_view path) override;
     std::string temporaryFolder() override;
     Result<std::string> createTemporaryFile(std::string_view folder) override;
+    Result<std::unique_ptr<IFile>> openHeld(std::string_view path) override;
+    Result<std::unique_ptr<IFile>> createTemporaryOutput(std::string_view folder) override;
     std::string browseForFolder(const FolderPickerArgs& args) override;
     std::string describeError(uint32_t code) override;
 };

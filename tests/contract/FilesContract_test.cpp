@@ -90,6 +90,58 @@ TEST_F(FilesContract, TemporaryFilesAreEmptyHiddenAndEachHasItsOwnName) {
     EXPECT_EQ(codeOf(m_files.createTemporaryFile(at("missing"))), 267u);  // ERROR_DIRECTORY
 }
 
+// A temporary output is gone when closed unless kept, and is kept only under a free name; a held file can be
+// neither changed nor opened by others, and goes through its own opening.
+TEST_F(FilesContract, TemporaryOutputGoesUnlessKeptAndAHeldFileGoesThroughItsOpening) {
+    std::vector<uint8_t> buffer(16);
+    {
+        auto dropped = m_files.createTemporaryOutput(m_folder);
+        ASSERT_TRUE(dropped.ok()) << codeOf(dropped);
+        ASSERT_TRUE(dropped.value()->write(bytesOf("secret")).ok());
+        ASSERT_TRUE(dropped.value()->rewind().ok());
+        EXPECT_EQ(dropped.value()->read(buffer).value(), 6u);
+        ASSERT_EQ(listing().size(), 1u);
+        EXPECT_TRUE(listing()[0].starts_with("ob7")) << listing()[0];
+        EXPECT_TRUE(listing()[0].ends_with(".tmp " + std::to_string(fileattr::kHidden))) << listing()[0];
+    }
+    EXPECT_EQ(listing().size(), 0u);  // never closed by the caller, as when the process is ended
+
+    m_side->plantFile(at("taken.txt"), "T");
+    auto kept = m_files.createTemporaryOutput(m_folder);
+    ASSERT_TRUE(kept.ok()) << codeOf(kept);
+    ASSERT_TRUE(kept.value()->write(bytesOf("plain")).ok());
+    EXPECT_EQ(codeOf(kept.value()->keepAs(at("Taken.txt"))), errc::kAlreadyExists);
+    ASSERT_TRUE(kept.value()->keepAs(at("kept.txt")).ok());
+    ASSERT_TRUE(kept.value()->write(bytesOf("!")).ok());  // the opening goes on with its file
+    ASSERT_TRUE(kept.value()->close().ok());
+    EXPECT_EQ(listing(), (std::vector<std::string>{"kept.txt 0", "taken.txt 0"}));
+    EXPECT_EQ(m_side->readBack(at("kept.txt")), "plain!");
+    EXPECT_EQ(m_side->readBack(at("taken.txt")), "T");
+    EXPECT_EQ(codeOf(m_files.createTemporaryOutput(at("missing"))), errc::kPathNotFound);
+
+    auto held = m_files.openHeld(at("KEPT.txt"));
+    ASSERT_TRUE(held.ok()) << codeOf(held);
+    EXPECT_EQ(codeOf(m_files.openForWriting(at("kept.txt"))), errc::kSharingViolation);
+    EXPECT_EQ(codeOf(m_files.openForReading(at("kept.txt"))), errc::kSharingViolation);
+    EXPECT_EQ(codeOf(m_files.deleteFile(at("kept.txt"))), errc::kSharingViolation);
+    EXPECT_EQ(codeOf(m_files.rename(at("kept.txt"), at("other.txt"))), errc::kSharingViolation);
+    EXPECT_EQ(held.value()->read(buffer).value(), 6u);
+    ASSERT_TRUE(held.value()->rewind().ok());
+    EXPECT_EQ(held.value()->read(buffer).value(), 6u);
+    ASSERT_TRUE(held.value()->removeWhenClosed().ok());
+    ASSERT_TRUE(held.value()->close().ok());
+    EXPECT_EQ(listing(), (std::vector<std::string>{"taken.txt 0"}));
+
+    // Windows will not delete a read-only file through an opening either.
+    ASSERT_TRUE(m_files.setAttributes(at("taken.txt"), fileattr::kReadOnly).ok());
+    auto readOnly = m_files.openHeld(at("taken.txt"));
+    ASSERT_TRUE(readOnly.ok()) << codeOf(readOnly);
+    EXPECT_EQ(codeOf(readOnly.value()->removeWhenClosed()), errc::kAccessDenied);
+    ASSERT_TRUE(readOnly.value()->close().ok());
+    EXPECT_EQ(m_side->readBack(at("taken.txt")), "T");
+    ASSERT_TRUE(m_files.setAttributes(at("taken.txt"), fileattr::kNormal).ok());
+}
+
 // Names are found whatever the case of their letters, accented and Cyrillic ones too.
 TEST_F(FilesContract, ReadingGivesEveryByteThenZeroAtTheEnd) {
     const std::string ten = "\xC3\x84rger \xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87.bin";  // Ärger Ключ.bin

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A program killed in the middle of encrypting a large file through the real window loses nothing: the plain
-# file stays byte for byte as it was and no ".ob7" file appears; what is left of the unfinished output is a
-# hidden temporary file beside it.
+# file stays byte for byte as it was and no ".ob7" file appears. Killed in the middle of decrypting it, the
+# ".ob7" stays as it was and no plain file appears. Either way the system removes the unfinished output: no
+# temporary file, and so no plain text, is left beside it.
 source "$(dirname "$0")/lib.sh"
 ob_begin "$@"
 
@@ -28,22 +29,45 @@ output_growing() {
     done
     return 1
 }
+no_temporary_file() { ! compgen -G "$work_unix/*.[tT][mM][pP]" >/dev/null; }
+files_are() { [[ $(cd "$work_unix" && ls | tr '\n' ' ') == "$1" ]]; }
 
-ob_start_program
-ob_unlock_configuration
-ob_select_page 1
-txtenpath=$(id_beside "Browse..." 1)
-txtenpwd=$(id_beside "Password:" 3)
-[[ -n $txtenpath && -n $txtenpwd ]] || ob_fail "the path and password boxes are not on the page"
-drv set-text --title "$config" --visible --id "$txtenpath" --text 'C:\obkilled\big.bin' >/dev/null
-drv set-text --title "$config" --visible --id "$txtenpwd" --text "correct horse" >/dev/null
-drv click --title "$config" --visible --caption "Encrypt 256 AES" --post >/dev/null || ob_fail "no Encrypt button"
+# start_run BUTTON: a fresh program, unlocked, asked to encrypt or decrypt the one file.
+start_run() {
+    ob_start_program
+    ob_unlock_configuration
+    ob_select_page 1
+    local txtenpath txtenpwd path='C:\obkilled\big.bin'
+    txtenpath=$(id_beside "Browse..." 1)
+    txtenpwd=$(id_beside "Password:" 3)
+    [[ -n $txtenpath && -n $txtenpwd ]] || ob_fail "the path and password boxes are not on the page"
+    [[ $1 == Decrypt ]] && path+=.ob7
+    drv set-text --title "$config" --visible --id "$txtenpath" --text "$path" >/dev/null
+    drv set-text --title "$config" --visible --id "$txtenpwd" --text "correct horse" >/dev/null
+    drv click --title "$config" --visible --caption "$1" --post >/dev/null || ob_fail "no '$1' button"
+}
+kill_program() {
+    kill -KILL "$program"
+    ob_expect "the program ended" ob_wait_exit "$program" 15000
+    ob_expect "the system removed the unfinished output" ob_poll 15000 no_temporary_file
+}
 
+start_run "Encrypt 256 AES"
 ob_expect "the encryption is under way" ob_poll 60000 output_growing
-kill -KILL "$program"
-ob_expect "the program ended" ob_wait_exit "$program" 15000
-
+kill_program
 ob_expect "the plain file is still there" test -f "$work_unix/big.bin"
 ob_expect "no encrypted file appeared" test ! -e "$work_unix/big.bin.ob7"
 ob_expect "the plain file is byte for byte as it was" cmp "$original" "$work_unix/big.bin"
+
+start_run "Encrypt 256 AES"
+ob_expect "the file is encrypted and the plain one goes" ob_poll 120000 files_are "big.bin.ob7 "
+sealed_sum=$(sha256sum <"$work_unix/big.bin.ob7")
+ob_stop "$program"
+ob_wait_exit "$program" 15000 || true
+
+start_run Decrypt
+ob_expect "the decryption is under way" ob_poll 60000 output_growing
+kill_program
+ob_expect "no plain file appeared and the encrypted one stays" files_are "big.bin.ob7 "
+ob_expect_eq "the encrypted file is byte for byte as it was" "$sealed_sum" "$(sha256sum <"$work_unix/big.bin.ob7")"
 rm -rf "$work_unix" "$original"

@@ -37,6 +37,7 @@ public:
     Result<std::vector<uint8_t>> pbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
                                               uint32_t iterations, size_t length) override {
         ++derivations;
+        if (beforeStretch) beforeStretch();
         return m_real.pbkdf2Sha256(password, salt, iterations, length);
     }
     Status aes256GcmSeal(const GcmSealArgs& args) override { return m_real.aes256GcmSeal(args); }
@@ -44,6 +45,7 @@ public:
     void forgetKeys() override { ++forgets; }
     int derivations = 0;
     int forgets = 0;
+    std::function<void()> beforeStretch;  // runs where the stretch runs
 
 private:
     sim::OpenSslCrypto m_real;

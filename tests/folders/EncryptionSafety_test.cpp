@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <set>
 
 #include "tests/folders/EncryptionFixture.h"
@@ -78,8 +81,7 @@ TEST_F(EncryptionSafety, FailureOfAnyStepBeforeTheNameIsGivenKeepsTheSource) {
     using Op = sim::SimFileSystem::Op;
     const std::string plain = patterned(100);
     const std::string sealed = sealedCopyOf(plain);
-    for (Op op :
-         {Op::OpenRead, Op::CreateTemporary, Op::OpenWrite, Op::Flush, Op::Close, Op::SetAttributes, Op::Rename}) {
+    for (Op op : {Op::OpenRead, Op::CreateTemporary, Op::Flush, Op::Keep}) {
         (void)files.deleteFile(kSealedPath);
         files.writeFile(kPlainPath, plain);
         files.failNext(op, errc::kAccessDenied);
@@ -193,16 +195,59 @@ TEST_F(EncryptionSafety, AbortWhileWritingOrProvingStopsTheRunAndKeepsTheSource)
     EXPECT_EQ(names(), (Names{"a.txt.ob7", "b.txt"}));
     EXPECT_GE(ui.turns, 63 * 2);
 
-    // Decryption, stopped half-way, leaves the encrypted file and no plain one.
+    // Decryption, stopped half-way, leaves the encrypted file and no plain one. Meanwhile no other program may
+    // write or remove the file being read. A run's first call in a folder removes the hidden output a cut-off
+    // run of this program left there, and nothing else.
+    for (const char* name : {"ob7A1B2.tmp", "ob7notes.tmp", "OB71234.TMP"}) files.writeFile(std::string("C:\\Data\\") + name, "x");
+    ASSERT_TRUE(files.setAttributes("C:\\Data\\ob7A1B2.tmp", fileattr::kHidden).ok());
+    ASSERT_TRUE(files.setAttributes("C:\\Data\\ob7notes.tmp", fileattr::kHidden).ok());
     startRun();
     ui.turns = 0;
+    uint32_t otherWrite = 0, otherDelete = 0;
     ui.onTurn = [&](int turn) {
-        if (turn == 30) control.abort();
+        if (turn != 30) return;
+        otherWrite = files.openForWriting(kSealedPath).status().code();
+        otherDelete = files.deleteFile(kSealedPath).code();
+        control.abort();
     };
     control.decrypt(kSealedPath, kPlainPath, kPassword);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].number, encryptionerror::kAborted);
-    EXPECT_EQ(names(), (Names{"a.txt.ob7", "b.txt"}));
+    EXPECT_EQ(otherWrite, errc::kSharingViolation);
+    EXPECT_EQ(otherDelete, errc::kSharingViolation);
+    EXPECT_EQ(names(), (Names{"OB71234.TMP", "a.txt.ob7", "b.txt", "ob7notes.tmp"}));
+}
+
+// A stretch of the password runs beside the window, which keeps taking events; "Abort" pressed meanwhile ends
+// the call before anything is written.
+TEST_F(EncryptionSafety, TheWindowKeepsTakingEventsWhileThePasswordIsStretched) {
+    std::atomic<bool> released{false};
+    crypto.beforeStretch = [&] {
+        for (int i = 0; i < 500 && !released; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+    for (bool abortIt : {false, true}) {
+        files.writeFile(kPlainPath, "plain");
+        errors.clear();
+        released = false;
+        ui.turns = 0;
+        startRun();
+        ui.onTurn = [&](int turn) {
+            if (turn != 3) return;
+            if (abortIt) control.abort();
+            released = true;
+        };
+        control.encrypt(kPlainPath, kSealedPath, kPassword);
+        EXPECT_TRUE(released) << "no event was taken while the password was stretched";
+        if (abortIt) {
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_EQ(errors[0].number, encryptionerror::kAborted);
+            EXPECT_EQ(names(), Names{"a.txt"});
+        } else {
+            EXPECT_TRUE(errors.empty());
+            EXPECT_EQ(names(), Names{"a.txt.ob7"});
+            (void)files.deleteFile(kSealedPath);
+        }
+    }
 }
 
 TEST_F(EncryptionSafety, ProgressRisesToOneHundredOnceEachStep) {

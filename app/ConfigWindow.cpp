@@ -119,10 +119,20 @@ void ConfigWindow::onActivate() {
     m_form->hide();
 }
 
-// A second start of the program sits in its start-up delay titled "#obelon init": answer it once per run.
+// A second start of the program sits in its start-up delay titled "#obelon init": answer it once per run. Not
+// during a folder run, though: behind the password the window would hide, and with it the run's Abort; the person
+// who started the program again is told why nothing opens, once for that start.
 void ConfigWindow::onInstanceTick() {
-    if (!m_platform.desktop.findWindow(std::nullopt, "#obelon init")) return;
+    const WindowId second = m_platform.desktop.findWindow(std::nullopt, "#obelon init");
+    if (!second) return;
     if (m_state.instanceSignal) return;
+    if (m_foldersPage->running()) {
+        if (second != m_refusedInstance) {
+            m_refusedInstance = second;
+            (void)refusedDuringRun();
+        }
+        return;
+    }
     m_state.instanceSignal = true;
     m_launcher.raiseLock({.mode = LockMode::Configuration, .label = "Obelon Pro Configuration Tool"});
 }

@@ -77,6 +77,7 @@ private:
     std::unique_ptr<ui::Form> m_form;
     std::unique_ptr<TasksPage> m_tasksPage;
     std::unique_ptr<FoldersPage> m_foldersPage;
+    WindowId m_refusedInstance{};  // the second start told to wait for the folder run
     std::unique_ptr<ConfigLoader> m_loader;
     std::unique_ptr<ConfigChanges> m_changes;
     std::unique_ptr<ConfigApplier> m_applier;

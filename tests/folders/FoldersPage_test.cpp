@@ -348,21 +348,28 @@ TEST_F(RunRefusals, AbortInTheMiddleLeavesTheFileAsItWasAndSaysSo) {
     type("txtenpath", "C:\\Docs\\big.bin");
     type("txtenpwd", "pw");
     bool duringRun = false;
+    bool secondStartAsked = true;
     int widthDuringRun = -1;
     world.clock.post(program.process->id(), [&] {
         duringRun = shown("cmdAbort") && shown("lblprogress") && shown("ProgressBar");
         widthDuringRun = barWidth();
-        // Leaving now would leave the file half written: refused, with the way out.
+        // Leaving now would leave the file half written: refused, with the way out. A second start is told the
+        // same, once, instead of hiding the window (and its Abort) behind the password.
         program.clickButton("cmdExit");
         program.clickButton("cmdupdate");
+        (void)world.desktop.createWindow("#obelon init", "ObelonForm", false, 8100);
+        world.clock.advance(2500, program.process->id());
+        secondStartAsked = program.openLock() != nullptr;
         program.showPageOf("cmdAbort");
         sim::control<sim::SimButton>(form(), "cmdAbort")->click();
     });
     press("cmdencrypt");
     EXPECT_TRUE(program.running);
-    ASSERT_EQ(boxes().size(), 2u);
+    ASSERT_EQ(boxes().size(), 3u);
     EXPECT_NE(boxes()[0].text.find("Press Abort or wait"), std::string::npos);
     EXPECT_EQ(boxes()[1].text, boxes()[0].text);
+    EXPECT_EQ(boxes()[2].text, boxes()[0].text);
+    EXPECT_FALSE(secondStartAsked);
     EXPECT_TRUE(program.process->shell().executed().empty());  // no updater started
     EXPECT_TRUE(duringRun);
     EXPECT_GE(widthDuringRun, 0);

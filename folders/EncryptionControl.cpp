@@ -188,15 +188,21 @@ const EncryptionControl::DerivedKey* EncryptionControl::keyFor(const std::string
     return &m_keys.back();
 }
 
-// A stretch takes the better part of a second, and a folder of files from different runs needs one per file: it
-// runs on a thread of its own while the window keeps taking events (the bar, "Abort", the watch).
-Result<std::vector<uint8_t>> EncryptionControl::stretch(const std::string& password, const ob7::Salt& salt,
-                                                        uint32_t iterations) {
-    auto job = std::async(std::launch::async, [this, &password, &salt, iterations] {
-        return m_crypto.pbkdf2Sha256(password, salt, iterations, ob7::kKeySize);
-    });
+// Work that may take longer than a turn of events (a stretch of the password, the flush of a large file) runs on
+// a thread of its own while the window keeps taking events: the bar, "Abort", the watch.
+template <class Work>
+auto EncryptionControl::beside(Work work) -> decltype(work()) {
+    auto job = std::async(std::launch::async, std::move(work));
     while (job.wait_for(kEventTurn) != std::future_status::ready) m_ui.processEvents();
     return job.get();
+}
+
+// A folder of files from different runs needs one stretch per file, each the better part of a second.
+Result<std::vector<uint8_t>> EncryptionControl::stretch(const std::string& password, const ob7::Salt& salt,
+                                                        uint32_t iterations) {
+    return beside([this, &password, &salt, iterations] {
+        return m_crypto.pbkdf2Sha256(password, salt, iterations, ob7::kKeySize);
+    });
 }
 
 namespace {
@@ -225,7 +231,7 @@ bool EncryptionControl::destinationFree(Call& call, const std::string& destinati
 
 // Until the output is on the disk, a power cut could leave the named file short.
 bool EncryptionControl::settle(Call& call, IFile& output, const std::string& destination) {
-    Status done = output.flush();
+    const Status done = beside([&output] { return output.flush(); });
     if (!done.ok()) call.failed(done, "Could not write beside", destination);
     return done.ok();
 }

@@ -71,6 +71,8 @@ private:
     class Call;
 
     const DerivedKey* keyFor(const std::string& password, const ob7::Salt* salt, uint32_t iterations, Status& failure);
+    template <class Work>
+    auto beside(Work work) -> decltype(work());
     Result<std::vector<uint8_t>> stretch(const std::string& password, const ob7::Salt& salt, uint32_t iterations);
     void forgetKeys();
     bool startCall();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/LongPath.h"
 #include "platform/win32/Utf.h"
 
 namespace {
@@ -84,12 +85,12 @@ Status WinFile::removeWhenClosed() {
 
 namespace {
 
-// The rename through a handle takes the system's own form of a full path: "\??\C:\..." or "\??\UNC\...".
+// The rename through a handle takes the system's own form of a full path: "\??\C:\..." or "\??\UNC\...". That
+// form is not cleaned up by the system either, so it is made from the cleaned-up "\\?\" form.
 std::wstring systemFormOf(std::string_view path) {
-    std::wstring wide = toWide(path);
-    if (wide.starts_with(L"\\\\?\\")) return L"\\??\\" + wide.substr(4);
-    if (wide.starts_with(L"\\\\")) return L"\\??\\UNC\\" + wide.substr(2);
-    return L"\\??\\" + wide;
+    const std::wstring full = longPath(path);
+    if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) return L"\\??\\" + full.substr(4);
+    return L"\\??\\" + full;
 }
 
 }  // namespace

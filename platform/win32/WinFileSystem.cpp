@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "platform/win32/LongPath.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/WinFile.h"
@@ -46,28 +47,28 @@ Status lastError(const char* api) {
     return Status::failure(::GetLastError(), api);
 }
 
-std::wstring insideFolder(std::string_view folder, const wchar_t* name) {
-    std::wstring path = toWide(folder);
-    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
-    return path + name;
+std::string insideFolder(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
+    return path + std::string(name);
 }
 
 }  // namespace
 
 Result<uint32_t> WinFileSystem::attributes(std::string_view path) {
-    const DWORD bits = ::GetFileAttributesW(toWide(path).c_str());
+    const DWORD bits = ::GetFileAttributesW(longPath(path).c_str());
     if (bits == INVALID_FILE_ATTRIBUTES) return lastError("GetFileAttributesW");
     return static_cast<uint32_t>(bits);
 }
 
 Status WinFileSystem::setAttributes(std::string_view path, uint32_t attributes) {
-    if (!::SetFileAttributesW(toWide(path).c_str(), attributes)) return lastError("SetFileAttributesW");
+    if (!::SetFileAttributesW(longPath(path).c_str(), attributes)) return lastError("SetFileAttributesW");
     return Status::success();
 }
 
 Result<FileStamp> WinFileSystem::stamp(std::string_view path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!::GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (!::GetFileAttributesExW(longPath(path).c_str(), GetFileExInfoStandard, &data)) {
         return lastError("GetFileAttributesExW");
     }
     return FileStamp{.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
@@ -78,17 +79,18 @@ Result<FileStamp> WinFileSystem::stamp(std::string_view path) {
 // No MOVEFILE_REPLACE_EXISTING: an item under the new name is never replaced. Write-through, so that the name
 // is on disk before the caller goes on (and, say, deletes the original).
 Status WinFileSystem::rename(std::string_view from, std::string_view to) {
-    if (!::MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_WRITE_THROUGH)) return lastError("MoveFileExW");
+    if (!::MoveFileExW(longPath(from).c_str(), longPath(to).c_str(), MOVEFILE_WRITE_THROUGH))
+        return lastError("MoveFileExW");
     return Status::success();
 }
 
 Status WinFileSystem::deleteFile(std::string_view path) {
-    if (!::DeleteFileW(toWide(path).c_str())) return lastError("DeleteFileW");
+    if (!::DeleteFileW(longPath(path).c_str())) return lastError("DeleteFileW");
     return Status::success();
 }
 
 Status WinFileSystem::createFolder(std::string_view path) {
-    const std::wstring wide = toWide(path);
+    const std::wstring wide = longPath(path);
     if (::CreateDirectoryW(wide.c_str(), nullptr)) return Status::success();
     const Status failed = lastError("CreateDirectoryW");
     const DWORD bits = ::GetFileAttributesW(wide.c_str());
@@ -100,7 +102,7 @@ Status WinFileSystem::createFolder(std::string_view path) {
 
 Result<std::vector<FileEntry>> WinFileSystem::listFiles(std::string_view folder) {
     WIN32_FIND_DATAW found = {};
-    UniqueFind search(::FindFirstFileExW(insideFolder(folder, L"*").c_str(), FindExInfoBasic, &found,
+    UniqueFind search(::FindFirstFileExW(longPath(insideFolder(folder, "*")).c_str(), FindExInfoBasic, &found,
                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!search) return lastError("FindFirstFileExW");
     std::vector<FileEntry> entries;
@@ -113,8 +115,8 @@ Result<std::vector<FileEntry>> WinFileSystem::listFiles(std::string_view folder)
 }
 
 Result<std::unique_ptr<IFile>> WinFileSystem::openForReading(std::string_view path) {
-    UniqueKernelHandle handle(::CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueKernelHandle handle(::CreateFileW(longPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle) return lastError("CreateFileW");
     return std::unique_ptr<IFile>(std::make_unique<WinFile>(std::move(handle)));
 }
@@ -122,7 +124,7 @@ Result<std::unique_ptr<IFile>> WinFileSystem::openForReading(std::string_view pa
 // Opened as it is and cut to nothing afterwards: truncating on open is refused for hidden files (ours are)
 // unless the caller repeats their attributes.
 Result<std::unique_ptr<IFile>> WinFileSystem::openForWriting(std::string_view path) {
-    UniqueKernelHandle handle(::CreateFileW(toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    UniqueKernelHandle handle(::CreateFileW(longPath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) return lastError("CreateFileW");
     if (!::SetEndOfFile(handle.get())) return lastError("SetEndOfFile");
@@ -132,7 +134,7 @@ Result<std::unique_ptr<IFile>> WinFileSystem::openForWriting(std::string_view pa
 // Shared with readers only: nobody may write, rename or delete the file while it is held, but this opening may
 // delete it.
 Result<std::unique_ptr<IFile>> WinFileSystem::openHeld(std::string_view path) {
-    UniqueKernelHandle handle(::CreateFileW(toWide(path).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
+    UniqueKernelHandle handle(::CreateFileW(longPath(path).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle) return lastError("CreateFileW");
     return std::unique_ptr<IFile>(std::make_unique<WinFile>(std::move(handle)));
@@ -145,9 +147,9 @@ Result<std::unique_ptr<IFile>> WinFileSystem::createTemporaryOutput(std::string_
     for (int attempt = 0; attempt < 0x10000; ++attempt) {
         wchar_t name[16] = {};
         ::swprintf(name, 16, L"ob7%04X.tmp", static_cast<unsigned>((seed + static_cast<ULONGLONG>(attempt)) & 0xFFFF));
-        UniqueKernelHandle handle(::CreateFileW(insideFolder(folder, name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                                                0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE,
-                                                nullptr));
+        const std::wstring path = longPath(insideFolder(folder, toUtf8(name)));
+        UniqueKernelHandle handle(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                                CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, nullptr));
         if (!handle) {
             const DWORD error = ::GetLastError();
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
@@ -157,7 +159,7 @@ Result<std::unique_ptr<IFile>> WinFileSystem::createTemporaryOutput(std::string_
         if (Status marked = file->markForDeletion(true); !marked.ok()) {
             // Without the mark the file could outlive the process; it goes now instead.
             (void)file->close();
-            (void)::DeleteFileW(insideFolder(folder, name).c_str());
+            (void)::DeleteFileW(path.c_str());
             return marked;
         }
         return std::unique_ptr<IFile>(std::move(file));
@@ -172,9 +174,14 @@ std::string WinFileSystem::temporaryFolder() {
     return toUtf8(path);
 }
 
+// GetTempFileNameW takes no folder longer than MAX_PATH - 14, with "\\?\" or without (Wine's copies a longer one
+// past the end of its MAX_PATH buffer): a deeper folder is refused before the call. The name it gives is the
+// folder as passed, so it comes back in the caller's spelling.
 Result<std::string> WinFileSystem::createTemporaryFile(std::string_view folder) {
+    const std::wstring wideFolder = toWide(folder);
+    if (wideFolder.size() > MAX_PATH - 14) return Status::failure(ERROR_BUFFER_OVERFLOW, "GetTempFileNameW");
     wchar_t name[MAX_PATH] = {};
-    if (::GetTempFileNameW(toWide(folder).c_str(), L"ob7", 0, name) == 0) return lastError("GetTempFileNameW");
+    if (::GetTempFileNameW(wideFolder.c_str(), L"ob7", 0, name) == 0) return lastError("GetTempFileNameW");
     if (!::SetFileAttributesW(name, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE)) {
         const Status failed = lastError("SetFileAttributesW");
         ::DeleteFileW(name);

@@ -1,5 +1,6 @@
 // The encryption control on Windows' CNG and real files (under Wine in CI): the same bytes as the independent
-// computation, a file the Linux build wrote, a wrong password, and a file of many chunks back byte for byte.
+// computation, a file the Linux build wrote, a wrong password, a file of many chunks back byte for byte, and a
+// file with a second name refused.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -119,6 +120,22 @@ TEST_F(EncryptionUnderCng, FileOfManyChunksComesBackByteForByteWithNothingLeftBe
     EXPECT_EQ(readAll(at("big.bin")), plain);
     EXPECT_EQ(names(), std::vector<std::string>{"big.bin"});
     EXPECT_GE(ui.turns, 8) << "the window was not let through between chunks";
+}
+
+// A second name of a file would keep its plain text: the file is refused and both names keep what they held.
+// (A symbolic link to a file cannot be shown under Wine 8: CreateSymbolicLinkW makes nothing and answers
+// success, and a Unix link to a file looks like the file itself, with no reparse-point bit.)
+TEST_F(EncryptionUnderCng, FileWithASecondNameIsRefusedAndBothNamesKeepTheirText) {
+    writeAll(at("first.txt"), "shared text");
+    ASSERT_TRUE(::CreateHardLinkW(at("second.txt").wstring().c_str(), at("first.txt").wstring().c_str(), nullptr))
+        << ::GetLastError();
+    EncryptionControl control(crypto, files, ui, {.iterations = 1000});
+    watch(control);
+    control.encrypt(path("second.txt"), path("second.txt.ob7"), "s3cret");
+    EXPECT_EQ(errors, std::vector<int32_t>{encryptionerror::kLinked});
+    EXPECT_EQ(readAll(at("first.txt")), "shared text");
+    EXPECT_EQ(readAll(at("second.txt")), "shared text");
+    EXPECT_EQ(names(), (std::vector<std::string>{"first.txt", "second.txt"}));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The encryption control on Windows' CNG and real files (under Wine in CI): the same bytes as the independent
-// computation, a file the Linux build wrote, a wrong password, a file of many chunks back byte for byte, and a
-// file with a second name refused.
+// computation, a file the Linux build wrote, a wrong password, a file of many chunks back byte for byte, a file
+// in a folder deeper than MAX_PATH, and a file with a second name refused.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -38,6 +38,51 @@ void writeAll(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// Past MAX_PATH the test plants and reads with "\\?\" itself, so what it sees does not rest on the backend.
+std::wstring extended(const std::string& path) {
+    return L"\\\\?\\" + std::filesystem::path(path).wstring();
+}
+
+// std::filesystem stops at MAX_PATH here (its runtime's calls do), so the folders go the long way.
+void removeTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(folder + L"\\" + name);
+            } else {
+                ::SetFileAttributesW((folder + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW((folder + L"\\" + name).c_str());
+            }
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+void plantLong(const std::string& path, std::string_view bytes) {
+    HANDLE file = ::CreateFileW(extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << ::GetLastError();
+    DWORD put = 0;
+    EXPECT_TRUE(::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr));
+    ::CloseHandle(file);
+}
+
+std::string readLong(const std::string& path) {
+    HANDLE file =
+        ::CreateFileW(extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "(not there: " + std::to_string(::GetLastError()) + ")";
+    std::string bytes(4096, '\0');
+    DWORD got = 0;
+    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    ::CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
 class EncryptionUnderCng : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -46,13 +91,15 @@ protected:
                                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(m_folder);
     }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
+    void TearDown() override { removeTree(extended(folder())); }
     std::filesystem::path at(const char* name) const { return m_folder / name; }
     std::string path(const char* name) const { return at(name).string(); }
+    std::string folder() const { return m_folder.string(); }
     // Every file in the folder, hidden ones too: a temporary file left behind shows up here.
-    std::vector<std::string> names() {
+    std::vector<std::string> names() { return namesIn(folder()); }
+    std::vector<std::string> namesIn(const std::string& folder) {
         std::vector<std::string> found;
-        Result<std::vector<FileEntry>> listed = files.listFiles(m_folder.string());
+        Result<std::vector<FileEntry>> listed = files.listFiles(folder);
         if (listed.ok()) {
             for (const FileEntry& entry : listed.value()) found.push_back(entry.name);
         }
@@ -120,6 +167,29 @@ TEST_F(EncryptionUnderCng, FileOfManyChunksComesBackByteForByteWithNothingLeftBe
     EXPECT_EQ(readAll(at("big.bin")), plain);
     EXPECT_EQ(names(), std::vector<std::string>{"big.bin"});
     EXPECT_GE(ui.turns, 8) << "the window was not let through between chunks";
+}
+
+// Folders nested past MAX_PATH, made through the backend and named to it as a person may type them ("/", doubled
+// separators, "." and ".."); the file inside goes to .ob7 and back with nothing left beside it.
+TEST_F(EncryptionUnderCng, FileInAFolderDeeperThanMaxPathComesBackWhole) {
+    std::string clean = folder();
+    std::string typed = folder();
+    for (int level = 0; clean.size() <= MAX_PATH + 20; ++level) {
+        const std::string name = "nested folder number " + std::to_string(level);
+        clean += "\\" + name;
+        typed += (level % 2 ? "/" : "\\.\\") + name + (level == 3 ? "\\..\\" + name : "");
+        ASSERT_TRUE(files.createFolder(level == 1 ? typed + "//" : typed).ok()) << typed;
+    }
+    const std::string file = typed + "\\deep.txt";
+    plantLong(clean + "\\deep.txt", kPlain);
+    EncryptionControl control(crypto, files, ui, {.iterations = 1000});
+    watch(control);
+    control.encrypt(file, file + ".ob7", "s3cret");
+    EXPECT_EQ(namesIn(typed), std::vector<std::string>{"deep.txt.ob7"});
+    control.decrypt(file + ".ob7", file, "s3cret");
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    EXPECT_EQ(readLong(clean + "\\deep.txt"), kPlain);
+    EXPECT_EQ(namesIn(typed), std::vector<std::string>{"deep.txt"});
 }
 
 // A second name of a file would keep its plain text: the file is refused and both names keep what they held.

@@ -10,7 +10,7 @@ bool isSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
 }
 
-// "\\?\", "\\.\" and the NT form "\??\": the system takes these as they are, with no MAX_PATH limit to lift.
+// "\\?\", "\\.\" and the NT form "\??\" are the system's device forms: a caller who wrote one meant it as written.
 bool isDevicePath(std::wstring_view path) {
     if (path.size() < 4) return false;
     if (isSeparator(path[0]) && isSeparator(path[1]) && (path[2] == L'?' || path[2] == L'.') && isSeparator(path[3]))
@@ -28,14 +28,15 @@ bool isNetworkPath(std::wstring_view path) {
     return path.size() >= 3 && isSeparator(path[0]) && isSeparator(path[1]) && !isSeparator(path[2]);
 }
 
-}  // namespace
-
+// For a path already cleaned up (GetFullPathNameW's form).
 std::wstring withLongPrefix(std::wstring_view fullPath) {
     if (isDevicePath(fullPath)) return std::wstring(fullPath);
     if (isDriveRooted(fullPath)) return L"\\\\?\\" + std::wstring(fullPath);
     if (isNetworkPath(fullPath)) return L"\\\\?\\UNC\\" + std::wstring(fullPath.substr(2));
     return std::wstring(fullPath);
 }
+
+}  // namespace
 
 // "\\?\" also turns off the system's own clean-up of the path ("/", "." and ".." segments, doubled separators,
 // trailing dots and blanks), so GetFullPathNameW, which has no length limit, does it first. Relative and

@@ -6,5 +6,3 @@
 // "\\?\UNC\server\share\a", normalised first as the system would have done. A device path ("\\?\...",
 // "\\.\...") and a path that is not a full one are passed on as they are.
 std::wstring longPath(std::string_view path);
-// The prefix alone, for a path already normalised (GetFullPathNameW's form).
-std::wstring withLongPrefix(std::wstring_view fullPath);

@@ -170,7 +170,8 @@ TEST_F(EncryptionUnderCng, FileOfManyChunksComesBackByteForByteWithNothingLeftBe
 }
 
 // Folders nested past MAX_PATH, made through the backend and named to it as a person may type them ("/", doubled
-// separators, "." and ".."); the file inside goes to .ob7 and back with nothing left beside it.
+// separators, "." and ".."); the file inside goes to .ob7 and back with nothing left beside it, and the folder
+// is locked and unlocked.
 TEST_F(EncryptionUnderCng, FileInAFolderDeeperThanMaxPathComesBackWhole) {
     std::string clean = folder();
     std::string typed = folder();
@@ -190,6 +191,10 @@ TEST_F(EncryptionUnderCng, FileInAFolderDeeperThanMaxPathComesBackWhole) {
     EXPECT_TRUE(errors.empty()) << errors.front();
     EXPECT_EQ(readLong(clean + "\\deep.txt"), kPlain);
     EXPECT_EQ(namesIn(typed), std::vector<std::string>{"deep.txt"});
+    // Locked and unlocked as the Files/Folders page does it, by renaming the folder.
+    ASSERT_TRUE(files.rename(typed, typed + ".{lock}").ok());
+    EXPECT_EQ(readLong(clean + ".{lock}\\deep.txt"), kPlain);
+    ASSERT_TRUE(files.rename(typed + ".{lock}", typed).ok());
 }
 
 // A second name of a file would keep its plain text: the file is refused and both names keep what they held.

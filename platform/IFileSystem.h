@@ -20,6 +20,9 @@ constexpr uint32_t kDirectory = 0x10;
 constexpr uint32_t kArchive = 0x20;
 constexpr uint32_t kNormal = 0x80;
 constexpr uint32_t kReparsePoint = 0x400;  // a symbolic link or a junction: the attributes are the link's own
+constexpr uint32_t kNotContentIndexed = 0x2000;
+// What a file's details carry: never the kind of item it is (folder, link).
+constexpr uint32_t kCarried = kReadOnly | kHidden | kSystem | kArchive | kNotContentIndexed;
 }  // namespace fileattr
 
 // One more error number the file operations report, beside those of platform/Status.h.
@@ -28,8 +31,11 @@ constexpr uint32_t kPathNotFound = 3;
 constexpr uint32_t kWriteFault = 29;
 constexpr uint32_t kReadFault = 30;
 constexpr uint32_t kSharingViolation = 32;
+constexpr uint32_t kNotSupported = 50;
 constexpr uint32_t kInvalidParameter = 87;
 constexpr uint32_t kDiskFull = 112;
+constexpr uint32_t kFileTooLarge = 223;
+constexpr uint32_t kInvalidSecurityDescriptor = 1338;
 }  // namespace errc
 
 // An open file. Closing it is part of writing: a late write error shows up there, so writers call close().
@@ -68,6 +74,27 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
+// A stream of a file beside its main one, such as "Zone.Identifier", the mark of a downloaded file.
+struct NamedStream {
+    std::string name;  // without the colons and the stream type
+    std::vector<uint8_t> bytes;
+    bool operator==(const NamedStream&) const = default;
+};
+
+// What a file carries besides the bytes of its main stream. Times are Windows file times; 0 is "not known".
+struct FileDetails {
+    uint32_t attributes = 0;
+    uint64_t created = 0;
+    uint64_t lastAccess = 0;
+    uint64_t lastWrite = 0;
+    std::vector<uint8_t> security;  // self-relative security descriptor: owner, group, DACL; empty: none
+    std::vector<NamedStream> streams;
+    bool operator==(const FileDetails&) const = default;
+};
+
+// The most bytes of named streams one file's details may hold, all streams together.
+constexpr uint64_t kMaxStreamBytes = 64ull * 1024 * 1024;
+
 // What the shell's folder picker is asked; flags are the shell's BIF_ bits.
 struct FolderPickerArgs {
     WindowId owner{};
@@ -93,6 +120,11 @@ public:
     virtual Result<std::unique_ptr<IFile>> openForReading(std::string_view path) = 0;
     // An existing file, emptied first.
     virtual Result<std::unique_ptr<IFile>> openForWriting(std::string_view path) = 0;
+    // Attributes, times, security descriptor and named streams; streams over kMaxStreamBytes are refused
+    // (kFileTooLarge).
+    virtual Result<FileDetails> readDetails(std::string_view path) = 0;
+    // Puts details on an existing file: streams, security, times, then the carried attributes.
+    virtual Status writeDetails(std::string_view path, const FileDetails& details) = 0;
     // The user's own folder for temporary files, which other standard users cannot read or change.
     virtual std::string temporaryFolder() = 0;
     // A new, empty, hidden file under a name no other file in the folder has; its full path.

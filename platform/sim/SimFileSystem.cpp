@@ -24,8 +24,7 @@ namespace {
 
 constexpr uint32_t kInvalidName = 123;  // ERROR_INVALID_NAME
 constexpr uint32_t kNotAFolder = 267;   // ERROR_DIRECTORY
-constexpr uint32_t kLeftFileAttributes =
-    fileattr::kReadOnly | fileattr::kHidden | fileattr::kSystem | fileattr::kArchive;
+constexpr uint32_t kLeftFileAttributes = fileattr::kCarried;
 
 bool isDriveAbsolute(std::string_view path) {
     const bool letter = !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
@@ -167,7 +166,10 @@ void SimFileSystem::fileClosed(const std::string& host, bool writing, bool remov
     if (open != m_openFiles.end()) m_openFiles.erase(open);
     auto written = m_openForWriting.find(host);
     if (writing && written != m_openForWriting.end()) m_openForWriting.erase(written);
-    if (remove && ::unlink(host.c_str()) == 0) m_attributes.erase(host);
+    if (remove && ::unlink(host.c_str()) == 0) {
+        m_attributes.erase(host);
+        m_details.erase(host);
+    }
 }
 
 Status SimFileSystem::mayRemove(const std::string& host) {
@@ -191,7 +193,7 @@ Result<std::string> SimFileSystem::renameOpen(const std::string& host, bool writ
     fileClosed(host, writing, false);
     m_openFiles.insert(named);
     if (writing) m_openForWriting.insert(named);
-    m_attributes.erase(host);
+    carryDetails(host, named);
     m_attributes[named] = fileattr::kArchive;
     return named;
 }
@@ -265,17 +267,7 @@ Status SimFileSystem::rename(std::string_view from, std::string_view to) {
                                : ::renameat2(AT_FDCWD, source.host.c_str(), AT_FDCWD, destination.c_str(),
                                              RENAME_NOREPLACE);
     if (moved != 0) return Status::failure(windowsErrorFor(errno), "MoveFileExW");
-    const std::string oldName = source.host.string();
-    std::map<std::string, uint32_t> moves;
-    for (auto it = m_attributes.begin(); it != m_attributes.end();) {
-        if (it->first == oldName || (it->first.starts_with(oldName) && it->first[oldName.size()] == '/')) {
-            moves[destination.string() + it->first.substr(oldName.size())] = it->second;
-            it = m_attributes.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    m_attributes.merge(moves);
+    carryDetails(source.host.string(), destination.string());
     return Status::success();
 }
 
@@ -291,6 +283,7 @@ Status SimFileSystem::deleteFile(std::string_view path) {
     if (isOpen(at.host)) return Status::failure(errc::kSharingViolation, "DeleteFileW");
     if (::unlink(at.host.c_str()) != 0) return Status::failure(windowsErrorFor(errno), "DeleteFileW");
     m_attributes.erase(at.host.string());
+    m_details.erase(at.host.string());
     return Status::success();
 }
 
@@ -382,6 +375,7 @@ Result<std::pair<fs::path, int>> SimFileSystem::makeTemporary(const fs::path& fo
         const int fd = ::open(host.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) return Status::failure(windowsErrorFor(errno), api);
+        madeAfresh(host);
         m_attributes[host.string()] = fileattr::kArchive | fileattr::kHidden;
         return std::pair{host, fd};
     }
@@ -435,15 +429,18 @@ std::string SimFileSystem::describeError(uint32_t code) {
         {errc::kReadFault, "The system cannot read from the specified device."},
         {31, "A device attached to the system is not functioning."},
         {errc::kSharingViolation, "The process cannot access the file because it is being used by another process."},
+        {errc::kNotSupported, "The request is not supported."},
         {80, "The file exists."},
         {errc::kInvalidParameter, "The parameter is incorrect."},
         {errc::kDiskFull, "There is not enough space on the disk."},
         {kInvalidName, "The filename, directory name, or volume label syntax is incorrect."},
         {errc::kAlreadyExists, "Cannot create a file when that file already exists."},
         {206, "The filename or extension is too long."},
+        {errc::kFileTooLarge, "The file size exceeds the limit allowed and cannot be saved."},
         {kNotAFolder, "The directory name is invalid."},
         {1009, "The configuration registry database is corrupt."},
         {1223, "The operation was canceled by the user."},
+        {errc::kInvalidSecurityDescriptor, "The security descriptor structure is invalid."},
     };
     auto found = kTexts.find(code);
     return found == kTexts.end() ? "Unknown error " + std::to_string(code) + "." : found->second;
@@ -466,7 +463,9 @@ void SimFileSystem::makeFolder(std::string_view path) {
 
 void SimFileSystem::writeFile(std::string_view path, std::string_view bytes) {
     makeFolder(parentOf(path));
-    std::ofstream out(resolve(path).host, std::ios::binary | std::ios::trunc);
+    const fs::path host = resolve(path).host;
+    if (!present(host)) madeAfresh(host);
+    std::ofstream out(host, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 

@@ -20,7 +20,8 @@ namespace sim {
 // only with readers, and a rename never replaces.
 class SimFileSystem final : public IFileSystem {
 public:
-    enum class Op { Attributes, SetAttributes, Stamp, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close, Keep };
+    enum class Op { Attributes, SetAttributes, Stamp, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close, Keep,
+                    ReadDetails, WriteDetails };
 
     SimFileSystem() = default;
     ~SimFileSystem() override;
@@ -36,6 +37,8 @@ public:
     Result<std::vector<FileEntry>> listFiles(std::string_view folder) override;
     Result<std::unique_ptr<IFile>> openForReading(std::string_view path) override;
     Result<std::unique_ptr<IFile>> openForWriting(std::string_view path) override;
+    Result<FileDetails> readDetails(std::string_view path) override;
+    Status writeDetails(std::string_view path, const FileDetails& details) override;
     // Made on first use, as Windows makes it with the user's profile.
     std::string temporaryFolder() override;
     Result<std::string> createTemporaryFile(std::string_view folder) override;
@@ -88,9 +91,19 @@ private:
     // A free "ob7XXXX.tmp" in the folder, made empty and hidden; its host path and descriptor.
     Result<std::pair<std::filesystem::path, int>> makeTemporary(const std::filesystem::path& folder, int flags,
                                                                const char* api);
+    // What Linux has no room for, by host path; a file without an entry was made outside the simulation.
+    struct Details {
+        uint64_t created = 0;
+        std::optional<uint64_t> lastAccess;
+        std::vector<uint8_t> security;
+        std::vector<NamedStream> streams;
+    };
+    void madeAfresh(const std::filesystem::path& host);
+    void carryDetails(const std::string& from, const std::string& to);
 
     std::optional<std::filesystem::path> m_root;
     std::map<std::string, uint32_t> m_attributes;  // by host path: read-only, hidden, system, archive
+    std::map<std::string, Details> m_details;
     std::multiset<std::string> m_openFiles;         // host paths
     std::multiset<std::string> m_openForWriting;    // those of them open for writing or held
     std::optional<uint64_t> m_writeBudget;

@@ -15,6 +15,9 @@ public:
     Result<std::vector<FileEntry>> listFiles(std::string_view folder) override;
     Result<std::unique_ptr<IFile>> openForReading(std::string_view path) override;
     Result<std::unique_ptr<IFile>> openForWriting(std::string_view path) override;
+    // In WinFileDetails.cpp.
+    Result<FileDetails> readDetails(std::string_view path) override;
+    Status writeDetails(std::string_view path, const FileDetails& details) override;
     std::string temporaryFolder() override;
     Result<std::string> createTemporaryFile(std::string_view folder) override;
     Result<std::unique_ptr<IFile>> openHeld(std::string_view path) override;

@@ -275,4 +275,71 @@ TEST_F(FilesContract, WritingEmptiesTheFileFirstAndCloseReportsALateFailure) {
     EXPECT_EQ(codeOf(failing.value()->close()), errc::kInvalidHandle);
 }
 
+// A file's details go onto another file and come back as put there, stay through a rename, and never turn a file
+// into a folder. (Wine keeps no creation time of its own and no "not content indexed"; Windows and the simulation
+// do, which the encryption scenarios show.)
+TEST_F(FilesContract, DetailsPutOnAFileReadBackAndStayThroughARename) {
+    m_side->plantFile(at("source.txt"), "s");
+    m_side->plantFile(at("copy.txt"), "c");
+    Result<FileDetails> source = m_files.readDetails(at("source.txt"));
+    ASSERT_TRUE(source.ok()) << codeOf(source);
+    EXPECT_FALSE(source.value().security.empty());
+    FileDetails put = source.value();
+    put.attributes = fileattr::kReadOnly | fileattr::kHidden | fileattr::kDirectory;
+    put.lastAccess = 129000000000000000ULL;  // 2009
+    put.lastWrite = 129500000000000000ULL;   // 2011
+    put.created = 0;                         // left as it is
+    ASSERT_TRUE(m_files.writeDetails(at("copy.txt"), put).ok());
+    ASSERT_TRUE(m_files.rename(at("copy.txt"), at("moved.txt")).ok());
+
+    Result<FileDetails> moved = m_files.readDetails(at("moved.txt"));
+    ASSERT_TRUE(moved.ok()) << codeOf(moved);
+    constexpr uint32_t kLookedAt = fileattr::kReadOnly | fileattr::kHidden | fileattr::kDirectory;
+    EXPECT_EQ(moved.value().attributes & kLookedAt, fileattr::kReadOnly | fileattr::kHidden);
+    EXPECT_EQ(moved.value().lastAccess, put.lastAccess);
+    EXPECT_EQ(moved.value().lastWrite, put.lastWrite);
+    EXPECT_EQ(moved.value().security, source.value().security);
+    EXPECT_EQ(m_files.stamp(at("moved.txt")).value().lastWrite, put.lastWrite);
+    EXPECT_EQ(m_side->readBack(at("moved.txt")), "c");
+    EXPECT_EQ(codeOf(m_files.readDetails(at("missing.txt"))), errc::kFileNotFound);
+    EXPECT_EQ(codeOf(m_files.writeDetails(at("missing.txt"), put)), errc::kFileNotFound);
+
+    put.security = {1, 0, 0, 0};  // too short to be a descriptor
+    EXPECT_EQ(codeOf(m_files.writeDetails(at("source.txt"), put)), errc::kInvalidSecurityDescriptor);
+}
+
+// A named stream comes back beside the file's own bytes; a volume without streams refuses it and makes nothing
+// (under Wine "file:name" would otherwise be a file of that name).
+TEST_F(FilesContract, ANamedStreamIsKeptBesideTheFileOrRefusedWhereTheVolumeHasNone) {
+    m_side->plantFile(at("download.pdf"), "pdf");
+    FileDetails marked;
+    marked.streams.push_back({"Zone.Identifier", {'[', 'Z', 'o', 'n', 'e', ']', 0, 0xFF}});
+    marked.streams.push_back({"\xC3\xBC", {}});  // ü, empty
+    const Status put = m_files.writeDetails(at("download.pdf"), marked);
+    if (put.code() == errc::kNotSupported) {
+        EXPECT_EQ(listing().size(), 1u);
+        GTEST_SKIP() << "this volume has no named streams";
+    }
+    ASSERT_TRUE(put.ok()) << codeOf(put);
+    Result<FileDetails> back = m_files.readDetails(at("download.pdf"));
+    ASSERT_TRUE(back.ok()) << codeOf(back);
+    EXPECT_EQ(back.value().streams, marked.streams);
+    EXPECT_EQ(m_side->readBack(at("download.pdf")), "pdf");
+    EXPECT_EQ(listing().size(), 1u);
+}
+
+// A new file has times of its own.
+TEST_F(FilesContract, ANewFileHasFreshTimes) {
+    Result<std::string> temporary = m_files.createTemporaryFile(m_folder);
+    ASSERT_TRUE(temporary.ok());
+    const int64_t now = 116444736000000000LL + std::chrono::duration_cast<std::chrono::microseconds>(
+                                                   std::chrono::system_clock::now().time_since_epoch())
+                                                       .count() * 10;
+    Result<FileDetails> fresh = m_files.readDetails(temporary.value());
+    ASSERT_TRUE(fresh.ok()) << codeOf(fresh);
+    EXPECT_LT(std::llabs(static_cast<int64_t>(fresh.value().created) - now), 864000000000LL);
+    EXPECT_LT(std::llabs(static_cast<int64_t>(fresh.value().lastWrite) - now), 864000000000LL);
+    EXPECT_TRUE(fresh.value().streams.empty());
+}
+
 }  // namespace

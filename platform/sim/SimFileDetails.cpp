@@ -23,8 +23,8 @@ constexpr uint16_t kSelfRelative = 0x8000;  // SE_SELF_RELATIVE in the descripto
 constexpr size_t kSecurityHeaderSize = 20;
 
 // What a new file gets from its folder here: a self-relative descriptor with an empty DACL and no owner.
-const std::vector<uint8_t> kInheritedSecurity = {1, 0, 0x04, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                 20, 0, 0, 0, 2, 0, 8, 0, 0, 0, 0, 0};
+const std::vector<uint8_t> kInheritedSecurity = {1, 0, 0x04, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                 0, 0, 20,   0,    0, 0, 2, 0, 8, 0, 0, 0, 0, 0};
 
 uint64_t fileTimeOf(const timespec& at) {
     return kUnixEpochAsFileTime + static_cast<uint64_t>(at.tv_sec) * 10000000ULL +
@@ -38,7 +38,8 @@ timespec timespecOf(uint64_t fileTime) {
 
 uint64_t now() {
     const auto since1970 = std::chrono::system_clock::now().time_since_epoch();
-    return kUnixEpochAsFileTime + static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count()) / 100;
+    return kUnixEpochAsFileTime +
+           static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(since1970).count()) / 100;
 }
 
 // Windows refuses a descriptor that is not a self-relative one of the one revision there is.
@@ -58,7 +59,8 @@ Status setTimes(const fs::path& host, timespec access, timespec write, const cha
 // A new file has times of its own and no streams or rules of its own, whatever a deleted namesake had.
 void SimFileSystem::madeAfresh(const fs::path& host) {
     m_attributes.erase(host.string());
-    m_details[host.string()] = Details{.created = now(), .lastAccess = {}, .security = kInheritedSecurity, .streams = {}};
+    m_details[host.string()] =
+        Details{.created = now(), .lastAccess = {}, .security = kInheritedSecurity, .streams = {}};
 }
 
 // A renamed file or folder keeps what it had, and so does everything inside a folder.
@@ -113,10 +115,11 @@ Status SimFileSystem::writeDetails(std::string_view path, const FileDetails& det
     if (at.error) return Status::failure(at.error, "CreateFileW");
     struct stat info {};
     if (::stat(at.host.c_str(), &info) != 0) return Status::failure(windowsErrorFor(errno), "CreateFileW");
-    Details& kept = m_details.try_emplace(at.host.string(), Details{.created = fileTimeOf(info.st_mtim),
-                                                                    .lastAccess = {},
-                                                                    .security = kInheritedSecurity,
-                                                                    .streams = {}})
+    Details& kept = m_details
+                        .try_emplace(at.host.string(), Details{.created = fileTimeOf(info.st_mtim),
+                                                               .lastAccess = {},
+                                                               .security = kInheritedSecurity,
+                                                               .streams = {}})
                         .first->second;
     if (!details.streams.empty()) {
         if (extraAttributes(at.host) & fileattr::kReadOnly) return Status::failure(errc::kAccessDenied, "CreateFileW");

@@ -128,7 +128,8 @@ Status writeStream(const std::wstring& file, const NamedStream& stream) {
     while (done < stream.bytes.size()) {
         const DWORD part = static_cast<DWORD>(std::min<size_t>(stream.bytes.size() - done, 1u << 20));
         DWORD written = 0;
-        if (!::WriteFile(handle.get(), stream.bytes.data() + done, part, &written, nullptr)) return lastError("WriteFile");
+        if (!::WriteFile(handle.get(), stream.bytes.data() + done, part, &written, nullptr))
+            return lastError("WriteFile");
         done += written;
     }
     if (!handle.close()) return lastError("CloseHandle");
@@ -172,7 +173,8 @@ Status writeSecurity(const std::wstring& file, const std::vector<uint8_t>& bytes
     BOOL present = FALSE;
     BOOL defaulted = FALSE;
     PACL dacl = nullptr;
-    if (!::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) return lastError("GetSecurityDescriptorDacl");
+    if (!::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted))
+        return lastError("GetSecurityDescriptorDacl");
     if (present && !::SetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, descriptor)) {
         return lastError("SetFileSecurityW");
     }

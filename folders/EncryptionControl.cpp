@@ -6,6 +6,9 @@
 #include <cctype>
 #include <optional>
 
+#include "folders/Ob7Details.h"
+#include "folders/PrefixedFile.h"
+
 namespace {
 
 // Key bytes are overwritten through a volatile pointer, which the compiler may not drop as a dead store.
@@ -301,6 +304,10 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
     if (!onlyName(call, *plain.value(), source)) return;
     Result<uint64_t> size = plain.value()->size();
     if (!size.ok()) return call.failed(size.status(), "Could not read", source);
+    const std::optional<SourceDetails> details = detailsOf(call, source);
+    if (!details) return;
+    PrefixedFile stream(details->record, *plain.value());
+    const uint64_t streamSize = details->record.size() + size.value();
 
     Status failure;
     const DerivedKey* derived = keyFor(password, nullptr, m_options.iterations, failure);
@@ -322,18 +329,19 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
     if (!output.ok()) return call.failed(output.status(), "Could not write beside", destination);
     IFile& out = *output.value();
     // Writing and proving read every byte once each; the bar covers both.
-    const uint64_t work = size.value() * 2;
+    const uint64_t work = streamSize * 2;
     const ob7::HeaderBytes headerBytes = ob7::encodeHeader(header);
     if (Status written = out.write(headerBytes); !written.ok()) {
         return call.failed(written, "Could not write beside", destination);
     }
-    const ob7::PassResult pass = ob7::sealChunks(m_crypto, key.bytes, header, *plain.value(), out,
+    const ob7::PassResult pass = ob7::sealChunks(m_crypto, key.bytes, header, stream, out,
                                                  [&](uint64_t done) { return step(done, work); });
     if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
     if (!settle(call, out, destination)) return;
-    if (!proveSealed(call, {key.bytes, header, out, *plain.value(), destination, source, size.value()})) return;
+    // The proof reads the details record too: what decryption will put back is proved with the bytes.
+    if (!proveSealed(call, {key.bytes, header, out, stream, destination, source, streamSize})) return;
     if (!publish(call, out, destination)) return;
-    removeSource(call, *plain.value(), source);
+    removeSealedSource(call, *plain.value(), source, details->details.attributes);
     progress(1, 1);
 }
 
@@ -405,18 +413,73 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
     Result<std::unique_ptr<IFile>> output = m_files.createTemporaryOutput(folderOf(destination));
     if (!output.ok()) return call.failed(output.status(), "Could not write beside", destination);
     IFile& plain = *output.value();
+    // A file of the first version is its plain stream; later ones begin with the details record.
+    const bool withDetails = header.version != ob7::kVersionWithoutDetails;
+    ob7::DetailsSplitter splitter;
     pass = ob7::openChunks(
         m_crypto, key.bytes, header, size.value() - ob7::kHeaderSize, *sealed.value(),
-        [&plain](std::span<const uint8_t> bytes) -> ob7::PassResult {
+        [&](std::span<const uint8_t> bytes) -> ob7::PassResult {
+            if (withDetails) {
+                const std::optional<std::span<const uint8_t>> rest = splitter.take(bytes);
+                if (!rest) return {ob7::Outcome::Damaged, Status::failure(errc::kInvalidData, "DetailsSplitter")};
+                bytes = *rest;
+            }
             if (Status written = plain.write(bytes); !written.ok()) return {ob7::Outcome::WriteFailed, std::move(written)};
             return {};
         },
         [&](uint64_t done) { return step(done, plainSize * 2); });
     if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
+    // A stream that ends inside its record, or a record not as this program writes it, is damage.
+    const std::optional<FileDetails> details = withDetails ? splitter.details() : std::nullopt;
+    if (withDetails && !details) return call.refuse(encryptionerror::kDamaged, kDamagedText, source);
     if (!settle(call, plain, destination)) return;
     // As encryption does: the .ob7 goes only once the plain file on the disk has been proved against it.
-    if (!proveSealed(call, {key.bytes, header, *sealed.value(), plain, source, destination, plainSize, true})) return;
+    PrefixedFile stream(splitter.prefix(), plain);
+    if (!proveSealed(call, {key.bytes, header, *sealed.value(), stream, source, destination, plainSize, true})) return;
     if (!publish(call, plain, destination)) return;
+    if (details && !putDetailsBack(call, plain, destination, *details)) return;
     removeSource(call, *sealed.value(), source);
     progress(1, 1);
+}
+
+// A file whose details cannot be read, or are more than an .ob7 can carry, is left as it is.
+std::optional<EncryptionControl::SourceDetails> EncryptionControl::detailsOf(Call& call, const std::string& source) {
+    Result<FileDetails> details = m_files.readDetails(source);
+    if (!details.ok()) {
+        call.failed(details.status(), "Could not read the attributes, times, access rules or named streams of", source);
+        return std::nullopt;
+    }
+    std::optional<std::vector<uint8_t>> record = ob7::encodeDetails(details.value());
+    if (!record) {
+        call.refuse(encryptionerror::kUnsupported,
+                    "This file has more named streams or access rules than an encrypted file can carry; it was left "
+                    "as it is",
+                    source);
+        return std::nullopt;
+    }
+    return SourceDetails{std::move(details.value()), std::move(*record)};
+}
+
+// Once the plain file has its name, and after its opening is closed: closing an opening that wrote sets the last
+// write time, which would undo the one put back. The .ob7 stays unless all the file carried is back on it.
+bool EncryptionControl::putDetailsBack(Call& call, IFile& output, const std::string& destination,
+                                       const FileDetails& details) {
+    Status put = output.close();
+    if (put.ok()) put = m_files.writeDetails(destination, details);
+    if (!put.ok()) {
+        call.failed(put,
+                    "The encrypted file was kept: could not put back the attributes, times, access rules or named "
+                    "streams of",
+                    destination);
+    }
+    return put.ok();
+}
+
+// A read-only source would refuse to go; the .ob7 carries the attribute, and a source that stays gets it back.
+void EncryptionControl::removeSealedSource(Call& call, IFile& held, const std::string& source, uint32_t attributes) {
+    const bool readOnly = (attributes & fileattr::kReadOnly) != 0;
+    const uint32_t writable = attributes & fileattr::kCarried & ~fileattr::kReadOnly;
+    if (readOnly) (void)m_files.setAttributes(source, writable ? writable : fileattr::kNormal);
+    removeSource(call, held, source);
+    if (readOnly && m_files.attributes(source).ok()) (void)m_files.setAttributes(source, attributes & fileattr::kCarried);
 }

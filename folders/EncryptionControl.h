@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,11 @@ private:
         uint64_t plainSize;
         bool decrypting = false;    // the plain file is the new one, the sealed file the one that is kept
     };
+    // The source's details, and the record of them that begins the plain stream.
+    struct SourceDetails {
+        FileDetails details;
+        std::vector<uint8_t> record;
+    };
     class Call;
 
     const DerivedKey* keyFor(const std::string& password, const ob7::Salt* salt, uint32_t iterations, Status& failure);
@@ -85,6 +91,9 @@ private:
     bool publish(Call& call, IFile& output, const std::string& destination);
     void removeSource(Call& call, IFile& held, const std::string& source);
     void sweepLeftovers(const std::string& folder);
+    std::optional<SourceDetails> detailsOf(Call& call, const std::string& source);
+    bool putDetailsBack(Call& call, IFile& output, const std::string& destination, const FileDetails& details);
+    void removeSealedSource(Call& call, IFile& held, const std::string& source, uint32_t attributes);
     void report(int32_t number, const std::string& text);
 
     ICrypto& m_crypto;

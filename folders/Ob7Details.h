@@ -15,7 +15,8 @@ constexpr size_t kLengthSize = 4;
 constexpr size_t kMaxSecurityBytes = 256 * 1024;
 constexpr size_t kMaxStreams = 4096;
 constexpr size_t kMaxStreamNameBytes = 1024;
-constexpr uint64_t kMaxDetailsSize = 36 + kMaxSecurityBytes + kMaxStreams * (10 + kMaxStreamNameBytes) + kMaxStreamBytes;
+constexpr uint64_t kMaxDetailsSize =
+    36 + kMaxSecurityBytes + kMaxStreams * (10 + kMaxStreamNameBytes) + kMaxStreamBytes;
 
 // The length and the record, as they begin the plain stream; nullopt when the details go past a limit above.
 std::optional<std::vector<uint8_t>> encodeDetails(const FileDetails& details);

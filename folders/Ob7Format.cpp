@@ -30,7 +30,7 @@ void putBe32(uint8_t* at, uint32_t value) {
 HeaderBody headerBody(const Header& header) {
     HeaderBody body{};
     std::copy(kMagic.begin(), kMagic.end(), body.begin());
-    putLe(&body[8], kVersion, 2);
+    putLe(&body[8], header.version, 2);
     body[10] = kKdfPbkdf2Sha256;
     body[11] = kCipherAes256Gcm;
     putLe(&body[12], header.iterations, 4);
@@ -56,11 +56,14 @@ ParsedHeader parseHeader(std::span<const uint8_t> bytes) {
         parsed.problem = HeaderProblem::NotOb7;
         return parsed;
     }
-    if (getLe(&bytes[8], 2) != kVersion || bytes[10] != kKdfPbkdf2Sha256 || bytes[11] != kCipherAes256Gcm) {
+    const uint64_t version = getLe(&bytes[8], 2);
+    if (version < kVersionWithoutDetails || version > kVersion || bytes[10] != kKdfPbkdf2Sha256 ||
+        bytes[11] != kCipherAes256Gcm) {
         parsed.problem = HeaderProblem::UnsupportedVersion;
         return parsed;
     }
     Header& header = parsed.header;
+    header.version = static_cast<uint16_t>(version);
     header.iterations = static_cast<uint32_t>(getLe(&bytes[12], 4));
     std::copy_n(bytes.begin() + 16, kSaltSize, header.salt.begin());
     header.chunkSize = static_cast<uint32_t>(getLe(&bytes[32], 4));

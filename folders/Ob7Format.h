@@ -16,7 +16,8 @@ constexpr size_t kKeySize = 32;
 constexpr size_t kSaltSize = 16;
 constexpr size_t kFileIdSize = 8;
 constexpr size_t kNonceSize = 12;
-constexpr uint16_t kVersion = 1;
+constexpr uint16_t kVersion = 2;            // written: the plain stream begins with the details record
+constexpr uint16_t kVersionWithoutDetails = 1;  // still read: the plain stream is the file alone
 constexpr uint32_t kDefaultChunkSize = 64 * 1024;
 constexpr uint32_t kDefaultIterations = 600000;
 constexpr uint32_t kMaxIterations = 2000000;
@@ -32,6 +33,7 @@ using HeaderBody = std::array<uint8_t, kHeaderBodySize>;
 using ChunkAad = std::array<uint8_t, kHeaderBodySize + 5>;
 
 struct Header {
+    uint16_t version = kVersion;
     uint32_t iterations = kDefaultIterations;
     Salt salt{};
     uint32_t chunkSize = kDefaultChunkSize;

@@ -31,6 +31,20 @@ Result<uint32_t> PrefixedFile::linkCount() {
     return m_rest.linkCount();
 }
 
+Status PrefixedFile::rewind() {
+    m_at = 0;
+    return m_rest.rewind();
+}
+
+// What becomes of the file is decided through its own opening, not through this view of it.
+Status PrefixedFile::removeWhenClosed() {
+    return Status::failure(errc::kAccessDenied, "SetFileInformationByHandle");
+}
+
+Status PrefixedFile::keepAs(std::string_view) {
+    return Status::failure(errc::kAccessDenied, "SetFileInformationByHandle");
+}
+
 // The file is the caller's to close.
 Status PrefixedFile::close() {
     return Status::success();

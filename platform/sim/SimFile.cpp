@@ -71,6 +71,7 @@ Status SimFile::write(std::span<const uint8_t> bytes) {
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) return Status::failure(windowsErrorFor(errno), "WriteFile");
         done += static_cast<size_t>(put);
+        m_wrote = true;
     }
     return budget;
 }
@@ -127,6 +128,11 @@ Status SimFile::close() {
     if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "CloseHandle");
     uint32_t code = 0;
     const bool failing = m_files.injected(SimFileSystem::Op::Close, code);
+    // As NTFS does: an opening that wrote sets the last write time when it closes, over one set meanwhile.
+    if (m_wrote) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
+        (void)::futimens(m_fd, times);
+    }
     const int result = ::close(m_fd);
     const int error = errno;
     m_fd = -1;

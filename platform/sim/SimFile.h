@@ -37,6 +37,7 @@ private:
     bool m_writing;  // or held: shared with nobody
     Kind m_kind;
     bool m_removeOnClose;
+    bool m_wrote = false;
 };
 
 }  // namespace sim

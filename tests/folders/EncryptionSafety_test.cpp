@@ -8,7 +8,10 @@
 #include <thread>
 #include <set>
 
+#include "folders/Ob7Details.h"
+#include "folders/PrefixedFile.h"
 #include "tests/folders/EncryptionFixture.h"
+#include "tests/folders/Ob7Vectors.h"
 
 namespace {
 
@@ -42,7 +45,8 @@ protected:
 TEST_F(EncryptionSafety, FullDiskAtAnyByteKeepsTheSourceAndMakesNoDestination) {
     const std::string plain = patterned(100);
     const std::string sealed = sealedCopyOf(plain);
-    ASSERT_EQ(sealed.size(), 60u + 100u + 7u * 16u);
+    // The details record (its length, 36 bytes and the simulation's 28-byte descriptor) comes before the file.
+    ASSERT_EQ(sealed.size(), 60u + (4u + 36u + 28u + 100u) + 11u * 16u);
     (void)files.deleteFile(kSealedPath);
 
     for (uint64_t room = 0; room < sealed.size(); ++room) {
@@ -108,6 +112,25 @@ TEST_F(EncryptionSafety, FailureOfAnyStepBeforeTheNameIsGivenKeepsTheSource) {
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(files.readFile(kPlainPath), plain);
     EXPECT_EQ(files.readFile(kSealedPath), sealed);
+
+    // Details that cannot be read keep the source; details that cannot be put back keep the .ob7 too.
+    (void)files.deleteFile(kSealedPath);
+    files.failNext(Op::ReadDetails, errc::kAccessDenied);
+    errors.clear();
+    control.encrypt(kPlainPath, kSealedPath, kPassword);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].text.find(kPlainPath), std::string::npos) << errors[0].text;
+    EXPECT_EQ(names(), Names{"a.txt"});
+    (void)files.deleteFile(kPlainPath);
+    files.writeFile(kSealedPath, sealed);
+    files.failNext(Op::WriteDetails, errc::kAccessDenied);
+    errors.clear();
+    control.decrypt(kSealedPath, kPlainPath, kPassword);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kAccessDenied));
+    EXPECT_NE(errors[0].text.find(kPlainPath), std::string::npos) << errors[0].text;
+    EXPECT_EQ(files.readFile(kSealedPath), sealed);
+    EXPECT_EQ(files.readFile(kPlainPath), plain);
 }
 
 // A cipher whose output goes bad on the way to the disk, as failing memory would spoil it: what it seals, or, asked
@@ -317,6 +340,67 @@ TEST_F(EncryptionSafety, TakenDestinationIsSkippedAndBothFilesKept) {
     EXPECT_EQ(names(), (Names{"a.txt", "a.txt.ob7"}));
 }
 
+// What a file carries besides its bytes comes back with them; read-only is no reason to keep the plain source.
+TEST_F(EncryptionSafety, ReadOnlyHiddenFileComesBackWithItsTimesStreamAndRules) {
+    files.writeFile(kPlainPath, "plain");
+    FileDetails details = knownDetails();
+    details.attributes = fileattr::kReadOnly | fileattr::kHidden | fileattr::kNotContentIndexed;
+    ASSERT_TRUE(files.writeDetails(kPlainPath, details).ok());
+    startRun();
+    control.encrypt(kPlainPath, kSealedPath, kPassword);
+    EXPECT_EQ(names(), Names{"a.txt.ob7"});
+    control.decrypt(kSealedPath, kPlainPath, kPassword);
+    EXPECT_TRUE(errors.empty()) << errors[0].text;
+    EXPECT_EQ(names(), Names{"a.txt"});
+    EXPECT_EQ(files.readFile(kPlainPath), "plain");
+    EXPECT_EQ(files.readDetails(kPlainPath).value(), details);
+}
+
+// A record sealed under the right key but not as this program writes it is refused, and nothing is made.
+TEST_F(EncryptionSafety, DamagedDetailsRecordIsRefusedAndTheOb7Kept) {
+    const ob7::Salt salt{};
+    const auto derived = crypto.pbkdf2Sha256(kPassword, salt, 1000, ob7::kKeySize);
+    ASSERT_TRUE(derived.ok());
+    ob7::Key key{};
+    std::copy(derived.value().begin(), derived.value().end(), key.begin());
+    auto sealedWith = [&](std::vector<uint8_t> prefix) {
+        files.writeFile("C:\\Data\\empty", "");
+        ob7::Header header{.iterations = 1000, .salt = salt, .chunkSize = 16};
+        EXPECT_TRUE(ob7::sealHeader(crypto, key, header).ok());
+        const ob7::HeaderBytes headerBytes = ob7::encodeHeader(header);
+        files.writeFile(kSealedPath, std::string(headerBytes.begin(), headerBytes.end()));
+        auto rest = files.openForReading("C:\\Data\\empty");
+        auto out = files.openForWriting(kSealedPath);
+        EXPECT_TRUE(out.value()->write(headerBytes).ok());
+        PrefixedFile plain(prefix, *rest.value());
+        EXPECT_EQ(ob7::sealChunks(crypto, key, header, plain, *out.value(), {}).outcome, ob7::Outcome::Done);
+        EXPECT_TRUE(out.value()->close().ok());
+        (void)rest.value()->close();
+        (void)files.deleteFile("C:\\Data\\empty");
+        return files.readFile(kSealedPath).value_or("");
+    };
+    std::vector<uint8_t> good = *ob7::encodeDetails(knownDetails());
+    std::vector<uint8_t> cut(good.begin(), good.end() - 1);  // the stream ends inside the record
+    std::vector<uint8_t> folder = good;
+    folder[ob7::kLengthSize] |= fileattr::kDirectory;
+    std::vector<uint8_t> huge = {0xFF, 0xFF, 0xFF, 0x7F};
+    startRun();
+    for (const auto& prefix : {cut, folder, huge}) {
+        const std::string sealed = sealedWith(prefix);
+        errors.clear();
+        control.decrypt(kSealedPath, kPlainPath, kPassword);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].number, encryptionerror::kDamaged);
+        EXPECT_EQ(files.readFile(kSealedPath), sealed);
+        EXPECT_EQ(names(), Names{"a.txt.ob7"});
+    }
+    sealedWith(good);
+    errors.clear();
+    control.decrypt(kSealedPath, kPlainPath, kPassword);
+    EXPECT_TRUE(errors.empty()) << errors[0].text;
+    EXPECT_EQ(files.readFile(kPlainPath), "");
+}
+
 TEST_F(EncryptionSafety, EmptyChunkSizedAndNonAsciiFilesComeBackByteForByte) {
     const std::string name =
         "C:\\Data\\Gr\xC3\xBC\xC3\x9F"
@@ -334,8 +418,6 @@ TEST_F(EncryptionSafety, EmptyChunkSizedAndNonAsciiFilesComeBackByteForByte) {
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(files.openFileCount(), 0);
 }
-
-}  // namespace
 
 // Encrypting a link would delete the link and leave the target's plain text; a second name of a file would keep
 // it. Both are refused, each naming the file, and nothing is touched.
@@ -355,3 +437,5 @@ TEST_F(EncryptionSafety, LinksAndFilesWithOtherNamesAreRefusedAndLeftAsTheyAre) 
     EXPECT_EQ(names(), (Names{"link.txt", "target.txt"}));
     EXPECT_EQ(files.readFile("C:\\Other\\second name.txt"), "secret");
 }
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "folders/Ob7Details.h"
 #include "tests/folders/EncryptionFixture.h"
 #include "tests/folders/Ob7Vectors.h"
 
@@ -22,6 +23,94 @@ std::string repositoryFile(const std::string& relative) {
     return bytes.str();
 }
 
+FileDetails someDetails() {
+    FileDetails details;
+    details.attributes = fileattr::kReadOnly | fileattr::kHidden | fileattr::kNotContentIndexed;
+    details.created = 0x01CC000012345670ULL;
+    details.lastAccess = 0x01CC000022345670ULL;
+    details.lastWrite = 0x01CC000032345670ULL;
+    details.security = {1, 0, 0x04, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 20, 0, 0, 0, 2, 0, 8, 0, 0, 0, 0, 0};
+    details.streams.push_back({"Zone.Identifier", {'[', 'Z', ']', 0, 0xFF}});
+    details.streams.push_back({"\xC3\xBC", {}});
+    return details;
+}
+
+std::vector<uint8_t> recordOf(const std::vector<uint8_t>& prefix) {
+    return {prefix.begin() + ob7::kLengthSize, prefix.end()};
+}
+
+// The record is read from a decrypted stream whose key a hostile writer may hold: no cut, flip or length in it
+// may crash the parse or make it allocate what the record does not hold (run under AddressSanitizer).
+TEST(Ob7Details, RecordComesBackAsWrittenAndNoCutFlipOrForgedLengthGetsThrough) {
+    FileDetails details = someDetails();
+    details.attributes |= fileattr::kDirectory | fileattr::kNormal;  // never carried
+    const auto prefix = ob7::encodeDetails(details);
+    ASSERT_TRUE(prefix);
+    const std::vector<uint8_t> record = recordOf(*prefix);
+    EXPECT_EQ(ob7::parseDetails(record), someDetails());
+    for (size_t length = 0; length < record.size(); ++length) {
+        EXPECT_FALSE(ob7::parseDetails(std::span(record).first(length))) << "cut to " << length;
+    }
+    std::vector<uint8_t> longer = record;
+    longer.push_back(0);
+    EXPECT_FALSE(ob7::parseDetails(longer));
+    for (size_t at = 0; at < record.size(); ++at) {
+        std::vector<uint8_t> flipped = record;
+        flipped[at] = static_cast<uint8_t>(~flipped[at]);
+        (void)ob7::parseDetails(flipped);
+    }
+    // The first stream's length (after its 2-byte name length and 15-byte name) claims all the room there is.
+    const size_t streamLength = 28 + 4 + details.security.size() + 4 + 2 + 15;
+    std::vector<uint8_t> forged = record;
+    for (size_t i = 0; i < 8; ++i) forged[streamLength + i] = 0xFF;
+    EXPECT_FALSE(ob7::parseDetails(forged));
+    forged = record;
+    forged[streamLength - 15 + 4] = ':';  // "Zone:Identifier" would reach another stream
+    EXPECT_FALSE(ob7::parseDetails(forged));
+    forged = record;
+    forged[1] |= 0x04;  // a reparse point
+    EXPECT_FALSE(ob7::parseDetails(forged));
+
+    FileDetails tooMuch;
+    tooMuch.streams.push_back({"a", std::vector<uint8_t>(kMaxStreamBytes / 2)});
+    tooMuch.streams.push_back({"b", std::vector<uint8_t>(kMaxStreamBytes / 2 + 1)});
+    EXPECT_FALSE(ob7::encodeDetails(tooMuch));
+    tooMuch.streams = {{"..\\other", {}}};
+    EXPECT_FALSE(ob7::encodeDetails(tooMuch));
+}
+
+// The plain stream arrives in chunks of any size; the record may end inside one, and its length is bounded
+// before any of it is kept.
+TEST(Ob7Details, SplitterHandsOnTheFileBytesWhereverTheChunksEnd) {
+    const auto prefix = ob7::encodeDetails(someDetails());
+    ASSERT_TRUE(prefix);
+    std::vector<uint8_t> stream = *prefix;
+    const std::string file = "the file's own bytes";
+    stream.insert(stream.end(), file.begin(), file.end());
+    for (size_t piece = 1; piece <= stream.size(); piece += 5) {
+        ob7::DetailsSplitter splitter;
+        std::string passed;
+        for (size_t at = 0; at < stream.size(); at += piece) {
+            auto rest = splitter.take(std::span(stream).subspan(at, std::min(piece, stream.size() - at)));
+            ASSERT_TRUE(rest);
+            passed.append(rest->begin(), rest->end());
+        }
+        EXPECT_EQ(passed, file) << "pieces of " << piece;
+        EXPECT_EQ(splitter.prefix(), *prefix);
+        EXPECT_EQ(splitter.details(), someDetails());
+    }
+    ob7::DetailsSplitter cut;
+    ASSERT_TRUE(cut.take(std::span(stream).first(prefix->size() - 1)));
+    EXPECT_FALSE(cut.complete());
+    EXPECT_FALSE(cut.details());
+    const std::vector<uint8_t> huge = {0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3};
+    EXPECT_FALSE(ob7::DetailsSplitter().take(huge));
+    const std::vector<uint8_t> tiny = {3, 0, 0, 0, 1, 2, 3};
+    EXPECT_FALSE(ob7::DetailsSplitter().take(tiny));
+}
+
+// The file's bytes and its details, written as computed outside this program and put back in full; a file of
+// the first version, which had no details, still opens.
 TEST_F(Ob7File, SmallFileIsWrittenAsTheIndependentlyComputedBytes) {
     ScriptedRandom scripted(crypto);
     scripted.next(counting(0x00, 16));  // the run's salt
@@ -29,23 +118,32 @@ TEST_F(Ob7File, SmallFileIsWrittenAsTheIndependentlyComputedBytes) {
     EncryptionControl fixed(scripted, files, ui, {.iterations = kIterations, .chunkSize = kChunkSize});
     fixed.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });
     files.writeFile(kSource, kPlain);
+    ASSERT_TRUE(files.writeDetails(kSource, knownDetails()).ok());
     fixed.selector(4);
     fixed.setRunFlag(true);
     fixed.encrypt(kSource, kSealed, std::string(kPassword));
 
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(files.readFile(kSealed), fromHex(kSealedHex));
+    EXPECT_EQ(files.readFile(kSealed), fromHex(kSealedV2Hex));
     EXPECT_EQ(names(), std::vector<std::string>{"known.txt.ob7"});
 
     startRun();
     control.decrypt(kSealed, kSource, std::string(kPassword));
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(files.readFile(kSource), std::string(kPlain));
+    EXPECT_EQ(files.readDetails(kSource).value(), knownDetails());
     EXPECT_EQ(names(), std::vector<std::string>{"known.txt"});
+
+    ASSERT_TRUE(files.deleteFile(kSource).ok());
+    files.writeFile(kSealed, fromHex(kSealedHex));
+    control.decrypt(kSealed, kSource, std::string(kPassword));
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(files.readFile(kSource), std::string(kPlain));
+    EXPECT_TRUE(files.readDetails(kSource).value().streams.empty());
 }
 
 TEST_F(Ob7File, EveryBitFlipEveryTruncationAndAnAppendedByteAreRefused) {
-    const std::string sealed = fromHex(kSealedHex);
+    const std::string sealed = fromHex(kSealedV2Hex);
     startRun();
     auto refused = [&](const std::string& bytes) {
         files.writeFile(kSealed, bytes);

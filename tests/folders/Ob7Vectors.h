@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ICrypto.h"
+#include "platform/IFileSystem.h"
 
 namespace ob7test {
 
@@ -21,6 +22,28 @@ inline constexpr std::string_view kSealedHex =
     "4f4237435259505401000101e8030000000102030405060708090a0b0c0d0e0f10000000a0a1a2a3a4a5a6a7f45f8e4279892ffc"
     "805289b681ae9992ba2bf593ebab2195098ad41f20833ceefa485ca28d6162a12d738c977ca5eb47097f0602e27c91c71f7f6643"
     "33ee285976575c110e3d55bc0eb8d0883217bfd40f99048e948856cbd43b25620a455ae5db4dfef6bf90140d";
+// The same text as version 2 writes it, carrying the details below (made the same way).
+inline constexpr std::string_view kSealedV2Hex =
+    "4f4237435259505402000101e8030000000102030405060708090a0b0c0d0e0f10000000a0a1a2a3a4a5a6a7fb1ac3a4287827a7"
+    "922737afe5303f1a864990ffa6c501c50bb3c0664eec8781fe0a042b4b0f44b3048ee1170e25e64459485c5395192ffc4f1d6251"
+    "5197903d5f76775f91a71be5b119ae1f099c6a8e60b968e1fbef736aeb47b06613fc1d7ac990fee48751d5d12ac56f8c687480c9"
+    "496fb5e9664162e1aaa999076a7fc9a38400008f768c5b40552cb1b01006b42f3b9eae9b5bade7166c2d9f6a0faa510576001cc7"
+    "f0d1905eb76a164d5ac8ad7978e4b446e3184a0c8d2dcdcd98f3070279b6d9b492e266642f31bcb878c49018e85a6993fa196293"
+    "61eaae7ea68842962cc5f8830cbe588ff9228dc352fd5111976c24db92d6c610633249a9953941ec8105909d20ba6e5a89701025"
+    "c6acb9d6da0029929c6e781315c46f7600c3ccdf42c109e17a8c3de3d224ee6af67fcf6d30ad880b3e5b2a88b095b1a2311238e1"
+    "80887e2c239428d87c37b41558be1e";
+inline FileDetails knownDetails() {
+    FileDetails details;
+    details.attributes = fileattr::kHidden | fileattr::kArchive;
+    details.created = 0x01CC000012345670ULL;
+    details.lastAccess = 0x01CC000022345670ULL;
+    details.lastWrite = 0x01CC000032345670ULL;
+    details.security = {1, 0, 0x04, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 20, 0, 0, 0, 2, 0, 8, 0, 0, 0, 0, 0};
+    const std::string_view zone = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    details.streams.push_back({"Zone.Identifier", std::vector<uint8_t>(zone.begin(), zone.end())});
+    return details;
+}
+
 // The committed files of tests/folders/data hold this text, encrypted with this password by each build.
 inline constexpr std::string_view kCrossPlain = "Written by one build, read by the other: \xE2\x9C\x93\n";
 inline constexpr std::string_view kCrossPassword = "cross-build";

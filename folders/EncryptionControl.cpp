@@ -481,5 +481,7 @@ void EncryptionControl::removeSealedSource(Call& call, IFile& held, const std::s
     const uint32_t writable = attributes & fileattr::kCarried & ~fileattr::kReadOnly;
     if (readOnly) (void)m_files.setAttributes(source, writable ? writable : fileattr::kNormal);
     removeSource(call, held, source);
-    if (readOnly && m_files.attributes(source).ok()) (void)m_files.setAttributes(source, attributes & fileattr::kCarried);
+    if (readOnly && m_files.attributes(source).ok()) {
+        (void)m_files.setAttributes(source, attributes & fileattr::kCarried);
+    }
 }

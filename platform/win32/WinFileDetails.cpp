@@ -2,6 +2,7 @@
 // streams through FindFirstStreamW and the "file:name:$DATA" form of their paths.
 #include <algorithm>
 
+#include "platform/win32/LongPath.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Utf.h"
 #include "platform/win32/WinFileSystem.h"
@@ -208,7 +209,7 @@ Status writeTimes(const std::wstring& file, const FileDetails& details) {
 
 // Opened for its attributes and rules only, which shares with any other opening of the file.
 Result<FileDetails> WinFileSystem::readDetails(std::string_view path) {
-    const std::wstring wide = toWide(path);
+    const std::wstring wide = longPath(path);
     UniqueKernelHandle handle(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -232,7 +233,7 @@ Result<FileDetails> WinFileSystem::readDetails(std::string_view path) {
 // Streams first (each write moves the last write time), then the rules, the times, and the attributes last:
 // a read-only file takes no more streams.
 Status WinFileSystem::writeDetails(std::string_view path, const FileDetails& details) {
-    const std::wstring wide = toWide(path);
+    const std::wstring wide = longPath(path);
     if (!details.streams.empty()) {
         if (Status has = checkVolumeHasStreams(wide); !has.ok()) return has;
     }

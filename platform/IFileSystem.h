@@ -123,7 +123,7 @@ public:
     // Attributes, times, security descriptor and named streams; streams over kMaxStreamBytes are refused
     // (kFileTooLarge).
     virtual Result<FileDetails> readDetails(std::string_view path) = 0;
-    // Puts details on an existing file: streams, security, times, then the carried attributes.
+    // Puts details on an existing file: streams, times, the carried attributes, then the security descriptor.
     virtual Status writeDetails(std::string_view path, const FileDetails& details) = 0;
     // The user's own folder for temporary files, which other standard users cannot read or change.
     virtual std::string temporaryFolder() = 0;

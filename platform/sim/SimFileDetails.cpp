@@ -107,7 +107,8 @@ Result<FileDetails> SimFileSystem::readDetails(std::string_view path) {
     return details;
 }
 
-// In the order Windows needs: a stream written moves the last write time, and a read-only file takes no stream.
+// In the order Windows needs: a stream written moves the last write time, a read-only file takes no stream, and
+// rules that shut this user out would stop what comes after them.
 Status SimFileSystem::writeDetails(std::string_view path, const FileDetails& details) {
     uint32_t code = 0;
     if (injected(Op::WriteDetails, code)) return Status::failure(code, "SetFileSecurityW");
@@ -136,10 +137,6 @@ Status SimFileSystem::writeDetails(std::string_view path, const FileDetails& det
         }
         if (Status moved = setTimes(at.host, {0, UTIME_OMIT}, {0, UTIME_NOW}, "WriteFile"); !moved.ok()) return moved;
     }
-    if (!details.security.empty()) {
-        if (!wellFormed(details.security)) return Status::failure(errc::kInvalidSecurityDescriptor, "SetFileSecurityW");
-        kept.security = details.security;
-    }
     if (details.created != 0) kept.created = details.created;
     if (details.lastAccess != 0) kept.lastAccess = details.lastAccess;
     if (details.lastWrite != 0) {
@@ -147,6 +144,10 @@ Status SimFileSystem::writeDetails(std::string_view path, const FileDetails& det
         if (Status set = setTimes(at.host, omit, timespecOf(details.lastWrite), "SetFileTime"); !set.ok()) return set;
     }
     m_attributes[at.host.string()] = details.attributes & fileattr::kCarried;
+    if (!details.security.empty()) {
+        if (!wellFormed(details.security)) return Status::failure(errc::kInvalidSecurityDescriptor, "SetFileSecurityW");
+        kept.security = details.security;
+    }
     return Status::success();
 }
 

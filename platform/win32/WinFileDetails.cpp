@@ -230,8 +230,9 @@ Result<FileDetails> WinFileSystem::readDetails(std::string_view path) {
     return details;
 }
 
-// Streams first (each write moves the last write time), then the rules, the times, and the attributes last:
-// a read-only file takes no more streams.
+// Streams first (each write moves the last write time), then the times, then the attributes (a read-only file
+// takes no more streams), and the access rules last: rules that leave this user no right to change the file's
+// attributes or times would otherwise stop the rest. The owner keeps the right to change the rules themselves.
 Status WinFileSystem::writeDetails(std::string_view path, const FileDetails& details) {
     const std::wstring wide = longPath(path);
     if (!details.streams.empty()) {
@@ -240,13 +241,11 @@ Status WinFileSystem::writeDetails(std::string_view path, const FileDetails& det
     for (const NamedStream& stream : details.streams) {
         if (Status written = writeStream(wide, stream); !written.ok()) return written;
     }
-    if (!details.security.empty()) {
-        if (Status set = writeSecurity(wide, details.security); !set.ok()) return set;
-    }
     if (Status set = writeTimes(wide, details); !set.ok()) return set;
     const DWORD attributes = details.attributes & fileattr::kCarried;
     if (!::SetFileAttributesW(wide.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL)) {
         return lastError("SetFileAttributesW");
     }
+    if (!details.security.empty()) return writeSecurity(wide, details.security);
     return Status::success();
 }

@@ -20,8 +20,10 @@ namespace sim {
 // only with readers, and a rename never replaces.
 class SimFileSystem final : public IFileSystem {
 public:
-    enum class Op { Attributes, SetAttributes, Stamp, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary, Flush, Close, Keep,
-                    ReadDetails, WriteDetails };
+    enum class Op {
+        Attributes, SetAttributes, Stamp, Rename, Delete, CreateFolder, List, OpenRead, OpenWrite, CreateTemporary,
+        Flush, Close, Keep, ReadDetails, WriteDetails
+    };
 
     SimFileSystem() = default;
     ~SimFileSystem() override;

@@ -133,6 +133,7 @@ bool EncryptionControl::startCall() {
     }
     if (m_aborted) return false;
     m_lastPercent = -1;
+    m_lastTurn.reset();
     progress(0, 1);
     return true;
 }
@@ -145,8 +146,13 @@ void EncryptionControl::progress(uint64_t done, uint64_t total) {
 }
 
 // Between chunks the window gets to repaint the bar and to take a click on "Abort".
+// By the clock, not by the chunk: a turn costs a round trip to the window system, and a large file has thousands
+// of chunks.
 bool EncryptionControl::step(uint64_t done, uint64_t total) {
     progress(done, total);
+    const auto now = std::chrono::steady_clock::now();
+    if (m_lastTurn && now - *m_lastTurn < m_options.eventInterval) return !m_aborted;
+    m_lastTurn = now;
     m_ui.processEvents();
     return !m_aborted;
 }

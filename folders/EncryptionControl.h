@@ -1,5 +1,7 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,6 +15,9 @@
 struct EncryptionOptions {
     uint32_t iterations = ob7::kDefaultIterations;  // for files it writes; a file read names its own
     uint32_t chunkSize = ob7::kDefaultChunkSize;
+    // The longest a pass goes on without letting the window's events run; zero: after every chunk. Each call
+    // lets them run once at its start whatever this says.
+    std::chrono::milliseconds eventInterval{20};
 };
 
 // The numbers the error event reports for the control's own refusals; failures of the machine carry the
@@ -110,4 +115,5 @@ private:
     bool m_busy = false;
     bool m_aborted = false;
     int m_lastPercent = -1;
+    std::optional<std::chrono::steady_clock::time_point> m_lastTurn;  // this call's
 };

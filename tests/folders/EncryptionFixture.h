@@ -58,7 +58,7 @@ struct ReportedError {
 
 class EncryptionFixture : public ::testing::Test {
 protected:
-    explicit EncryptionFixture(EncryptionOptions options = {.iterations = 1000, .chunkSize = 16})
+    explicit EncryptionFixture(EncryptionOptions options = {.iterations = 1000, .chunkSize = 16, .eventInterval = {}})
         : control(crypto, files, ui, options) {
         control.onProgress([this](int32_t percent) { progress.push_back(percent); });
         control.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });

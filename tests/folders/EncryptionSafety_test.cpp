@@ -163,7 +163,7 @@ private:
 
 TEST_F(EncryptionSafety, CopyThatDoesNotReadBackIsDroppedAndTheSourceKept) {
     SpoilingCrypto spoiling(crypto);
-    EncryptionControl control(spoiling, files, ui, {.iterations = 1000, .chunkSize = 16});
+    EncryptionControl control(spoiling, files, ui, {.iterations = 1000, .chunkSize = 16, .eventInterval = {}});
     control.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });
     files.writeFile(kPlainPath, patterned(100));
     control.selector(4);
@@ -179,7 +179,7 @@ TEST_F(EncryptionSafety, CopyThatDoesNotReadBackIsDroppedAndTheSourceKept) {
     this->control.encrypt(kPlainPath, kSealedPath, kPassword);
     const std::string sealed = files.readFile(kSealedPath).value_or("");
     SpoilingCrypto spoilingOpens(crypto, true);
-    EncryptionControl opener(spoilingOpens, files, ui, {.iterations = 1000, .chunkSize = 16});
+    EncryptionControl opener(spoilingOpens, files, ui, {.iterations = 1000, .chunkSize = 16, .eventInterval = {}});
     opener.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });
     opener.selector(4);
     opener.setRunFlag(true);
@@ -271,6 +271,23 @@ TEST_F(EncryptionSafety, TheWindowKeepsTakingEventsWhileThePasswordIsStretched) 
             (void)files.deleteFile(kSealedPath);
         }
     }
+}
+
+// Events run by the clock, not after each of a large file's chunks (each turn is a round trip to the window
+// system), yet at least once in every call.
+TEST_F(EncryptionSafety, EventsRunByTheClockAndOnceInEveryCall) {
+    EncryptionControl timed(crypto, files, ui, {.iterations = 1000, .chunkSize = 16});
+    files.writeFile(kPlainPath, patterned(10000));  // 625 chunks, each written and proved
+    files.writeFile("C:\\Data\\b.txt", "b");
+    timed.setRunFlag(true);
+    ui.turns = 0;
+    timed.encrypt(kPlainPath, kSealedPath, kPassword);
+    EXPECT_GE(ui.turns, 1);
+    EXPECT_LT(ui.turns, 100);
+    const int afterFirst = ui.turns;
+    timed.encrypt("C:\\Data\\b.txt", "C:\\Data\\b.txt.ob7", kPassword);
+    EXPECT_GE(ui.turns, afterFirst + 1);
+    EXPECT_EQ(names(), (Names{"a.txt.ob7", "b.txt.ob7"}));
 }
 
 TEST_F(EncryptionSafety, ProgressRisesToOneHundredOnceEachStep) {

@@ -115,7 +115,7 @@ TEST_F(Ob7File, SmallFileIsWrittenAsTheIndependentlyComputedBytes) {
     ScriptedRandom scripted(crypto);
     scripted.next(counting(0x00, 16));  // the run's salt
     scripted.next(counting(0xA0, 8));   // the file's id
-    EncryptionControl fixed(scripted, files, ui, {.iterations = kIterations, .chunkSize = kChunkSize});
+    EncryptionControl fixed(scripted, files, ui, {.iterations = kIterations, .chunkSize = kChunkSize, .eventInterval = {}});
     fixed.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });
     files.writeFile(kSource, kPlain);
     ASSERT_TRUE(files.writeDetails(kSource, knownDetails()).ok());

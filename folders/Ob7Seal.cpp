@@ -40,129 +40,88 @@ struct SealParts {
     const Header& header;
 };
 
+// The producer reads the plain file and seals each batch; the caller's thread writes the records in order, digests
+// exactly what it handed to the writes, and runs the steps. Only the producer calls the cipher while the pass runs.
 class SealPipeline {
 public:
-    SealPipeline(const SealParts& parts, uint64_t plainSizeHint);
+    SealPipeline(const SealParts& parts, IFile& plain, StorageDigest* digest);
     ~SealPipeline();
     SealPipeline(const SealPipeline&) = delete;
     SealPipeline& operator=(const SealPipeline&) = delete;
-    PassResult run(IFile& plain, IFile& sealed, const ChunkStep& step, StorageDigest* digest);
+    PassResult run(IFile& sealed, const ChunkStep& step);
 
 private:
-    Batch* takeFree();
-    PassResult readInto(IFile& plain, Batch& batch);
-    PassResult hand(Batch& batch);
-    Batch* nextSealed();
-    void release(Batch& batch);
-    void sealLoop();
+    bool produce(Batch& batch, std::span<uint8_t> opened);
+    void finish(Batch& batch, bool final, std::span<uint8_t> opened);
     PassResult sealBatch(Batch& batch, std::span<uint8_t> opened);
+    void produceLoop();
+    Batch* takeFree(bool wait);
+    void release(Batch& batch);
+    Batch* nextSealed();
 
     SealParts m_parts;
+    IFile& m_plain;
+    StorageDigest* m_digest;
     HeaderBody m_body;
-    size_t m_chunksPerBatch;
+    size_t m_chunksPerBatch = 1;
     std::vector<Batch> m_batches;
-    std::vector<Batch*> m_free;
-    Batch* m_pending = nullptr;  // read, but not known to be last until the next read
-    bool m_readDone = false;
+    std::vector<uint8_t> m_opened;  // the producer's: each chunk opened again
+    Batch* m_pending = nullptr;     // read, but not known to be last until the next read
     uint64_t m_nextIndex = 0;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<Batch*> m_toSeal;
+    std::vector<Batch*> m_free;
     std::deque<Batch*> m_sealed;
     bool m_stop = false;
-    std::thread m_sealer;  // none for a file that fits one batch: a thread would cost more than it saves
+    std::thread m_producer;  // none for a file that fits one batch: a thread would cost more than it saves
 };
 
 uint64_t chunksIn(size_t plainSize, uint32_t chunkSize) {
     return plainSize == 0 ? 1 : (plainSize + chunkSize - 1) / chunkSize;
 }
 
-SealPipeline::SealPipeline(const SealParts& parts, uint64_t plainSizeHint)
-    : m_parts(parts), m_body(headerBody(parts.header)) {
-    const size_t chunk = parts.header.chunkSize;
-    const size_t mostChunks = std::max<size_t>(1, kBatchBytes / chunk);
-    // A byte more than the hint, so that a file of the size it had ends within the first batch.
-    m_chunksPerBatch = static_cast<size_t>(std::min<uint64_t>(mostChunks, plainSizeHint / chunk + 1));
-    m_batches.resize(kBatches);
-    for (Batch& batch : m_batches) m_free.push_back(&batch);
-    if (plainSizeHint >= m_chunksPerBatch * chunk) m_sealer = std::thread([this] { sealLoop(); });
+uint64_t sizeHint(IFile& plain) {
+    Result<uint64_t> size = plain.size();
+    return size.ok() ? size.value() : 0;
 }
 
-// However the pass ends, the sealer is stopped and joined before the buffers it works on go.
+SealPipeline::SealPipeline(const SealParts& parts, IFile& plain, StorageDigest* digest)
+    : m_parts(parts), m_plain(plain), m_digest(digest), m_body(headerBody(parts.header)) {
+    const size_t chunk = parts.header.chunkSize;
+    const uint64_t hint = sizeHint(plain);
+    // A byte more than the hint, so that a file of the size it had ends within the first batch.
+    m_chunksPerBatch = static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(1, kBatchBytes / chunk), hint / chunk + 1));
+    m_opened.resize(chunk);
+    m_batches.resize(kBatches);
+    for (Batch& batch : m_batches) m_free.push_back(&batch);
+    if (hint >= m_chunksPerBatch * chunk) m_producer = std::thread([this] { produceLoop(); });
+}
+
+// However the pass ends, the producer is stopped and joined before the buffers it works on go.
 SealPipeline::~SealPipeline() {
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
     }
     m_changed.notify_all();
-    if (m_sealer.joinable()) m_sealer.join();
+    if (m_producer.joinable()) m_producer.join();
 }
 
-Batch* SealPipeline::takeFree() {
-    std::lock_guard lock(m_mutex);
-    if (m_free.empty()) return nullptr;
+Batch* SealPipeline::takeFree(bool wait) {
+    std::unique_lock lock(m_mutex);
+    if (wait) m_changed.wait(lock, [this] { return m_stop || !m_free.empty(); });
+    if (m_stop || m_free.empty()) return nullptr;
     Batch* batch = m_free.back();
     m_free.pop_back();
     return batch;
 }
 
 void SealPipeline::release(Batch& batch) {
-    std::lock_guard lock(m_mutex);
-    m_free.push_back(&batch);
-}
-
-// Only a read that comes back short shows where the file ends, which the last chunk's associated data must say:
-// a full batch waits as pending until the next read.
-PassResult SealPipeline::readInto(IFile& plain, Batch& batch) {
-    const size_t capacity = m_chunksPerBatch * m_parts.header.chunkSize;
-    if (!batch.plain) {
-        batch.plain = std::make_unique_for_overwrite<uint8_t[]>(capacity);
-        batch.sealed = std::make_unique_for_overwrite<uint8_t[]>(capacity + m_chunksPerBatch * kTagSize);
-    }
-    Result<size_t> got = plain.read(std::span<uint8_t>(batch.plain.get(), capacity));
-    if (!got.ok()) {
-        release(batch);
-        return failed(Outcome::ReadFailed, got.status());
-    }
-    batch.plainSize = got.value();
-    batch.final = false;
-    Batch* earlier = std::exchange(m_pending, nullptr);
-    if (batch.plainSize == capacity) {
-        m_pending = &batch;
-        return earlier ? hand(*earlier) : PassResult{};
-    }
-    m_readDone = true;
-    // An empty file still has its one empty chunk.
-    if (batch.plainSize == 0 && earlier) {
-        release(batch);
-        earlier->final = true;
-        return hand(*earlier);
-    }
-    if (earlier) {
-        if (PassResult handed = hand(*earlier); handed.outcome != Outcome::Done) return handed;
-    }
-    batch.final = true;
-    return hand(batch);
-}
-
-PassResult SealPipeline::hand(Batch& batch) {
-    batch.firstIndex = m_nextIndex;
-    m_nextIndex += chunksIn(batch.plainSize, m_parts.header.chunkSize);
-    // The header's own nonce index must never be a chunk's.
-    if (m_nextIndex > kHeaderChunkIndex) return failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealChunks"));
-    if (!m_sealer.joinable()) {
-        std::vector<uint8_t> opened(std::min<size_t>(batch.plainSize, m_parts.header.chunkSize));
-        batch.result = sealBatch(batch, opened);
-        std::lock_guard lock(m_mutex);
-        m_sealed.push_back(&batch);
-        return {};
-    }
     {
         std::lock_guard lock(m_mutex);
-        m_toSeal.push_back(&batch);
+        m_free.push_back(&batch);
     }
     m_changed.notify_all();
-    return {};
 }
 
 Batch* SealPipeline::nextSealed() {
@@ -173,25 +132,62 @@ Batch* SealPipeline::nextSealed() {
     return batch;
 }
 
-void SealPipeline::sealLoop() {
-    std::vector<uint8_t> opened(m_parts.header.chunkSize);
-    for (;;) {
-        Batch* batch = nullptr;
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || !m_toSeal.empty(); });
-            if (m_stop) return;
-            batch = m_toSeal.front();
-            m_toSeal.pop_front();
-        }
-        batch->result = sealBatch(*batch, opened);
-        {
-            std::lock_guard lock(m_mutex);
-            m_sealed.push_back(batch);
-        }
-        m_changed.notify_all();
-        if (batch->result.outcome != Outcome::Done) return;
+void SealPipeline::produceLoop() {
+    while (Batch* batch = takeFree(true)) {
+        if (!produce(*batch, m_opened)) return;
     }
+}
+
+// Seals the batch now that it is known whether it ends the file and queues it for writing.
+void SealPipeline::finish(Batch& batch, bool final, std::span<uint8_t> opened) {
+    batch.final = final;
+    batch.firstIndex = m_nextIndex;
+    m_nextIndex += chunksIn(batch.plainSize, m_parts.header.chunkSize);
+    if (m_nextIndex > kHeaderChunkIndex) {
+        // The header's own nonce index must never be a chunk's.
+        batch.result = failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealChunks"));
+    } else {
+        batch.result = sealBatch(batch, opened);
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_sealed.push_back(&batch);
+    }
+    m_changed.notify_all();
+}
+
+// Reads one batch. Only a read that comes back short shows where the file ends, which the last chunk's associated
+// data must say: a full batch waits as pending until the next read. False once nothing more is to be read.
+bool SealPipeline::produce(Batch& batch, std::span<uint8_t> opened) {
+    const size_t capacity = m_chunksPerBatch * m_parts.header.chunkSize;
+    if (!batch.plain) {
+        batch.plain = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+        batch.sealed = std::make_unique_for_overwrite<uint8_t[]>(capacity + m_chunksPerBatch * kTagSize);
+    }
+    Result<size_t> got = m_plain.read(std::span<uint8_t>(batch.plain.get(), capacity));
+    if (!got.ok()) {
+        batch.result = failed(Outcome::ReadFailed, got.status());
+        std::lock_guard lock(m_mutex);
+        m_sealed.push_back(&batch);
+        m_changed.notify_all();
+        return false;
+    }
+    batch.plainSize = got.value();
+    Batch* earlier = std::exchange(m_pending, nullptr);
+    if (batch.plainSize == capacity) {
+        m_pending = &batch;
+        if (earlier) finish(*earlier, false, opened);
+        return !earlier || earlier->result.outcome == Outcome::Done;
+    }
+    // An empty file still has its one empty chunk.
+    if (batch.plainSize == 0 && earlier) {
+        release(batch);
+        finish(*earlier, true, opened);
+        return false;
+    }
+    if (earlier) finish(*earlier, false, opened);
+    if (!earlier || earlier->result.outcome == Outcome::Done) finish(batch, true, opened);
+    return false;
 }
 
 // Each chunk is opened again from its record and compared with its plain text: a fault of the cipher (of the
@@ -224,23 +220,19 @@ PassResult SealPipeline::sealBatch(Batch& batch, std::span<uint8_t> opened) {
     return {};
 }
 
-// Reading comes first while a batch is free, so the sealer always has one waiting; batches are written in the
-// order they were read. A step follows each chunk written, on this thread, as it would with one write a chunk.
-PassResult SealPipeline::run(IFile& plain, IFile& sealed, const ChunkStep& step, StorageDigest* digest) {
+// Batches are written in the order they were read. A step follows each chunk written, as it would with one write
+// a chunk. Without a producer thread, this thread produces whenever nothing is waiting to be written.
+PassResult SealPipeline::run(IFile& sealed, const ChunkStep& step) {
     const size_t chunk = m_parts.header.chunkSize;
+    bool producing = !m_producer.joinable();
     uint64_t done = 0;
     for (;;) {
-        if (!m_readDone) {
-            if (Batch* batch = takeFree()) {
-                if (PassResult read = readInto(plain, *batch); read.outcome != Outcome::Done) return read;
-                continue;
-            }
-        }
+        while (producing && m_sealed.empty()) producing = produce(*takeFree(false), m_opened);
         Batch* batch = nextSealed();
         if (batch->result.outcome != Outcome::Done) return batch->result;
         const std::span<const uint8_t> record(batch->sealed.get(), batch->sealedSize);
         if (Status written = sealed.write(record); !written.ok()) return failed(Outcome::WriteFailed, std::move(written));
-        if (digest) digest->add(record);
+        if (m_digest) m_digest->add(record);
         const uint64_t batchEnd = done + batch->plainSize;
         const bool last = batch->final;
         release(*batch);
@@ -252,17 +244,12 @@ PassResult SealPipeline::run(IFile& plain, IFile& sealed, const ChunkStep& step,
     }
 }
 
-uint64_t sizeHint(IFile& plain) {
-    Result<uint64_t> size = plain.size();
-    return size.ok() ? size.value() : 0;
-}
-
 }  // namespace
 
 PassResult sealChunks(ICrypto& crypto, const Key& key, const Header& header, IFile& plain, IFile& sealed,
                       const ChunkStep& step) {
-    SealPipeline pipeline({crypto, key, header}, sizeHint(plain));
-    return pipeline.run(plain, sealed, step, nullptr);
+    SealPipeline pipeline({crypto, key, header}, plain, nullptr);
+    return pipeline.run(sealed, step);
 }
 
 PassResult sealFile(ICrypto& crypto, const Key& key, const Header& header, const SealFiles& files,
@@ -275,8 +262,11 @@ PassResult sealFile(ICrypto& crypto, const Key& key, const Header& header, const
     const HeaderBytes headerBytes = encodeHeader(header);
     if (Status put = files.sealed.write(headerBytes); !put.ok()) return failed(Outcome::WriteFailed, std::move(put));
     digest.add(headerBytes);
-    SealPipeline pipeline({crypto, key, header}, sizeHint(files.plain));
-    PassResult pass = pipeline.run(files.plain, files.sealed, step, &digest);
+    PassResult pass;
+    {
+        SealPipeline pipeline({crypto, key, header}, files.plain, &digest);
+        pass = pipeline.run(files.sealed, step);
+    }
     if (pass.outcome == Outcome::Done) written = digest.finish();
     return pass;
 }

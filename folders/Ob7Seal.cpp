@@ -145,7 +145,7 @@ void SealPipeline::finish(Batch& batch, bool final, std::span<uint8_t> opened) {
     m_nextIndex += chunksIn(batch.plainSize, m_parts.header.chunkSize);
     if (m_nextIndex > kHeaderChunkIndex) {
         // The header's own nonce index must never be a chunk's.
-        batch.result = failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealChunks"));
+        batch.result = failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealFile"));
     } else {
         batch.result = sealBatch(batch, opened);
     }
@@ -212,7 +212,7 @@ PassResult SealPipeline::sealBatch(Batch& batch, std::span<uint8_t> opened) {
         Status reopened = m_parts.crypto.aes256GcmOpen(
             {.key = m_parts.key, .nonce = nonce, .associatedData = aad, .cipher = cipher, .tag = tag, .plain = again});
         if (!reopened.ok() || !std::equal(again.begin(), again.end(), plain.begin())) {
-            return failed(Outcome::Mismatch, Status::failure(errc::kInvalidData, "sealChunks"));
+            return failed(Outcome::Mismatch, Status::failure(errc::kInvalidData, "sealFile"));
         }
         sealedAt += size + kTagSize;
     }
@@ -245,12 +245,6 @@ PassResult SealPipeline::run(IFile& sealed, const ChunkStep& step) {
 }
 
 }  // namespace
-
-PassResult sealChunks(ICrypto& crypto, const Key& key, const Header& header, IFile& plain, IFile& sealed,
-                      const ChunkStep& step) {
-    SealPipeline pipeline({crypto, key, header}, plain, nullptr);
-    return pipeline.run(sealed, step);
-}
 
 PassResult sealFile(ICrypto& crypto, const Key& key, const Header& header, const SealFiles& files,
                     const ChunkStep& step, Digest& written) {

@@ -28,10 +28,6 @@ Status sealHeader(ICrypto& crypto, const Key& key, Header& header);
 // Done: the key is right and the header whole; Damaged: one of them is not.
 PassResult checkHeader(ICrypto& crypto, const Key& key, const Header& header);
 
-// Reads `plain` to its end and writes the sealed chunks to `sealed`, after the header written by the caller.
-PassResult sealChunks(ICrypto& crypto, const Key& key, const Header& header, IFile& plain, IFile& sealed,
-                      const ChunkStep& step);
-
 struct SealFiles {
     IFile& plain;   // at its start
     IFile& sealed;  // empty

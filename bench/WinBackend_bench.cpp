@@ -298,7 +298,9 @@ struct EncryptionBench {
 };
 
 void benchEncryption(const Settings& settings, Platform& platform) {
-    const std::string folder = platform.files.temporaryFolder() + "\\obelon-bench";
+    std::string folder = platform.files.temporaryFolder();
+    if (!folder.ends_with('\\')) folder += '\\';
+    folder += "obelon-bench";
     const std::string copies = folder + "\\copies";
     require(platform.files.createFolder(folder).ok() && platform.files.createFolder(copies).ok(),
             "cannot make " + copies);

@@ -1,4 +1,4 @@
-// Sealing a file: reading, sealing and writing overlap, the sealing on a thread of its own.
+// Sealing a file: reading and sealing on a thread of their own overlap with writing on the caller's.
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -13,10 +13,9 @@ namespace ob7 {
 
 namespace {
 
-// Reads and writes of about 1 MiB: on Windows every call is a trip through the system, and under Wine through its
-// server too, so fewer and larger ones cost less.
+// Reads and writes of about 1 MiB: every call is a trip into the system, so fewer and larger ones cost less.
 constexpr size_t kBatchBytes = size_t{1} << 20;
-// One batch being read, one waiting for the sealer, one being sealed, one being written.
+// One batch read and waiting to learn whether it is the last, two sealed and waiting, one being written.
 constexpr size_t kBatches = 4;
 
 PassResult failed(Outcome outcome, Status status) {
@@ -250,7 +249,7 @@ PassResult sealFile(ICrypto& crypto, const Key& key, const Header& header, const
                     const ChunkStep& step, Digest& written) {
     // The header's tag is proved as the chunks are: a header that would not open is never written.
     if (PassResult opened = checkHeader(crypto, key, header); opened.outcome != Outcome::Done) {
-        return failed(Outcome::Mismatch, std::move(opened.status));
+        return opened.outcome == Outcome::Damaged ? failed(Outcome::Mismatch, std::move(opened.status)) : opened;
     }
     StorageDigest digest(header);
     const HeaderBytes headerBytes = encodeHeader(header);

@@ -439,9 +439,9 @@ TEST_F(EncryptionSafety, DamagedDetailsRecordIsRefusedAndTheOb7Kept) {
         files.writeFile(kSealedPath, std::string(headerBytes.begin(), headerBytes.end()));
         auto rest = files.openForReading("C:\\Data\\empty");
         auto out = files.openForWriting(kSealedPath);
-        EXPECT_TRUE(out.value()->write(headerBytes).ok());
         PrefixedFile plain(prefix, *rest.value());
-        EXPECT_EQ(ob7::sealChunks(crypto, key, header, plain, *out.value(), {}).outcome, ob7::Outcome::Done);
+        ob7::Digest written{};
+        EXPECT_EQ(ob7::sealFile(crypto, key, header, {plain, *out.value()}, {}, written).outcome, ob7::Outcome::Done);
         EXPECT_TRUE(out.value()->close().ok());
         (void)rest.value()->close();
         (void)files.deleteFile("C:\\Data\\empty");

@@ -79,6 +79,15 @@ private:
         FileDetails details;
         std::vector<uint8_t> record;
     };
+    // An encryption's output and what was handed to its writes, for the read-back that proves it.
+    struct WrittenCopy {
+        const ob7::Header& header;
+        IFile& output;
+        const ob7::Digest& digest;
+        const std::string& path;
+        const std::string& source;
+        uint64_t plainSize;
+    };
     class Call;
 
     const DerivedKey* keyFor(const std::string& password, const ob7::Salt* salt, uint32_t iterations, Status& failure);
@@ -91,6 +100,7 @@ private:
     bool step(uint64_t done, uint64_t total);
     bool destinationFree(Call& call, const std::string& destination);
     bool proveSealed(Call& call, const SealedCopy& copy);
+    bool proveWritten(Call& call, const WrittenCopy& copy);
     bool onlyName(Call& call, IFile& source, const std::string& path);
     bool settle(Call& call, IFile& output, const std::string& destination);
     bool publish(Call& call, IFile& output, const std::string& destination);

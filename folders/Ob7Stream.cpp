@@ -38,49 +38,6 @@ PassResult checkHeader(ICrypto& crypto, const Key& key, const Header& header) {
     return {};
 }
 
-// One chunk is read ahead: only when the next read comes back empty is the current chunk known to be the last,
-// which its associated data must say.
-PassResult sealChunks(ICrypto& crypto, const Key& key, const Header& header, IFile& plain, IFile& sealed,
-                      const ChunkStep& step) {
-    const HeaderBody body = headerBody(header);
-    std::vector<uint8_t> current(header.chunkSize);
-    std::vector<uint8_t> next(header.chunkSize);
-    std::vector<uint8_t> record(size_t{header.chunkSize} + kTagSize);
-    Result<size_t> got = readFull(plain, current);
-    if (!got.ok()) return failed(Outcome::ReadFailed, got.status());
-    size_t currentSize = got.value();
-    uint64_t done = 0;
-    for (uint32_t index = 0;; ++index) {
-        if (index == kHeaderChunkIndex)
-            return failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealChunks"));
-        size_t nextSize = 0;
-        if (currentSize == header.chunkSize) {
-            Result<size_t> ahead = readFull(plain, next);
-            if (!ahead.ok()) return failed(Outcome::ReadFailed, ahead.status());
-            nextSize = ahead.value();
-        }
-        const bool final = nextSize == 0;
-        const ChunkAad aad = chunkAad(body, index, final);
-        const Nonce nonce = nonceFor(header.fileId, index);
-        const std::span<uint8_t> cipher(record.data(), currentSize);
-        const std::span<uint8_t> tag(record.data() + currentSize, kTagSize);
-        Status sealedChunk = crypto.aes256GcmSeal({.key = key,
-                                                   .nonce = nonce,
-                                                   .associatedData = aad,
-                                                   .plain = std::span<const uint8_t>(current.data(), currentSize),
-                                                   .cipher = cipher,
-                                                   .tag = tag});
-        if (!sealedChunk.ok()) return failed(Outcome::CipherFailed, std::move(sealedChunk));
-        Status written = sealed.write(std::span<const uint8_t>(record.data(), currentSize + kTagSize));
-        if (!written.ok()) return failed(Outcome::WriteFailed, std::move(written));
-        done += currentSize;
-        if (step && !step(done)) return failed(Outcome::Stopped, Status::success());
-        if (final) return {};
-        current.swap(next);
-        currentSize = nextSize;
-    }
-}
-
 PassResult openChunks(ICrypto& crypto, const Key& key, const Header& header, uint64_t sealedBytes, IFile& sealed,
                       const PlainSink& sink, const ChunkStep& step) {
     const auto layout = layoutOf(sealedBytes, header.chunkSize);

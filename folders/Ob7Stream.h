@@ -2,6 +2,7 @@
 #include <array>
 #include <functional>
 
+#include "folders/Ob7Digest.h"
 #include "folders/Ob7Format.h"
 #include "platform/ICrypto.h"
 #include "platform/IFileSystem.h"
@@ -27,9 +28,17 @@ Status sealHeader(ICrypto& crypto, const Key& key, Header& header);
 // Done: the key is right and the header whole; Damaged: one of them is not.
 PassResult checkHeader(ICrypto& crypto, const Key& key, const Header& header);
 
-// Reads `plain` to its end and writes the sealed chunks to `sealed`, after the header written by the caller.
-PassResult sealChunks(ICrypto& crypto, const Key& key, const Header& header, IFile& plain, IFile& sealed,
-                      const ChunkStep& step);
+struct SealFiles {
+    IFile& plain;   // at its start
+    IFile& sealed;  // empty
+};
+// Writes the header and then every chunk of the plain file sealed, each chunk opened again in memory and compared
+// with its plain text first (Mismatch if it differs). `written` gets the digest of every byte handed to the writes.
+PassResult sealFile(ICrypto& crypto, const Key& key, const Header& header, const SealFiles& files,
+                    const ChunkStep& step, Digest& written);
+// Reads the written file back from its start to its end; Mismatch unless it holds exactly the bytes the digest
+// was taken of. The step counts the bytes read.
+PassResult proveWritten(const Header& header, IFile& output, const Digest& written, const ChunkStep& step);
 // Reads the `sealedBytes` after the header from `sealed` (positioned there), proving every chunk and the end.
 PassResult openChunks(ICrypto& crypto, const Key& key, const Header& header, uint64_t sealedBytes, IFile& sealed,
                       const PlainSink& sink, const ChunkStep& step);

@@ -75,16 +75,6 @@ bool isFolder(const fs::path& host) {
     return fs::is_directory(host, error);
 }
 
-// The entry of the folder whose name matches without regard to case, if any.
-std::optional<fs::path> matchIn(const fs::path& folder, const std::string& name) {
-    const std::string wanted = foldCase(name);
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        if (foldCase(entry.path().filename().string()) == wanted) return entry.path();
-    }
-    return std::nullopt;
-}
-
 std::string lastNameOf(std::string_view path) {
     const size_t cut = path.find_last_of("\\/");
     return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
@@ -137,6 +127,74 @@ SimFileSystem::Resolved SimFileSystem::resolve(std::string_view path) {
     return {current, 0};
 }
 
+namespace {
+
+bool modifiedAt(const fs::path& folder, int64_t& seconds, int64_t& nanoseconds) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) return false;
+    seconds = info.st_mtim.tv_sec;
+    nanoseconds = info.st_mtim.tv_nsec;
+    return true;
+}
+
+}  // namespace
+
+// The host gives a folder a new modification time at every change once the time has been read, however close
+// together the changes come, so an unchanged time means unchanged names, whoever changed the folder.
+SimFileSystem::FolderNames* SimFileSystem::currentNames(const fs::path& folder) {
+    int64_t seconds = 0;
+    int64_t nanoseconds = 0;
+    if (!modifiedAt(folder, seconds, nanoseconds)) {
+        m_folderNames.erase(folder.string());
+        return nullptr;
+    }
+    FolderNames& names = m_folderNames[folder.string()];
+    if (names.seconds == seconds && names.nanoseconds == nanoseconds) return &names;
+    names = FolderNames{.seconds = seconds, .nanoseconds = nanoseconds, .byFolded = {}};
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        std::string name = entry.path().filename().string();
+        names.byFolded.emplace(foldCase(name), std::move(name));
+    }
+    return &names;
+}
+
+// The entry of the folder whose name matches without regard to case, if any.
+std::optional<fs::path> SimFileSystem::matchIn(const fs::path& folder, const std::string& name) {
+    FolderNames* names = currentNames(folder);
+    if (!names) return std::nullopt;
+    auto found = names->byFolded.find(foldCase(name));
+    if (found == names->byFolded.end()) return std::nullopt;
+    return folder / found->second;
+}
+
+bool SimFileSystem::namesCurrent(const fs::path& folder) {
+    auto names = m_folderNames.find(folder.string());
+    int64_t seconds = 0;
+    int64_t nanoseconds = 0;
+    return names != m_folderNames.end() && modifiedAt(folder, seconds, nanoseconds) &&
+           names->second.seconds == seconds && names->second.nanoseconds == nanoseconds;
+}
+
+// After a change of this file system's own to one name: the folder's names take it when they were current just
+// before it, and the folder's new time with it; otherwise they are read again at the next look.
+void SimFileSystem::namesChanged(const fs::path& host, bool added, bool wereCurrent) {
+    const fs::path folder = host.parent_path();
+    auto names = m_folderNames.find(folder.string());
+    if (names == m_folderNames.end()) return;
+    FolderNames& known = names->second;
+    if (!wereCurrent || !modifiedAt(folder, known.seconds, known.nanoseconds)) {
+        m_folderNames.erase(names);
+        return;
+    }
+    const std::string name = host.filename().string();
+    if (added) {
+        known.byFolded[foldCase(name)] = name;
+    } else {
+        known.byFolded.erase(foldCase(name));
+    }
+}
+
 bool SimFileSystem::injected(Op op, uint32_t& code) {
     auto queued = m_failures.find(op);
     if (queued == m_failures.end() || queued->second.empty()) return false;
@@ -166,9 +224,12 @@ void SimFileSystem::fileClosed(const std::string& host, bool writing, bool remov
     if (open != m_openFiles.end()) m_openFiles.erase(open);
     auto written = m_openForWriting.find(host);
     if (writing && written != m_openForWriting.end()) m_openForWriting.erase(written);
-    if (remove && ::unlink(host.c_str()) == 0) {
+    if (!remove) return;
+    const bool namesWereCurrent = namesCurrent(fs::path(host).parent_path());
+    if (::unlink(host.c_str()) == 0) {
         m_attributes.erase(host);
         m_details.erase(host);
+        namesChanged(host, false, namesWereCurrent);
     }
 }
 
@@ -186,9 +247,13 @@ Result<std::string> SimFileSystem::renameOpen(const std::string& host, bool writ
     const Resolved target = resolve(to);
     if (target.error) return Status::failure(target.error, "SetFileInformationByHandle");
     if (present(target.host)) return Status::failure(errc::kAlreadyExists, "SetFileInformationByHandle");
+    const bool fromCurrent = namesCurrent(fs::path(host).parent_path());
+    const bool toCurrent = namesCurrent(target.host.parent_path());
     if (::renameat2(AT_FDCWD, host.c_str(), AT_FDCWD, target.host.c_str(), RENAME_NOREPLACE) != 0) {
         return Status::failure(windowsErrorFor(errno), "SetFileInformationByHandle");
     }
+    namesChanged(host, false, fromCurrent);
+    namesChanged(target.host, true, toCurrent);
     const std::string named = target.host.string();
     fileClosed(host, writing, false);
     m_openFiles.insert(named);
@@ -263,10 +328,14 @@ Status SimFileSystem::rename(std::string_view from, std::string_view to) {
     const bool sameItem = present(target.host) && fs::equivalent(source.host, target.host, error);
     // Only the case of the name changes: the item keeps its place under the name as given.
     const fs::path destination = sameItem ? target.host.parent_path() / lastNameOf(to) : target.host;
+    const bool fromCurrent = namesCurrent(source.host.parent_path());
+    const bool toCurrent = namesCurrent(destination.parent_path());
     const int moved = sameItem ? ::rename(source.host.c_str(), destination.c_str())
                                : ::renameat2(AT_FDCWD, source.host.c_str(), AT_FDCWD, destination.c_str(),
                                              RENAME_NOREPLACE);
     if (moved != 0) return Status::failure(windowsErrorFor(errno), "MoveFileExW");
+    namesChanged(source.host, false, fromCurrent);
+    namesChanged(destination, true, toCurrent);
     carryDetails(source.host.string(), destination.string());
     return Status::success();
 }
@@ -281,7 +350,9 @@ Status SimFileSystem::deleteFile(std::string_view path) {
         return Status::failure(errc::kAccessDenied, "DeleteFileW");
     }
     if (isOpen(at.host)) return Status::failure(errc::kSharingViolation, "DeleteFileW");
+    const bool namesWereCurrent = namesCurrent(at.host.parent_path());
     if (::unlink(at.host.c_str()) != 0) return Status::failure(windowsErrorFor(errno), "DeleteFileW");
+    namesChanged(at.host, false, namesWereCurrent);
     m_attributes.erase(at.host.string());
     m_details.erase(at.host.string());
     return Status::success();
@@ -372,9 +443,11 @@ Result<std::pair<fs::path, int>> SimFileSystem::makeTemporary(const fs::path& fo
         name << "ob7" << std::hex << std::uppercase << ((m_nextTemporary++ & 0xFFFF) | 0x1000) << ".tmp";
         if (matchIn(folder, name.str())) continue;
         const fs::path host = folder / name.str();
+        const bool namesWereCurrent = namesCurrent(folder);
         const int fd = ::open(host.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) return Status::failure(windowsErrorFor(errno), api);
+        namesChanged(host, true, namesWereCurrent);
         madeAfresh(host);
         m_attributes[host.string()] = fileattr::kArchive | fileattr::kHidden;
         return std::pair{host, fd};

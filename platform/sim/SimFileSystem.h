@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/IFileSystem.h"
@@ -85,8 +86,19 @@ private:
         std::filesystem::path host;
         uint32_t error = 0;  // the path itself is malformed or a folder on the way is missing
     };
+    // A folder's names folded to lower case, with the folder's modification time when they were read: a name
+    // looked up without regard to case costs no listing of the folder while the folder has not changed.
+    struct FolderNames {
+        int64_t seconds = 0;
+        int64_t nanoseconds = 0;
+        std::unordered_map<std::string, std::string> byFolded;
+    };
     const std::filesystem::path& root();
     Resolved resolve(std::string_view path);
+    std::optional<std::filesystem::path> matchIn(const std::filesystem::path& folder, const std::string& name);
+    FolderNames* currentNames(const std::filesystem::path& folder);
+    bool namesCurrent(const std::filesystem::path& folder);
+    void namesChanged(const std::filesystem::path& host, bool added, bool wereCurrent);
     bool isOpen(const std::filesystem::path& host) const;
     uint32_t extraAttributes(const std::filesystem::path& host) const;
     Result<std::unique_ptr<IFile>> open(const Resolved& at, bool writing, bool held = false);
@@ -114,6 +126,7 @@ private:
     std::deque<std::string> m_browseAnswers;
     std::vector<FolderPickerArgs> m_browses;
     uint32_t m_nextTemporary = 0;
+    std::unordered_map<std::string, FolderNames> m_folderNames;  // by host folder
 };
 
 }  // namespace sim

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <thread>
 #include <set>
+#include <thread>
 
 #include "folders/Ob7Details.h"
 #include "folders/PrefixedFile.h"
@@ -290,6 +290,74 @@ TEST_F(EncryptionSafety, EventsRunByTheClockAndOnceInEveryCall) {
     EXPECT_EQ(names(), (Names{"a.txt.ob7", "b.txt.ob7"}));
 }
 
+// The machine's cipher, counting the chunks sealed from whichever thread seals them.
+class SealCountingCrypto final : public ICrypto {
+public:
+    explicit SealCountingCrypto(ICrypto& real) : m_real(real) {}
+    Result<std::vector<uint8_t>> randomBytes(size_t count) override { return m_real.randomBytes(count); }
+    Result<std::vector<uint8_t>> pbkdf2Sha256(std::string_view password, std::span<const uint8_t> salt,
+                                              uint32_t iterations, size_t length) override {
+        return m_real.pbkdf2Sha256(password, salt, iterations, length);
+    }
+    Status aes256GcmSeal(const GcmSealArgs& args) override {
+        ++seals;
+        return m_real.aes256GcmSeal(args);
+    }
+    Status aes256GcmOpen(const GcmOpenArgs& args) override { return m_real.aes256GcmOpen(args); }
+    std::atomic<int> seals = 0;
+
+private:
+    ICrypto& m_real;
+};
+
+// A file larger than one read is sealed on a thread of its own while this one reads, writes and lets events run:
+// a full disk, an abort or a spoiled chunk in the middle stops that thread with the call, is reported as itself,
+// and keeps the source.
+TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsSealingToo) {
+    const std::string plain = patterned(8 << 20);  // 128 chunks of 64 KiB, 8 reads
+    SealCountingCrypto counting(crypto);
+    SpoilingCrypto spoiling(crypto);
+    auto encryptWith = [&](ICrypto& cipher) {
+        EncryptionControl large(cipher, files, ui, {.iterations = 1000, .chunkSize = 64 * 1024, .eventInterval = {}});
+        large.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });
+        ui.onTurn = [&](int turn) {
+            if (turn == 40) large.abort();
+        };
+        files.writeFile(kPlainPath, plain);
+        errors.clear();
+        ui.turns = 0;
+        large.selector(4);
+        large.setRunFlag(true);
+        large.encrypt(kPlainPath, kSealedPath, kPassword);
+        ui.onTurn = nullptr;
+    };
+
+    files.failWritesAfter(2 << 20);
+    encryptWith(counting);
+    files.failWritesAfter(std::nullopt);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kDiskFull));
+    const int sealedByThen = counting.seals;
+    EXPECT_LT(sealedByThen, 128) << "the sealing ran on to the end of the file";
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(counting.seals, sealedByThen) << "the sealing went on after the call returned";
+    EXPECT_EQ(names(), Names{"a.txt"});
+
+    counting.seals = 0;
+    encryptWith(counting);  // the abort comes at the 40th turn, while chunks are being written
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, encryptionerror::kAborted);
+    EXPECT_EQ(ui.turns, 40);
+    EXPECT_LT(counting.seals, 128);
+    EXPECT_EQ(names(), Names{"a.txt"});
+
+    encryptWith(spoiling);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, encryptionerror::kVerifyFailed);
+    EXPECT_EQ(files.readFile(kPlainPath), plain);
+    EXPECT_EQ(names(), Names{"a.txt"});
+}
+
 TEST_F(EncryptionSafety, ProgressRisesToOneHundredOnceEachStep) {
     files.writeFile(kPlainPath, patterned(1000));
     startRun();
@@ -388,9 +456,9 @@ TEST_F(EncryptionSafety, DamagedDetailsRecordIsRefusedAndTheOb7Kept) {
         files.writeFile(kSealedPath, std::string(headerBytes.begin(), headerBytes.end()));
         auto rest = files.openForReading("C:\\Data\\empty");
         auto out = files.openForWriting(kSealedPath);
-        EXPECT_TRUE(out.value()->write(headerBytes).ok());
         PrefixedFile plain(prefix, *rest.value());
-        EXPECT_EQ(ob7::sealChunks(crypto, key, header, plain, *out.value(), {}).outcome, ob7::Outcome::Done);
+        ob7::Digest written{};
+        EXPECT_EQ(ob7::sealFile(crypto, key, header, {plain, *out.value()}, {}, written).outcome, ob7::Outcome::Done);
         EXPECT_TRUE(out.value()->close().ok());
         (void)rest.value()->close();
         (void)files.deleteFile("C:\\Data\\empty");

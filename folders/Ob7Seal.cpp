@@ -1,0 +1,293 @@
+// Sealing a file: reading and sealing on a thread of their own overlap with writing on the caller's.
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "folders/Ob7Stream.h"
+
+namespace ob7 {
+
+namespace {
+
+// Reads and writes of about 1 MiB: every call is a trip into the system, so fewer and larger ones cost less.
+constexpr size_t kBatchBytes = size_t{1} << 20;
+// One batch read and waiting to learn whether it is the last, two sealed and waiting, one being written.
+constexpr size_t kBatches = 4;
+
+PassResult failed(Outcome outcome, Status status) {
+    return {outcome, std::move(status)};
+}
+
+// A run of whole chunks read together; the sealer fills `sealed` with their records.
+struct Batch {
+    std::unique_ptr<uint8_t[]> plain;
+    std::unique_ptr<uint8_t[]> sealed;
+    size_t plainSize = 0;
+    size_t sealedSize = 0;
+    uint64_t firstIndex = 0;
+    bool final = false;  // its last chunk is the file's last
+    PassResult result;
+};
+
+struct SealParts {
+    ICrypto& crypto;
+    const Key& key;
+    const Header& header;
+};
+
+// The producer reads the plain file and seals each batch; the caller's thread writes the records in order, digests
+// exactly what it handed to the writes, and runs the steps. Only the producer calls the cipher while the pass runs.
+class SealPipeline {
+public:
+    SealPipeline(const SealParts& parts, IFile& plain, StorageDigest* digest);
+    ~SealPipeline();
+    SealPipeline(const SealPipeline&) = delete;
+    SealPipeline& operator=(const SealPipeline&) = delete;
+    PassResult run(IFile& sealed, const ChunkStep& step);
+
+private:
+    bool produce(Batch& batch, std::span<uint8_t> opened);
+    void finish(Batch& batch, bool final, std::span<uint8_t> opened);
+    PassResult sealBatch(Batch& batch, std::span<uint8_t> opened);
+    void produceLoop();
+    Batch* takeFree(bool wait);
+    void release(Batch& batch);
+    Batch* nextSealed();
+
+    SealParts m_parts;
+    IFile& m_plain;
+    StorageDigest* m_digest;
+    HeaderBody m_body;
+    size_t m_chunksPerBatch = 1;
+    std::vector<Batch> m_batches;
+    std::vector<uint8_t> m_opened;  // the producer's: each chunk opened again
+    Batch* m_pending = nullptr;     // read, but not known to be last until the next read
+    uint64_t m_nextIndex = 0;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<Batch*> m_free;
+    std::deque<Batch*> m_sealed;
+    bool m_stop = false;
+    std::thread m_producer;  // none for a file that fits one batch: a thread would cost more than it saves
+};
+
+uint64_t chunksIn(size_t plainSize, uint32_t chunkSize) {
+    return plainSize == 0 ? 1 : (plainSize + chunkSize - 1) / chunkSize;
+}
+
+uint64_t sizeHint(IFile& plain) {
+    Result<uint64_t> size = plain.size();
+    return size.ok() ? size.value() : 0;
+}
+
+SealPipeline::SealPipeline(const SealParts& parts, IFile& plain, StorageDigest* digest)
+    : m_parts(parts), m_plain(plain), m_digest(digest), m_body(headerBody(parts.header)) {
+    const size_t chunk = parts.header.chunkSize;
+    const uint64_t hint = sizeHint(plain);
+    // A byte more than the hint, so that a file of the size it had ends within the first batch.
+    m_chunksPerBatch = static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(1, kBatchBytes / chunk), hint / chunk + 1));
+    m_opened.resize(chunk);
+    m_batches.resize(kBatches);
+    for (Batch& batch : m_batches) m_free.push_back(&batch);
+    if (hint >= m_chunksPerBatch * chunk) m_producer = std::thread([this] { produceLoop(); });
+}
+
+// However the pass ends, the producer is stopped and joined before the buffers it works on go.
+SealPipeline::~SealPipeline() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    if (m_producer.joinable()) m_producer.join();
+}
+
+Batch* SealPipeline::takeFree(bool wait) {
+    std::unique_lock lock(m_mutex);
+    if (wait) m_changed.wait(lock, [this] { return m_stop || !m_free.empty(); });
+    if (m_stop || m_free.empty()) return nullptr;
+    Batch* batch = m_free.back();
+    m_free.pop_back();
+    return batch;
+}
+
+void SealPipeline::release(Batch& batch) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(&batch);
+    }
+    m_changed.notify_all();
+}
+
+Batch* SealPipeline::nextSealed() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_sealed.empty(); });
+    Batch* batch = m_sealed.front();
+    m_sealed.pop_front();
+    return batch;
+}
+
+void SealPipeline::produceLoop() {
+    while (Batch* batch = takeFree(true)) {
+        if (!produce(*batch, m_opened)) return;
+    }
+}
+
+// Seals the batch now that it is known whether it ends the file and queues it for writing.
+void SealPipeline::finish(Batch& batch, bool final, std::span<uint8_t> opened) {
+    batch.final = final;
+    batch.firstIndex = m_nextIndex;
+    m_nextIndex += chunksIn(batch.plainSize, m_parts.header.chunkSize);
+    if (m_nextIndex > kHeaderChunkIndex) {
+        // The header's own nonce index must never be a chunk's.
+        batch.result = failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealFile"));
+    } else {
+        batch.result = sealBatch(batch, opened);
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_sealed.push_back(&batch);
+    }
+    m_changed.notify_all();
+}
+
+// Reads one batch. Only a read that comes back short shows where the file ends, which the last chunk's associated
+// data must say: a full batch waits as pending until the next read. False once nothing more is to be read.
+bool SealPipeline::produce(Batch& batch, std::span<uint8_t> opened) {
+    const size_t capacity = m_chunksPerBatch * m_parts.header.chunkSize;
+    if (!batch.plain) {
+        batch.plain = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+        batch.sealed = std::make_unique_for_overwrite<uint8_t[]>(capacity + m_chunksPerBatch * kTagSize);
+    }
+    Result<size_t> got = m_plain.read(std::span<uint8_t>(batch.plain.get(), capacity));
+    if (!got.ok()) {
+        batch.result = failed(Outcome::ReadFailed, got.status());
+        std::lock_guard lock(m_mutex);
+        m_sealed.push_back(&batch);
+        m_changed.notify_all();
+        return false;
+    }
+    batch.plainSize = got.value();
+    Batch* earlier = std::exchange(m_pending, nullptr);
+    if (batch.plainSize == capacity) {
+        m_pending = &batch;
+        if (earlier) finish(*earlier, false, opened);
+        return !earlier || earlier->result.outcome == Outcome::Done;
+    }
+    // An empty file still has its one empty chunk.
+    if (batch.plainSize == 0 && earlier) {
+        release(batch);
+        finish(*earlier, true, opened);
+        return false;
+    }
+    if (earlier) finish(*earlier, false, opened);
+    if (!earlier || earlier->result.outcome == Outcome::Done) finish(batch, true, opened);
+    return false;
+}
+
+// Each chunk is opened again from its record and compared with its plain text: a fault of the cipher (of the
+// machine or of the library) shows here, before anything of it reaches the disk.
+PassResult SealPipeline::sealBatch(Batch& batch, std::span<uint8_t> opened) {
+    const size_t chunk = m_parts.header.chunkSize;
+    const uint64_t chunks = chunksIn(batch.plainSize, m_parts.header.chunkSize);
+    size_t sealedAt = 0;
+    for (uint64_t i = 0; i < chunks; ++i) {
+        const size_t plainAt = static_cast<size_t>(i) * chunk;
+        const size_t size = std::min(chunk, batch.plainSize - plainAt);
+        const auto index = static_cast<uint32_t>(batch.firstIndex + i);
+        const ChunkAad aad = chunkAad(m_body, index, batch.final && i + 1 == chunks);
+        const Nonce nonce = nonceFor(m_parts.header.fileId, index);
+        const std::span<const uint8_t> plain(batch.plain.get() + plainAt, size);
+        const std::span<uint8_t> cipher(batch.sealed.get() + sealedAt, size);
+        const std::span<uint8_t> tag(batch.sealed.get() + sealedAt + size, kTagSize);
+        Status sealed = m_parts.crypto.aes256GcmSeal(
+            {.key = m_parts.key, .nonce = nonce, .associatedData = aad, .plain = plain, .cipher = cipher, .tag = tag});
+        if (!sealed.ok()) return failed(Outcome::CipherFailed, std::move(sealed));
+        const std::span<uint8_t> again = opened.first(size);
+        Status reopened = m_parts.crypto.aes256GcmOpen(
+            {.key = m_parts.key, .nonce = nonce, .associatedData = aad, .cipher = cipher, .tag = tag, .plain = again});
+        if (!reopened.ok() || !std::equal(again.begin(), again.end(), plain.begin())) {
+            return failed(Outcome::Mismatch, Status::failure(errc::kInvalidData, "sealFile"));
+        }
+        sealedAt += size + kTagSize;
+    }
+    batch.sealedSize = sealedAt;
+    return {};
+}
+
+// Batches are written in the order they were read. A step follows each chunk written, as it would with one write
+// a chunk. Without a producer thread, this thread produces whenever nothing is waiting to be written.
+PassResult SealPipeline::run(IFile& sealed, const ChunkStep& step) {
+    const size_t chunk = m_parts.header.chunkSize;
+    bool producing = !m_producer.joinable();
+    uint64_t done = 0;
+    for (;;) {
+        while (producing && m_sealed.empty()) producing = produce(*takeFree(false), m_opened);
+        Batch* batch = nextSealed();
+        if (batch->result.outcome != Outcome::Done) return batch->result;
+        const std::span<const uint8_t> record(batch->sealed.get(), batch->sealedSize);
+        if (Status written = sealed.write(record); !written.ok()) return failed(Outcome::WriteFailed, std::move(written));
+        if (m_digest) m_digest->add(record);
+        const uint64_t batchEnd = done + batch->plainSize;
+        const bool last = batch->final;
+        release(*batch);
+        do {
+            done = std::min<uint64_t>(done + chunk, batchEnd);
+            if (step && !step(done)) return failed(Outcome::Stopped, Status::success());
+        } while (done < batchEnd);
+        if (last) return {};
+    }
+}
+
+}  // namespace
+
+PassResult sealFile(ICrypto& crypto, const Key& key, const Header& header, const SealFiles& files,
+                    const ChunkStep& step, Digest& written) {
+    // The header's tag is proved as the chunks are: a header that would not open is never written.
+    if (PassResult opened = checkHeader(crypto, key, header); opened.outcome != Outcome::Done) {
+        return opened.outcome == Outcome::Damaged ? failed(Outcome::Mismatch, std::move(opened.status)) : opened;
+    }
+    StorageDigest digest(header);
+    const HeaderBytes headerBytes = encodeHeader(header);
+    if (Status put = files.sealed.write(headerBytes); !put.ok()) return failed(Outcome::WriteFailed, std::move(put));
+    digest.add(headerBytes);
+    PassResult pass;
+    {
+        SealPipeline pipeline({crypto, key, header}, files.plain, &digest);
+        pass = pipeline.run(files.sealed, step);
+    }
+    if (pass.outcome == Outcome::Done) written = digest.finish();
+    return pass;
+}
+
+// The step counts the plain bytes whose records have come back, once per record.
+PassResult proveWritten(const Header& header, IFile& output, const Digest& written, const ChunkStep& step) {
+    StorageDigest digest(header);
+    const uint64_t expected = written[4];
+    const size_t capacity = static_cast<size_t>(std::min<uint64_t>(kBatchBytes, expected + 1));
+    const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+    const uint64_t record = uint64_t{header.chunkSize} + kTagSize;
+    uint64_t read = 0;
+    uint64_t recordsBack = 0;
+    for (;;) {
+        Result<size_t> got = output.read(std::span<uint8_t>(buffer.get(), capacity));
+        if (!got.ok()) return failed(Outcome::ReadFailed, got.status());
+        if (got.value() == 0) break;
+        digest.add(std::span<const uint8_t>(buffer.get(), got.value()));
+        read += got.value();
+        if (read > expected) break;
+        const uint64_t body = read > kHeaderSize ? read - kHeaderSize : 0;
+        const uint64_t records = read == expected ? (body + record - 1) / record : body / record;
+        for (; recordsBack < records; ++recordsBack) {
+            if (step && !step((recordsBack + 1) * header.chunkSize)) return failed(Outcome::Stopped, Status::success());
+        }
+    }
+    if (digest.finish() != written) return failed(Outcome::Mismatch, Status::failure(errc::kInvalidData, "proveWritten"));
+    return {};
+}
+
+}  // namespace ob7

@@ -238,9 +238,13 @@ bool EncryptionControl::destinationFree(Call& call, const std::string& destinati
     return false;
 }
 
-// Until the output is on the disk, a power cut could leave the named file short.
+// Until the output is on the disk, a power cut could leave the named file short. Only a large file's flush takes
+// long enough to need a thread, and a thread costs more than a small file's whole flush.
 bool EncryptionControl::settle(Call& call, IFile& output, const std::string& destination) {
-    const Status done = beside([&output] { return output.flush(); });
+    constexpr uint64_t kLongFlush = 8u << 20;
+    const Result<uint64_t> written = output.size();
+    const bool large = !written.ok() || written.value() >= kLongFlush;
+    const Status done = large ? beside([&output] { return output.flush(); }) : output.flush();
     if (!done.ok()) call.failed(done, "Could not write beside", destination);
     return done.ok();
 }

@@ -175,7 +175,7 @@ TEST_F(EncryptionUnderCng, FileOfManyChunksComesBackByteForByteWithNothingLeftBe
     old.lastAccess = 129400000000000000ULL;
     old.lastWrite = 129500000000000000ULL;
     ASSERT_TRUE(files.writeDetails(path("big.bin"), old).ok());
-    EncryptionControl control(crypto, files, ui, {.iterations = 1000});
+    EncryptionControl control(crypto, files, ui, {.iterations = 1000, .eventInterval = {}});
     watch(control);
     control.encrypt(path("big.bin"), path("big.bin.ob7"), "s3cret");
     EXPECT_EQ(names(), std::vector<std::string>{"big.bin.ob7"});

@@ -77,8 +77,17 @@ struct GdiTraits {
     static void close(Type h) { ::DeleteObject(h); }
 };
 
+// A search of a folder's files or of a file's streams (FindFirstFileExW, FindFirstStreamW).
+struct FindTraits {
+    using Type = HANDLE;
+    static Type invalid() { return INVALID_HANDLE_VALUE; }
+    static bool isValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void close(Type h) { ::FindClose(h); }
+};
+
 using UniqueHKey = UniqueHandle<HKeyTraits>;
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueHWnd = UniqueHandle<HWndTraits>;
 using UniqueHIcon = UniqueHandle<HIconTraits>;
 using UniqueHFont = UniqueHandle<GdiTraits<HFONT>>;
+using UniqueFind = UniqueHandle<FindTraits>;

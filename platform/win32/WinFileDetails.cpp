@@ -9,14 +9,6 @@
 
 namespace {
 
-struct FindStreamTraits {
-    using Type = HANDLE;
-    static Type invalid() { return INVALID_HANDLE_VALUE; }
-    static bool isValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void close(Type h) { ::FindClose(h); }
-};
-using UniqueFindStream = UniqueHandle<FindStreamTraits>;
-
 constexpr SECURITY_INFORMATION kCarriedSecurity =
     OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
 
@@ -78,7 +70,7 @@ Result<std::vector<uint8_t>> readStream(const std::wstring& file, const std::str
 // The names first, with the total checked before any stream is read.
 Result<std::vector<NamedStream>> readStreams(const std::wstring& file) {
     WIN32_FIND_STREAM_DATA found = {};
-    UniqueFindStream search(::FindFirstStreamW(file.c_str(), FindStreamInfoStandard, &found, 0));
+    UniqueFind search(::FindFirstStreamW(file.c_str(), FindStreamInfoStandard, &found, 0));
     if (!search) {
         if (meansNoStreams(::GetLastError())) return std::vector<NamedStream>{};
         return lastError("FindFirstStreamW");

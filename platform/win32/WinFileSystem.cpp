@@ -13,14 +13,6 @@
 
 namespace {
 
-struct FindTraits {
-    using Type = HANDLE;
-    static Type invalid() { return INVALID_HANDLE_VALUE; }
-    static bool isValid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void close(Type h) { ::FindClose(h); }
-};
-using UniqueFind = UniqueHandle<FindTraits>;
-
 struct ItemIdListTraits {
     using Type = PIDLIST_ABSOLUTE;
     static Type invalid() { return nullptr; }

@@ -345,14 +345,14 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
     const ob7::PassResult pass = ob7::sealFile(m_crypto, key.bytes, header, {stream, out},
                                                [&](uint64_t done) { return step(done, work); }, written);
     if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
-    if (!settle(call, out, destination)) return;
     if (!proveWritten(call, {header, out, written, destination, source, streamSize})) return;
+    if (!settle(call, out, destination)) return;
     if (!publish(call, out, destination)) return;
     removeSealedSource(call, *plain.value(), source, details->details.attributes);
     progress(1, 1);
 }
 
-// Reads the flushed output back through its own opening: it must hold exactly the bytes handed to its writes,
+// Reads the output back through its own opening: it must hold exactly the bytes handed to its writes,
 // whose chunks were opened again in memory as they were sealed. Together that proves as much as decrypting it
 // again (docs/ob7-format.md, "Why the proof is enough").
 bool EncryptionControl::proveWritten(Call& call, const WrittenCopy& copy) {
@@ -440,6 +440,7 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
     // A file of the first version is its plain stream; later ones begin with the details record.
     const bool withDetails = header.version != ob7::kVersionWithoutDetails;
     ob7::DetailsSplitter splitter;
+    ob7::FlushAhead flushAhead(plain);
     pass = ob7::openChunks(
         m_crypto, key.bytes, header, size.value() - ob7::kHeaderSize, *sealed.value(),
         [&](std::span<const uint8_t> bytes) -> ob7::PassResult {
@@ -449,6 +450,7 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
                 bytes = *rest;
             }
             if (Status written = plain.write(bytes); !written.ok()) return {ob7::Outcome::WriteFailed, std::move(written)};
+            flushAhead.wrote(bytes.size());
             return {};
         },
         [&](uint64_t done) { return step(done, plainSize * 2); });
@@ -456,10 +458,12 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
     // A stream that ends inside its record, or a record not as this program writes it, is damage.
     const std::optional<FileDetails> details = withDetails ? splitter.details() : std::nullopt;
     if (withDetails && !details) return call.refuse(encryptionerror::kDamaged, kDamagedText, source);
-    if (!settle(call, plain, destination)) return;
-    // As encryption does: the .ob7 goes only once the plain file on the disk has been proved against it.
+    flushAhead.finished();
+    // As encryption does: the .ob7 goes only once the plain file has been proved against it and is on the disk.
+    // The proof goes first, while the disk is still taking the end of the file.
     PrefixedFile stream(splitter.prefix(), plain);
     if (!proveSealed(call, {key.bytes, header, *sealed.value(), stream, source, destination, plainSize, true})) return;
+    if (!settle(call, plain, destination)) return;
     if (!publish(call, plain, destination)) return;
     if (details && !putDetailsBack(call, plain, destination, *details)) return;
     removeSource(call, *sealed.value(), source);

@@ -36,7 +36,7 @@ constexpr int32_t kLinked = 1009;  // a link, or a file with more than one name
 
 // The encryption control `RSPEncrypt1`: encrypts a file into an ".ob7" file and back, one file per call,
 // reporting through its progress and error events. It never loses a file: the output is written under a
-// temporary name, flushed, proved, and only then given its name, which must be free; the source goes last.
+// temporary name, proved, flushed, and only then given its name, which must be free; the source goes last.
 class EncryptionControl final {
 public:
     EncryptionControl(ICrypto& crypto, IFileSystem& files, ui::Toolkit& ui, EncryptionOptions options = {});

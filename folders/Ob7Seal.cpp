@@ -1,4 +1,4 @@
-// Sealing a file: reading and sealing on a thread of their own overlap with writing on the caller's.
+// Sealing a file: the cipher works on a thread of its own while the caller's thread reads and writes.
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -15,7 +15,7 @@ namespace {
 
 // Reads and writes of about 1 MiB: every call is a trip into the system, so fewer and larger ones cost less.
 constexpr size_t kBatchBytes = size_t{1} << 20;
-// One batch read and waiting to learn whether it is the last, two sealed and waiting, one being written.
+// One batch read and waiting to learn whether it is the last, two being sealed or waiting, one being written.
 constexpr size_t kBatches = 4;
 
 PassResult failed(Outcome outcome, Status status) {
@@ -39,8 +39,9 @@ struct SealParts {
     const Header& header;
 };
 
-// The producer reads the plain file and seals each batch; the caller's thread writes the records in order, digests
-// exactly what it handed to the writes, and runs the steps. Only the producer calls the cipher while the pass runs.
+// The caller's thread reads the plain file, writes the sealed records in order, digests exactly what it handed to
+// the writes and runs the steps; the sealer's thread seals each batch and opens it again. The cipher alone is
+// about as much work as the reads and writes together, and only the sealer calls it while the pass runs.
 class SealPipeline {
 public:
     SealPipeline(const SealParts& parts, IFile& plain, StorageDigest* digest);
@@ -50,11 +51,11 @@ public:
     PassResult run(IFile& sealed, const ChunkStep& step);
 
 private:
-    bool produce(Batch& batch, std::span<uint8_t> opened);
-    void finish(Batch& batch, bool final, std::span<uint8_t> opened);
-    PassResult sealBatch(Batch& batch, std::span<uint8_t> opened);
-    void produceLoop();
-    Batch* takeFree(bool wait);
+    bool readInto(Batch& batch);
+    void hand(Batch& batch, bool final);
+    PassResult sealBatch(Batch& batch);
+    void sealLoop();
+    Batch* takeFree();
     void release(Batch& batch);
     Batch* nextSealed();
 
@@ -64,15 +65,17 @@ private:
     HeaderBody m_body;
     size_t m_chunksPerBatch = 1;
     std::vector<Batch> m_batches;
-    std::vector<uint8_t> m_opened;  // the producer's: each chunk opened again
+    std::vector<uint8_t> m_opened;  // the sealer's: each chunk opened again
     Batch* m_pending = nullptr;     // read, but not known to be last until the next read
     uint64_t m_nextIndex = 0;
+    PassResult m_readResult;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<Batch*> m_free;
+    std::deque<Batch*> m_toSeal;
     std::deque<Batch*> m_sealed;
     bool m_stop = false;
-    std::thread m_producer;  // none for a file that fits one batch: a thread would cost more than it saves
+    std::thread m_sealer;  // none for a file that fits one batch: a thread would cost more than it saves
 };
 
 uint64_t chunksIn(size_t plainSize, uint32_t chunkSize) {
@@ -93,71 +96,82 @@ SealPipeline::SealPipeline(const SealParts& parts, IFile& plain, StorageDigest* 
     m_opened.resize(chunk);
     m_batches.resize(kBatches);
     for (Batch& batch : m_batches) m_free.push_back(&batch);
-    if (hint >= m_chunksPerBatch * chunk) m_producer = std::thread([this] { produceLoop(); });
+    if (hint >= m_chunksPerBatch * chunk) m_sealer = std::thread([this] { sealLoop(); });
 }
 
-// However the pass ends, the producer is stopped and joined before the buffers it works on go.
+// However the pass ends, the sealer is stopped and joined before the buffers it works on go.
 SealPipeline::~SealPipeline() {
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
     }
     m_changed.notify_all();
-    if (m_producer.joinable()) m_producer.join();
+    if (m_sealer.joinable()) m_sealer.join();
 }
 
-Batch* SealPipeline::takeFree(bool wait) {
-    std::unique_lock lock(m_mutex);
-    if (wait) m_changed.wait(lock, [this] { return m_stop || !m_free.empty(); });
-    if (m_stop || m_free.empty()) return nullptr;
+Batch* SealPipeline::takeFree() {
+    std::lock_guard lock(m_mutex);
+    if (m_free.empty()) return nullptr;
     Batch* batch = m_free.back();
     m_free.pop_back();
     return batch;
 }
 
 void SealPipeline::release(Batch& batch) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_free.push_back(&batch);
-    }
-    m_changed.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_free.push_back(&batch);
 }
 
+// Without a sealer thread, the caller's seals the batch it waits for.
 Batch* SealPipeline::nextSealed() {
     std::unique_lock lock(m_mutex);
+    if (!m_sealer.joinable()) {
+        Batch* batch = m_toSeal.front();
+        m_toSeal.pop_front();
+        lock.unlock();
+        batch->result = sealBatch(*batch);
+        return batch;
+    }
     m_changed.wait(lock, [this] { return !m_sealed.empty(); });
     Batch* batch = m_sealed.front();
     m_sealed.pop_front();
     return batch;
 }
 
-void SealPipeline::produceLoop() {
-    while (Batch* batch = takeFree(true)) {
-        if (!produce(*batch, m_opened)) return;
+void SealPipeline::sealLoop() {
+    for (;;) {
+        Batch* batch = nullptr;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_stop || !m_toSeal.empty(); });
+            if (m_stop) return;
+            batch = m_toSeal.front();
+            m_toSeal.pop_front();
+        }
+        batch->result = sealBatch(*batch);
+        {
+            std::lock_guard lock(m_mutex);
+            m_sealed.push_back(batch);
+        }
+        m_changed.notify_all();
     }
 }
 
-// Seals the batch now that it is known whether it ends the file and queues it for writing.
-void SealPipeline::finish(Batch& batch, bool final, std::span<uint8_t> opened) {
+// Numbers the batch's chunks now that it is known whether it ends the file, and passes it on for sealing.
+void SealPipeline::hand(Batch& batch, bool final) {
     batch.final = final;
     batch.firstIndex = m_nextIndex;
     m_nextIndex += chunksIn(batch.plainSize, m_parts.header.chunkSize);
-    if (m_nextIndex > kHeaderChunkIndex) {
-        // The header's own nonce index must never be a chunk's.
-        batch.result = failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealFile"));
-    } else {
-        batch.result = sealBatch(batch, opened);
-    }
     {
         std::lock_guard lock(m_mutex);
-        m_sealed.push_back(&batch);
+        m_toSeal.push_back(&batch);
     }
     m_changed.notify_all();
 }
 
 // Reads one batch. Only a read that comes back short shows where the file ends, which the last chunk's associated
 // data must say: a full batch waits as pending until the next read. False once nothing more is to be read.
-bool SealPipeline::produce(Batch& batch, std::span<uint8_t> opened) {
+bool SealPipeline::readInto(Batch& batch) {
     const size_t capacity = m_chunksPerBatch * m_parts.header.chunkSize;
     if (!batch.plain) {
         batch.plain = std::make_unique_for_overwrite<uint8_t[]>(capacity);
@@ -165,33 +179,35 @@ bool SealPipeline::produce(Batch& batch, std::span<uint8_t> opened) {
     }
     Result<size_t> got = m_plain.read(std::span<uint8_t>(batch.plain.get(), capacity));
     if (!got.ok()) {
-        batch.result = failed(Outcome::ReadFailed, got.status());
-        std::lock_guard lock(m_mutex);
-        m_sealed.push_back(&batch);
-        m_changed.notify_all();
+        m_readResult = failed(Outcome::ReadFailed, got.status());
+        release(batch);
         return false;
     }
     batch.plainSize = got.value();
     Batch* earlier = std::exchange(m_pending, nullptr);
     if (batch.plainSize == capacity) {
         m_pending = &batch;
-        if (earlier) finish(*earlier, false, opened);
-        return !earlier || earlier->result.outcome == Outcome::Done;
+        if (earlier) hand(*earlier, false);
+        return true;
     }
     // An empty file still has its one empty chunk.
     if (batch.plainSize == 0 && earlier) {
         release(batch);
-        finish(*earlier, true, opened);
+        hand(*earlier, true);
         return false;
     }
-    if (earlier) finish(*earlier, false, opened);
-    if (!earlier || earlier->result.outcome == Outcome::Done) finish(batch, true, opened);
+    if (earlier) hand(*earlier, false);
+    hand(batch, true);
     return false;
 }
 
 // Each chunk is opened again from its record and compared with its plain text: a fault of the cipher (of the
 // machine or of the library) shows here, before anything of it reaches the disk.
-PassResult SealPipeline::sealBatch(Batch& batch, std::span<uint8_t> opened) {
+PassResult SealPipeline::sealBatch(Batch& batch) {
+    // The header's own nonce index must never be a chunk's.
+    if (batch.firstIndex + chunksIn(batch.plainSize, m_parts.header.chunkSize) > kHeaderChunkIndex) {
+        return failed(Outcome::CipherFailed, Status::failure(errc::kInvalidParameter, "sealFile"));
+    }
     const size_t chunk = m_parts.header.chunkSize;
     const uint64_t chunks = chunksIn(batch.plainSize, m_parts.header.chunkSize);
     size_t sealedAt = 0;
@@ -207,7 +223,7 @@ PassResult SealPipeline::sealBatch(Batch& batch, std::span<uint8_t> opened) {
         Status sealed = m_parts.crypto.aes256GcmSeal(
             {.key = m_parts.key, .nonce = nonce, .associatedData = aad, .plain = plain, .cipher = cipher, .tag = tag});
         if (!sealed.ok()) return failed(Outcome::CipherFailed, std::move(sealed));
-        const std::span<uint8_t> again = opened.first(size);
+        const std::span<uint8_t> again = std::span<uint8_t>(m_opened).first(size);
         Status reopened = m_parts.crypto.aes256GcmOpen(
             {.key = m_parts.key, .nonce = nonce, .associatedData = aad, .cipher = cipher, .tag = tag, .plain = again});
         if (!reopened.ok() || !std::equal(again.begin(), again.end(), plain.begin())) {
@@ -219,19 +235,27 @@ PassResult SealPipeline::sealBatch(Batch& batch, std::span<uint8_t> opened) {
     return {};
 }
 
-// Batches are written in the order they were read. A step follows each chunk written, as it would with one write
-// a chunk. Without a producer thread, this thread produces whenever nothing is waiting to be written.
+// Reads run ahead while batches are free; batches are written in the order they were read. A step follows each
+// chunk written, as it would with one write a chunk.
 PassResult SealPipeline::run(IFile& sealed, const ChunkStep& step) {
     const size_t chunk = m_parts.header.chunkSize;
-    bool producing = !m_producer.joinable();
+    bool reading = true;
     uint64_t done = 0;
+    FlushAhead flushAhead(sealed);
     for (;;) {
-        while (producing && m_sealed.empty()) producing = produce(*takeFree(false), m_opened);
+        while (reading) {
+            Batch* free = takeFree();
+            if (!free) break;
+            reading = readInto(*free);
+        }
+        if (m_readResult.outcome != Outcome::Done) return m_readResult;
         Batch* batch = nextSealed();
         if (batch->result.outcome != Outcome::Done) return batch->result;
         const std::span<const uint8_t> record(batch->sealed.get(), batch->sealedSize);
         if (Status written = sealed.write(record); !written.ok()) return failed(Outcome::WriteFailed, std::move(written));
         if (m_digest) m_digest->add(record);
+        flushAhead.wrote(record.size());
+        if (batch->final) flushAhead.finished();
         const uint64_t batchEnd = done + batch->plainSize;
         const bool last = batch->final;
         release(*batch);

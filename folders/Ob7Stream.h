@@ -28,6 +28,30 @@ Status sealHeader(ICrypto& crypto, const Key& key, Header& header);
 // Done: the key is right and the header whole; Damaged: one of them is not.
 PassResult checkHeader(ICrypto& crypto, const Key& key, const Header& header);
 
+// Asks the system every few MiB to start putting a long output on the disk (IFile::startFlush), so that the disk
+// works while the rest is sealed or opened and the flush at the end waits for little more than the last piece. A
+// file too short for that is flushed at its end, as a whole.
+class FlushAhead {
+public:
+    explicit FlushAhead(IFile& output) : m_output(output) {}
+    void wrote(uint64_t bytes) {
+        m_unflushed += bytes;
+        if (m_unflushed < kStep) return;
+        m_output.startFlush();
+        m_unflushed = 0;
+        m_started = true;
+    }
+    void finished() {
+        if (m_started && m_unflushed != 0) m_output.startFlush();
+    }
+
+private:
+    static constexpr uint64_t kStep = uint64_t{4} << 20;
+    IFile& m_output;
+    uint64_t m_unflushed = 0;
+    bool m_started = false;
+};
+
 struct SealFiles {
     IFile& plain;   // at its start
     IFile& sealed;  // empty

@@ -47,6 +47,9 @@ public:
     virtual Status write(std::span<const uint8_t> bytes) = 0;
     // Until this succeeds the written bytes may still be lost with the machine's power.
     virtual Status flush() = 0;
+    // Asks the system to begin writing to the disk what was written so far, without waiting for it, so that a
+    // large file's flush finds little left to do. Only a hint: trouble shows in the flush.
+    virtual void startFlush() {}
     virtual Result<uint64_t> size() = 0;
     // The names the file has on its volume (hard links): one for a file of its own.
     virtual Result<uint32_t> linkCount() = 0;

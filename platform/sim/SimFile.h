@@ -23,6 +23,7 @@ public:
     Result<size_t> read(std::span<uint8_t> buffer) override;
     Status write(std::span<const uint8_t> bytes) override;
     Status flush() override;
+    void startFlush() override;
     Result<uint64_t> size() override;
     Result<uint32_t> linkCount() override;
     Status rewind() override;

@@ -1,6 +1,7 @@
 #include "platform/win32/WinFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "platform/win32/LongPath.h"
@@ -45,8 +46,24 @@ Status WinFile::write(std::span<const uint8_t> bytes) {
 
 Status WinFile::flush() {
     if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "FlushFileBuffers");
+    awaitStartedFlush();
     if (!::FlushFileBuffers(m_handle.get())) return lastError("FlushFileBuffers");
     return Status::success();
+}
+
+// Windows has no call that only starts a flush, so a thread makes one and the writes go on beside it: under
+// Wine the flush is the host's fsync, which lets them. Windows itself lets the calls on one synchronous opening
+// wait for each other, so there it only brings the flush forward. One at a time; a request meanwhile is dropped.
+void WinFile::startFlush() {
+    if (!m_handle) return;
+    if (m_flushing.valid() && m_flushing.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
+    HANDLE handle = m_handle.get();
+    m_flushing = std::async(std::launch::async, [handle] { (void)::FlushFileBuffers(handle); });
+}
+
+// What it found goes unheard: the flush that follows reports the same trouble.
+void WinFile::awaitStartedFlush() {
+    if (m_flushing.valid()) m_flushing.get();
 }
 
 Result<uint32_t> WinFile::linkCount() {
@@ -124,6 +141,7 @@ Status WinFile::keepAs(std::string_view path) {
 // The handle is let go whatever CloseHandle answers, as after a failed close there is nothing left to retry.
 Status WinFile::close() {
     if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "CloseHandle");
+    awaitStartedFlush();
     if (!m_handle.close()) return lastError("CloseHandle");
     return Status::success();
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <future>
+
 #include "platform/IFileSystem.h"
 #include "platform/win32/UniqueHandle.h"
 
@@ -13,6 +15,7 @@ public:
     Result<size_t> read(std::span<uint8_t> buffer) override;
     Status write(std::span<const uint8_t> bytes) override;
     Status flush() override;
+    void startFlush() override;
     Result<uint64_t> size() override;
     Result<uint32_t> linkCount() override;
     Status rewind() override;
@@ -21,5 +24,9 @@ public:
     Status close() override;
 
 private:
+    void awaitStartedFlush();
+
     UniqueKernelHandle m_handle;
+    // A flush started ahead on a thread of its own; it is over before the handle goes (this is destroyed first).
+    std::future<void> m_flushing;
 };

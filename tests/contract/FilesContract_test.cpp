@@ -98,6 +98,7 @@ TEST_F(FilesContract, TemporaryOutputGoesUnlessKeptAndAHeldFileGoesThroughItsOpe
         auto dropped = m_files.createTemporaryOutput(m_folder);
         ASSERT_TRUE(dropped.ok()) << codeOf(dropped);
         ASSERT_TRUE(dropped.value()->write(bytesOf("secret")).ok());
+        dropped.value()->startFlush();  // may still be going when the opening is dropped
         ASSERT_TRUE(dropped.value()->rewind().ok());
         EXPECT_EQ(dropped.value()->read(buffer).value(), 6u);
         ASSERT_EQ(listing().size(), 1u);
@@ -110,9 +111,13 @@ TEST_F(FilesContract, TemporaryOutputGoesUnlessKeptAndAHeldFileGoesThroughItsOpe
     auto kept = m_files.createTemporaryOutput(m_folder);
     ASSERT_TRUE(kept.ok()) << codeOf(kept);
     ASSERT_TRUE(kept.value()->write(bytesOf("plain")).ok());
+    kept.value()->startFlush();  // the writes, the renames and the close go on beside a flush started ahead
     EXPECT_EQ(codeOf(kept.value()->keepAs(at("Taken.txt"))), errc::kAlreadyExists);
     ASSERT_TRUE(kept.value()->keepAs(at("kept.txt")).ok());
     ASSERT_TRUE(kept.value()->write(bytesOf("!")).ok());  // the opening goes on with its file
+    kept.value()->startFlush();
+    ASSERT_TRUE(kept.value()->flush().ok());
+    kept.value()->startFlush();
     ASSERT_TRUE(kept.value()->close().ok());
     EXPECT_EQ(listing(), (std::vector<std::string>{"kept.txt 0", "taken.txt 0"}));
     EXPECT_EQ(m_side->readBack(at("kept.txt")), "plain!");

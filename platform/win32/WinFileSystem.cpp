@@ -196,8 +196,10 @@ std::string WinFileSystem::browseForFolder(const FolderPickerArgs& args) {
     info.lpfn = nullptr;
     UniqueItemIdList item(::SHBrowseForFolderW(&info));
     if (!item) return {};
-    wchar_t path[1024] = {};
-    if (!::SHGetPathFromIDListEx(item.get(), path, static_cast<DWORD>(std::size(path)), GPFIDL_DEFAULT)) return {};
+    // Room for the longest path the system has: a folder picked deep down must not read as a cancel.
+    std::wstring path(32768, L'\0');
+    if (!::SHGetPathFromIDListEx(item.get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) return {};
+    path.resize(std::wcslen(path.c_str()));
     return toUtf8(path);
 }
 

@@ -15,6 +15,7 @@
 #include "platform/win32/WinProgramRunner.h"
 #include "platform/win32/WinRegistry.h"
 #include "tests/contract/StorageBackends.h"
+#include "tests/win32/RemoveTree.h"
 
 namespace contract {
 
@@ -86,26 +87,6 @@ private:
     std::vector<std::wstring> m_refused;
 };
 
-void removeTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring item = folder + L"\\" + name;
-            ::SetFileAttributesW(item.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(item);
-            } else {
-                ::DeleteFileW(item.c_str());
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
 class WinFilesSide final : public FilesSide {
 public:
     WinFilesSide() {
@@ -120,7 +101,7 @@ public:
             ::SetHandleInformation(protectedHandle, HANDLE_FLAG_PROTECT_FROM_CLOSE, 0);
             UniqueKernelHandle released(protectedHandle);
         }
-        removeTree(m_folder);
+        wintest::removeTree(m_folder);
     }
     IFileSystem& files() override { return m_files; }
     std::string scratchFolder() override { return narrow(m_folder); }

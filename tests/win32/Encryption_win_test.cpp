@@ -13,6 +13,7 @@
 #include "platform/win32/WinCrypto.h"
 #include "platform/win32/WinFileSystem.h"
 #include "tests/folders/Ob7Vectors.h"
+#include "tests/win32/RemoveTree.h"
 
 namespace {
 
@@ -43,26 +44,6 @@ std::wstring extended(const std::string& path) {
     return L"\\\\?\\" + std::filesystem::path(path).wstring();
 }
 
-// std::filesystem stops at MAX_PATH here (its runtime's calls do), so the folders go the long way.
-void removeTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                removeTree(folder + L"\\" + name);
-            } else {
-                ::SetFileAttributesW((folder + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW((folder + L"\\" + name).c_str());
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(folder.c_str());
-}
-
 void plantLong(const std::string& path, std::string_view bytes) {
     HANDLE file = ::CreateFileW(extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << ::GetLastError();
@@ -91,7 +72,7 @@ protected:
                                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(m_folder);
     }
-    void TearDown() override { removeTree(extended(folder())); }
+    void TearDown() override { wintest::removeTree(extended(folder())); }
     std::filesystem::path at(const char* name) const { return m_folder / name; }
     std::string path(const char* name) const { return at(name).string(); }
     std::string folder() const { return m_folder.string(); }

@@ -36,6 +36,9 @@ bool isLeftoverName(const std::string& name) {
 
 // How long the window may go without taking events while the control waits.
 constexpr std::chrono::milliseconds kEventTurn{20};
+// From this size on, the flush of a file, or its removal (the system freeing its blocks and cached pages), can
+// outlast a turn of events; below it, a thread would cost more than the work itself.
+constexpr uint64_t kLongWork = 8u << 20;
 
 constexpr const char* kStoppedText = "Stopped before the end; the file was left as it was";
 constexpr const char* kDamagedText = "The encrypted file is damaged or incomplete";
@@ -238,12 +241,10 @@ bool EncryptionControl::destinationFree(Call& call, const std::string& destinati
     return false;
 }
 
-// Until the output is on the disk, a power cut could leave the named file short. Only a large file's flush takes
-// long enough to need a thread, and a thread costs more than a small file's whole flush.
+// Until the output is on the disk, a power cut could leave the named file short.
 bool EncryptionControl::settle(Call& call, IFile& output, const std::string& destination) {
-    constexpr uint64_t kLongFlush = 8u << 20;
     const Result<uint64_t> written = output.size();
-    const bool large = !written.ok() || written.value() >= kLongFlush;
+    const bool large = !written.ok() || written.value() >= kLongWork;
     const Status done = large ? beside([&output] { return output.flush(); }) : output.flush();
     if (!done.ok()) call.failed(done, "Could not write beside", destination);
     return done.ok();
@@ -282,10 +283,15 @@ bool EncryptionControl::onlyName(Call& call, IFile& source, const std::string& p
 }
 
 // Only now that the output stands complete under its name may the source go. It goes through the opening that
-// has held it since it was first read, so no other program's write can have come in between and be lost.
-void EncryptionControl::removeSource(Call& call, IFile& held, const std::string& source) {
-    Status removed = held.removeWhenClosed();
-    if (removed.ok()) removed = held.close();
+// has held it since it was first read, so no other program's write can have come in between and be lost. Removing
+// a large file takes the system a while (20-80 ms for 256 MiB here, freeing its blocks and cached pages), so the
+// window's events go on meanwhile.
+void EncryptionControl::removeSource(Call& call, IFile& held, const std::string& source, uint64_t size) {
+    const auto remove = [&held] {
+        Status removed = held.removeWhenClosed();
+        return removed.ok() ? held.close() : removed;
+    };
+    const Status removed = size >= kLongWork ? beside(remove) : remove();
     if (!removed.ok()) call.failed(removed, "The result is complete, but could not remove", source);
 }
 
@@ -348,7 +354,7 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
     if (!proveWritten(call, {header, out, written, destination, source, streamSize})) return;
     if (!settle(call, out, destination)) return;
     if (!publish(call, out, destination)) return;
-    removeSealedSource(call, *plain.value(), source, details->details.attributes);
+    removeSealedSource(call, *plain.value(), source, {details->details.attributes, size.value()});
     progress(1, 1);
 }
 
@@ -466,7 +472,7 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
     if (!settle(call, plain, destination)) return;
     if (!publish(call, plain, destination)) return;
     if (details && !putDetailsBack(call, plain, destination, *details)) return;
-    removeSource(call, *sealed.value(), source);
+    removeSource(call, *sealed.value(), source, size.value());
     progress(1, 1);
 }
 
@@ -504,11 +510,13 @@ bool EncryptionControl::putDetailsBack(Call& call, IFile& output, const std::str
 }
 
 // A read-only source would refuse to go; the .ob7 carries the attribute, and a source that stays gets it back.
-void EncryptionControl::removeSealedSource(Call& call, IFile& held, const std::string& source, uint32_t attributes) {
+void EncryptionControl::removeSealedSource(Call& call, IFile& held, const std::string& source,
+                                           const SourceShape& shape) {
+    const uint32_t attributes = shape.attributes;
     const bool readOnly = (attributes & fileattr::kReadOnly) != 0;
     const uint32_t writable = attributes & fileattr::kCarried & ~fileattr::kReadOnly;
     if (readOnly) (void)m_files.setAttributes(source, writable ? writable : fileattr::kNormal);
-    removeSource(call, held, source);
+    removeSource(call, held, source, shape.size);
     if (readOnly && m_files.attributes(source).ok()) {
         (void)m_files.setAttributes(source, attributes & fileattr::kCarried);
     }

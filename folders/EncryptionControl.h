@@ -104,11 +104,16 @@ private:
     bool onlyName(Call& call, IFile& source, const std::string& path);
     bool settle(Call& call, IFile& output, const std::string& destination);
     bool publish(Call& call, IFile& output, const std::string& destination);
-    void removeSource(Call& call, IFile& held, const std::string& source);
+    void removeSource(Call& call, IFile& held, const std::string& source, uint64_t size);
     void sweepLeftovers(const std::string& folder);
     std::optional<SourceDetails> detailsOf(Call& call, const std::string& source);
     bool putDetailsBack(Call& call, IFile& output, const std::string& destination, const FileDetails& details);
-    void removeSealedSource(Call& call, IFile& held, const std::string& source, uint32_t attributes);
+    // What the removal of an encrypted file's source goes by.
+    struct SourceShape {
+        uint32_t attributes = 0;
+        uint64_t size = 0;
+    };
+    void removeSealedSource(Call& call, IFile& held, const std::string& source, const SourceShape& shape);
     void report(int32_t number, const std::string& text);
 
     ICrypto& m_crypto;

@@ -312,16 +312,16 @@ private:
 
 // A file larger than one read is sealed on a thread of its own while this one reads, writes and lets events run:
 // a full disk, an abort or a spoiled chunk in the middle stops that thread with the call, is reported as itself,
-// and keeps the source.
+// and keeps the source. Its source's removal, on a thread too, is still heard when it is refused.
 TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsSealingToo) {
     const std::string plain = patterned(8 << 20);  // 128 chunks of 64 KiB, 8 reads
     SealCountingCrypto counting(crypto);
     SpoilingCrypto spoiling(crypto);
-    auto encryptWith = [&](ICrypto& cipher) {
+    auto encryptWith = [&](ICrypto& cipher, int abortTurn = 40) {
         EncryptionControl large(cipher, files, ui, {.iterations = 1000, .chunkSize = 64 * 1024, .eventInterval = {}});
         large.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });
         ui.onTurn = [&](int turn) {
-            if (turn == 40) large.abort();
+            if (turn == abortTurn) large.abort();
         };
         files.writeFile(kPlainPath, plain);
         errors.clear();
@@ -356,6 +356,13 @@ TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsSealingToo) {
     EXPECT_EQ(errors[0].number, encryptionerror::kVerifyFailed);
     EXPECT_EQ(files.readFile(kPlainPath), plain);
     EXPECT_EQ(names(), Names{"a.txt"});
+
+    files.failNext(sim::SimFileSystem::Op::Delete, errc::kAccessDenied);
+    encryptWith(counting, 0);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kAccessDenied));
+    EXPECT_EQ(files.readFile(kPlainPath), plain);
+    EXPECT_EQ(names(), (Names{"a.txt", "a.txt.ob7"}));
 }
 
 TEST_F(EncryptionSafety, ProgressRisesToOneHundredOnceEachStep) {

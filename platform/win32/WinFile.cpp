@@ -66,11 +66,15 @@ void WinFile::awaitStartedFlush() {
     if (m_flushing.valid()) m_flushing.get();
 }
 
+// Not GetFileInformationByHandle: it asks for the volume's serial number too, which under Wine is a trip to the
+// mount manager (about 0.8 ms, against 1-2 us for this).
 Result<uint32_t> WinFile::linkCount() {
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "GetFileInformationByHandle");
-    if (!::GetFileInformationByHandle(m_handle.get(), &info)) return lastError("GetFileInformationByHandle");
-    return static_cast<uint32_t>(info.nNumberOfLinks);
+    FILE_STANDARD_INFO info = {};
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "GetFileInformationByHandleEx");
+    if (!::GetFileInformationByHandleEx(m_handle.get(), FileStandardInfo, &info, sizeof info)) {
+        return lastError("GetFileInformationByHandleEx");
+    }
+    return static_cast<uint32_t>(info.NumberOfLinks);
 }
 
 Result<uint64_t> WinFile::size() {

@@ -16,10 +16,6 @@ Status lastError(const char* api) {
     return Status::failure(::GetLastError(), api);
 }
 
-uint64_t fromFileTime(const FILETIME& time) {
-    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
 FILETIME toFileTime(uint64_t time) {
     return {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
 }
@@ -34,16 +30,19 @@ std::wstring streamPath(const std::wstring& file, const std::string& name) {
     return file + L":" + toWide(name) + L":$DATA";
 }
 
+// A first try with room for a usual descriptor saves the call that only asks for the size.
 Result<std::vector<uint8_t>> readSecurity(HANDLE file) {
+    std::vector<uint8_t> descriptor(1024);
     DWORD needed = 0;
-    if (!::GetKernelObjectSecurity(file, kCarriedSecurity, nullptr, 0, &needed)) {
+    if (!::GetKernelObjectSecurity(file, kCarriedSecurity, descriptor.data(), static_cast<DWORD>(descriptor.size()),
+                                   &needed)) {
         const DWORD code = ::GetLastError();
         if (code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION) return std::vector<uint8_t>{};
         if (code != ERROR_INSUFFICIENT_BUFFER) return Status::failure(code, "GetKernelObjectSecurity");
-    }
-    std::vector<uint8_t> descriptor(needed);
-    if (!::GetKernelObjectSecurity(file, kCarriedSecurity, descriptor.data(), needed, &needed)) {
-        return lastError("GetKernelObjectSecurity");
+        descriptor.resize(needed);
+        if (!::GetKernelObjectSecurity(file, kCarriedSecurity, descriptor.data(), needed, &needed)) {
+            return lastError("GetKernelObjectSecurity");
+        }
     }
     descriptor.resize(::GetSecurityDescriptorLength(descriptor.data()));
     return descriptor;
@@ -206,13 +205,17 @@ Result<FileDetails> WinFileSystem::readDetails(std::string_view path) {
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle) return lastError("CreateFileW");
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!::GetFileInformationByHandle(handle.get(), &info)) return lastError("GetFileInformationByHandle");
+    // The basic information alone: GetFileInformationByHandle would ask for the volume's serial number too, a trip
+    // to the mount manager under Wine.
+    FILE_BASIC_INFO info = {};
+    if (!::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &info, sizeof info)) {
+        return lastError("GetFileInformationByHandleEx");
+    }
     FileDetails details;
-    details.attributes = info.dwFileAttributes;
-    details.created = fromFileTime(info.ftCreationTime);
-    details.lastAccess = fromFileTime(info.ftLastAccessTime);
-    details.lastWrite = fromFileTime(info.ftLastWriteTime);
+    details.attributes = info.FileAttributes;
+    details.created = static_cast<uint64_t>(info.CreationTime.QuadPart);
+    details.lastAccess = static_cast<uint64_t>(info.LastAccessTime.QuadPart);
+    details.lastWrite = static_cast<uint64_t>(info.LastWriteTime.QuadPart);
     Result<std::vector<uint8_t>> security = readSecurity(handle.get());
     if (!security.ok()) return security.status();
     details.security = std::move(security.value());

@@ -39,6 +39,15 @@ struct Bench {
         control.onError([this](int32_t, const std::string&) { ++errors; });
         files.makeFolder("C:\\Bench");
     }
+    // The folder of the folder cases: `count` files "f<i>.txt", each holding `content`.
+    std::vector<std::string> plantFolder(int count, const std::string& content) {
+        std::vector<std::string> paths;
+        for (int i = 0; i < count; ++i) {
+            paths.push_back("C:\\Bench\\f" + std::to_string(i) + ".txt");
+            files.writeFile(paths.back(), content);
+        }
+        return paths;
+    }
     // One run for all rounds, its password stretched once before the timing: `age` in recipient mode stretches
     // none, and a folder run stretches once whatever its size.
     void deriveKeyUntimed() {
@@ -196,11 +205,7 @@ void manySmallFiles(benchmark::State& state) {
     Bench bench;
     const int count = 1000;
     const std::string content(4096, 'y');
-    std::vector<std::string> paths;
-    for (int i = 0; i < count; ++i) {
-        paths.push_back("C:\\Bench\\f" + std::to_string(i) + ".txt");
-        bench.files.writeFile(paths.back(), content);
-    }
+    const std::vector<std::string> paths = bench.plantFolder(count, content);
     bench.deriveKeyUntimed();
     for (auto _ : state) {
         for (const std::string& path : paths) bench.control.encrypt(path, path + ".ob7", "s3cret");
@@ -219,11 +224,7 @@ void copySmallFiles(benchmark::State& state) {
     Bench bench;
     const int count = 1000;
     const std::string content(4096, 'y');
-    std::vector<std::string> paths;
-    for (int i = 0; i < count; ++i) {
-        paths.push_back("C:\\Bench\\f" + std::to_string(i) + ".txt");
-        bench.files.writeFile(paths.back(), content);
-    }
+    const std::vector<std::string> paths = bench.plantFolder(count, content);
     std::vector<uint8_t> buffer(64 * 1024);
     std::vector<std::string> copies;
     bool failed = false;

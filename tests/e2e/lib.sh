@@ -181,9 +181,14 @@ ob_now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # --- the driver -----------------------------------------------------------------------------
 
-# Runs obdriver; its output on stdout, its exit code as the function's. A hung call is ended.
+# Runs obdriver; its output on stdout, its exit code as the function's. A hung call is ended. The driver's own
+# answers are 0-4; any other code comes from Wine or the timeout and is logged with the call, as the scenario may
+# stop on it without a word from the driver.
 drv() {
-    timeout -k 5 60 wine "$OB_DRIVER" "$@" </dev/null
+    local status=0
+    timeout -k 5 60 wine "$OB_DRIVER" "$@" </dev/null || status=$?
+    if ((status > 4)); then ob_log "the driver call ended with $status, not one of its answers: $*"; fi
+    return "$status"
 }
 
 # ob_poll MS COMMAND...: retries the command every 100 ms until it succeeds or MS ms have passed.

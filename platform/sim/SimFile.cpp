@@ -37,6 +37,12 @@ uint32_t windowsErrorFor(int error) {
     }
 }
 
+uint64_t fileTimeOf(const timespec& at) {
+    constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
+    return kUnixEpochAsFileTime + static_cast<uint64_t>(at.tv_sec) * 10000000ULL +
+           static_cast<uint64_t>(at.tv_nsec) / 100;
+}
+
 SimFile::SimFile(SimFileSystem& files, int fd, std::string host, bool writing, Kind kind)
     : m_files(files),
       m_fd(fd),

@@ -1,4 +1,5 @@
 #pragma once
+#include <ctime>
 #include <string>
 
 #include "platform/IFileSystem.h"
@@ -9,6 +10,8 @@ class SimFileSystem;
 
 // errno as the Windows error number of the same failure.
 uint32_t windowsErrorFor(int error);
+// A host file time as Windows counts file times: 100-ns steps since 1601-01-01 UTC.
+uint64_t fileTimeOf(const timespec& at);
 
 // An open file of the simulated file system: a real descriptor, whose writes count against the disk's room.
 class SimFile final : public IFile {

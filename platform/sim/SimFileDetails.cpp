@@ -26,11 +26,6 @@ constexpr size_t kSecurityHeaderSize = 20;
 const std::vector<uint8_t> kInheritedSecurity = {1, 0, 0x04, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                                  0, 0, 20,   0,    0, 0, 2, 0, 8, 0, 0, 0, 0, 0};
 
-uint64_t fileTimeOf(const timespec& at) {
-    return kUnixEpochAsFileTime + static_cast<uint64_t>(at.tv_sec) * 10000000ULL +
-           static_cast<uint64_t>(at.tv_nsec) / 100;
-}
-
 timespec timespecOf(uint64_t fileTime) {
     const uint64_t since1970 = fileTime > kUnixEpochAsFileTime ? fileTime - kUnixEpochAsFileTime : 0;
     return {static_cast<time_t>(since1970 / 10000000ULL), static_cast<long>(since1970 % 10000000ULL) * 100};

@@ -307,11 +307,8 @@ Result<FileStamp> SimFileSystem::stamp(std::string_view path) {
     if (at.error) return Status::failure(at.error, "GetFileAttributesExW");
     struct stat info {};
     if (::stat(at.host.c_str(), &info) != 0) return Status::failure(windowsErrorFor(errno), "GetFileAttributesExW");
-    constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
-    const uint64_t since1970 =
-        static_cast<uint64_t>(info.st_mtim.tv_sec) * 10000000ULL + static_cast<uint64_t>(info.st_mtim.tv_nsec) / 100;
     return FileStamp{.size = isFolder(at.host) ? 0 : static_cast<uint64_t>(info.st_size),
-                     .lastWrite = kUnixEpochAsFileTime + since1970};
+                     .lastWrite = fileTimeOf(info.st_mtim)};
 }
 
 // MoveFileExW without MOVEFILE_REPLACE_EXISTING: the new name must be free, which renameat2 checks atomically.

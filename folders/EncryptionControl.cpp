@@ -24,12 +24,23 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, cut == 2 && path[1] == ':' ? cut + 1 : cut);
 }
 
+std::string nameOf(const std::string& path) {
+    const size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// Names compared as Windows compares them, for the letters A to Z; a name that differs from another only in the
+// case of other letters is caught when the output is given its name.
+std::string foldedName(const std::string& name) {
+    std::string folded;
+    for (char c : name) folded.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
+    return folded;
+}
+
 // "ob7", four hex digits, ".tmp": how the file system names the control's temporary output.
 bool isLeftoverName(const std::string& name) {
     if (name.size() != 11) return false;
-    auto lower = [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
-    std::string folded;
-    for (char c : name) folded.push_back(lower(c));
+    const std::string folded = foldedName(name);
     if (!folded.starts_with("ob7") || !folded.ends_with(".tmp")) return false;
     return std::all_of(folded.begin() + 3, folded.begin() + 7, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
@@ -105,7 +116,7 @@ void EncryptionControl::setRunFlag(bool on) {
     if (m_busy) return;
     forgetKeys();
     m_aborted = false;
-    m_sweptFolders.clear();
+    m_folders.clear();
     (void)on;
 }
 
@@ -227,8 +238,11 @@ struct CallKey {
 
 }  // namespace
 
-// A file already under the destination name is never touched: the call skips the file and says so.
-bool EncryptionControl::destinationFree(Call& call, const std::string& destination) {
+// A file already under the destination name is never touched: the call skips the file and says so. A name the
+// run's look at the folder did not show is taken as free: one taken since, or by a folder, is caught when the
+// output is given its name. A name it did show is looked up again, as it may have gone since.
+bool EncryptionControl::destinationFree(Call& call, const std::string& destination, const FolderNames& folder) {
+    if (folder.listed && !folder.names.contains(foldedName(nameOf(destination)))) return true;
     Result<uint32_t> there = m_files.attributes(destination);
     if (there.ok()) {
         call.refuse(encryptionerror::kDestinationExists,
@@ -254,10 +268,14 @@ bool EncryptionControl::settle(Call& call, IFile& output, const std::string& des
 // replaced. Until this succeeds, the system removes the output should the program end.
 bool EncryptionControl::publish(Call& call, IFile& output, const std::string& destination) {
     const Status named = output.keepAs(destination);
-    if (named.ok()) return true;
+    if (named.ok()) {
+        noteTaken(destination);
+        return true;
+    }
     if (named.code() == errc::kAlreadyExists || named.code() == 80) {
         call.refuse(encryptionerror::kDestinationExists,
-                    "A file of that name appeared meanwhile, so this one was skipped and both were kept", destination);
+                    "A file or folder of that name is there now, so this one was skipped and both were kept",
+                    destination);
     } else {
         call.failed(named, "Could not name", destination);
     }
@@ -297,15 +315,28 @@ void EncryptionControl::removeSource(Call& call, IFile& held, const std::string&
 
 // Output left behind by a run that was cut off (a power cut while the system could not remove it) is plain text
 // or a half-written copy: the first call of a run in a folder removes such files of this program's own naming.
-// A file still open by another run is refused by the system and stays.
-void EncryptionControl::sweepLeftovers(const std::string& folder) {
-    if (std::find(m_sweptFolders.begin(), m_sweptFolders.end(), folder) != m_sweptFolders.end()) return;
-    m_sweptFolders.push_back(folder);
+// A file still open by another run is refused by the system and stays. The names the listing shows are kept for
+// the run's destination checks.
+const EncryptionControl::FolderNames& EncryptionControl::sweepLeftovers(const std::string& folder) {
+    for (const FolderNames& known : m_folders) {
+        if (known.folder == folder) return known;
+    }
+    FolderNames& names = m_folders.emplace_back();
+    names.folder = folder;
     Result<std::vector<FileEntry>> entries = m_files.listFiles(folder);
-    if (!entries.ok()) return;
+    if (!entries.ok()) return names;
+    names.listed = true;
     for (const FileEntry& entry : entries.value()) {
-        if ((entry.attributes & fileattr::kHidden) == 0 || !isLeftoverName(entry.name)) continue;
-        (void)m_files.deleteFile(folder.ends_with('\\') ? folder + entry.name : folder + "\\" + entry.name);
+        const std::string path = folder.ends_with('\\') ? folder + entry.name : folder + "\\" + entry.name;
+        const bool leftover = (entry.attributes & fileattr::kHidden) != 0 && isLeftoverName(entry.name);
+        if (!leftover || !m_files.deleteFile(path).ok()) names.names.insert(foldedName(entry.name));
+    }
+    return names;
+}
+
+void EncryptionControl::noteTaken(const std::string& path) {
+    for (FolderNames& known : m_folders) {
+        if (known.listed && known.folder == folderOf(path)) known.names.insert(foldedName(nameOf(path)));
     }
 }
 
@@ -313,8 +344,7 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
                                 const std::string& password) {
     if (!startCall()) return;
     Call call(*this);
-    sweepLeftovers(folderOf(destination));
-    if (!destinationFree(call, destination)) return;
+    if (!destinationFree(call, destination, sweepLeftovers(folderOf(destination)))) return;
     Result<std::unique_ptr<IFile>> plain = m_files.openHeld(source);
     if (!plain.ok()) return call.failed(plain.status(), "Could not open", source);
     if (!onlyName(call, *plain.value(), source)) return;
@@ -402,8 +432,7 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
                                 const std::string& password) {
     if (!startCall()) return;
     Call call(*this);
-    sweepLeftovers(folderOf(destination));
-    if (!destinationFree(call, destination)) return;
+    if (!destinationFree(call, destination, sweepLeftovers(folderOf(destination)))) return;
     Result<std::unique_ptr<IFile>> sealed = m_files.openHeld(source);
     if (!sealed.ok()) return call.failed(sealed.status(), "Could not open", source);
     Result<uint64_t> size = sealed.value()->size();

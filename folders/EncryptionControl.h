@@ -1,10 +1,11 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
-#include <optional>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "folders/Ob7Stream.h"
@@ -89,6 +90,13 @@ private:
         uint64_t plainSize;
     };
     class Call;
+    // A folder as the run first found it: the names of its files, folded, and those the run gave there since. Saves
+    // looking each free destination up, which on some systems means reading the whole folder.
+    struct FolderNames {
+        std::string folder;
+        bool listed = false;
+        std::unordered_set<std::string> names;
+    };
 
     const DerivedKey* keyFor(const std::string& password, const ob7::Salt* salt, uint32_t iterations, Status& failure);
     template <class Work>
@@ -98,14 +106,15 @@ private:
     bool startCall();
     void progress(uint64_t done, uint64_t total);
     bool step(uint64_t done, uint64_t total);
-    bool destinationFree(Call& call, const std::string& destination);
+    bool destinationFree(Call& call, const std::string& destination, const FolderNames& there);
     bool proveSealed(Call& call, const SealedCopy& copy);
     bool proveWritten(Call& call, const WrittenCopy& copy);
     bool onlyName(Call& call, IFile& source, const std::string& path);
     bool settle(Call& call, IFile& output, const std::string& destination);
     bool publish(Call& call, IFile& output, const std::string& destination);
     void removeSource(Call& call, IFile& held, const std::string& source, uint64_t size);
-    void sweepLeftovers(const std::string& folder);
+    const FolderNames& sweepLeftovers(const std::string& folder);
+    void noteTaken(const std::string& path);
     std::optional<SourceDetails> detailsOf(Call& call, const std::string& source);
     bool putDetailsBack(Call& call, IFile& output, const std::string& destination, const FileDetails& details);
     // What the removal of an encrypted file's source goes by.
@@ -126,7 +135,7 @@ private:
     std::vector<DerivedKey> m_keys;
     bool m_haveOwnSalt = false;
     ob7::Salt m_ownSalt{};  // the salt of the files this run writes
-    std::vector<std::string> m_sweptFolders;  // this run's
+    std::deque<FolderNames> m_folders;  // this run's
     bool m_busy = false;
     bool m_aborted = false;
     int m_lastPercent = -1;

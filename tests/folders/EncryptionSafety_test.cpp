@@ -418,9 +418,11 @@ TEST_F(EncryptionSafety, FolderRunStretchesThePasswordOnceButGivesEveryFileItsOw
     EXPECT_EQ(salts.count(files.readFile(kSealedPath).value_or("").substr(16, 16)), 0u);
 }
 
+// Names are compared without regard to case, whether the run knew them from its first look at the folder or they
+// were taken after it.
 TEST_F(EncryptionSafety, TakenDestinationIsSkippedAndBothFilesKept) {
     files.writeFile(kPlainPath, "plain");
-    files.writeFile(kSealedPath, "someone else's file");
+    files.writeFile("C:\\Data\\A.TXT.OB7", "someone else's file");
     startRun();
     control.encrypt(kPlainPath, kSealedPath, kPassword);
     control.decrypt(kSealedPath, kPlainPath, kPassword);
@@ -429,7 +431,32 @@ TEST_F(EncryptionSafety, TakenDestinationIsSkippedAndBothFilesKept) {
     EXPECT_EQ(errors[1].number, encryptionerror::kDestinationExists);
     EXPECT_EQ(files.readFile(kPlainPath), "plain");
     EXPECT_EQ(files.readFile(kSealedPath), "someone else's file");
-    EXPECT_EQ(names(), (Names{"a.txt", "a.txt.ob7"}));
+    EXPECT_EQ(names(), (Names{"A.TXT.OB7", "a.txt"}));
+
+    // Taken once the run has looked: by a file in another case, and by a folder.
+    errors.clear();
+    files.writeFile("C:\\Data\\b.txt", "bee");
+    files.writeFile("C:\\Data\\c.txt", "sea");
+    files.writeFile("C:\\Data\\B.txt.OB7", "taken meanwhile");
+    files.makeFolder("C:\\Data\\c.txt.ob7");
+    control.encrypt("C:\\Data\\b.txt", "C:\\Data\\b.txt.ob7", kPassword);
+    control.encrypt("C:\\Data\\c.txt", "C:\\Data\\c.txt.ob7", kPassword);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].number, encryptionerror::kDestinationExists);
+    EXPECT_EQ(errors[1].number, encryptionerror::kDestinationExists);
+    EXPECT_EQ(files.readFile("C:\\Data\\b.txt"), "bee");
+    EXPECT_EQ(files.readFile("C:\\Data\\B.txt.OB7"), "taken meanwhile");
+    EXPECT_EQ(files.readFile("C:\\Data\\c.txt"), "sea");
+    EXPECT_EQ(names(), (Names{"A.TXT.OB7", "B.txt.OB7", "a.txt", "b.txt", "c.txt", "c.txt.ob7"}));
+
+    // A name the run itself freed may be taken again in the same run.
+    errors.clear();
+    files.writeFile("C:\\Data\\d.txt.ob7", "inner");
+    startRun();
+    control.encrypt("C:\\Data\\d.txt.ob7", "C:\\Data\\d.txt.ob7.ob7", kPassword);
+    control.decrypt("C:\\Data\\d.txt.ob7.ob7", "C:\\Data\\d.txt.ob7", kPassword);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(files.readFile("C:\\Data\\d.txt.ob7"), "inner");
 }
 
 // What a file carries besides its bytes comes back with them; read-only is no reason to keep the plain source.

@@ -350,7 +350,7 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
     if (!onlyName(call, *plain.value(), source)) return;
     Result<uint64_t> size = plain.value()->size();
     if (!size.ok()) return call.failed(size.status(), "Could not read", source);
-    const std::optional<SourceDetails> details = detailsOf(call, source);
+    const std::optional<SourceDetails> details = detailsOf(call, *plain.value(), source);
     if (!details) return;
     PrefixedFile stream(details->record, *plain.value());
     const uint64_t streamSize = details->record.size() + size.value();
@@ -505,9 +505,11 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
     progress(1, 1);
 }
 
-// A file whose details cannot be read, or are more than an .ob7 can carry, is left as it is.
-std::optional<EncryptionControl::SourceDetails> EncryptionControl::detailsOf(Call& call, const std::string& source) {
-    Result<FileDetails> details = m_files.readDetails(source);
+// A file whose details cannot be read, or are more than an .ob7 can carry, is left as it is. They are read through
+// the opening that holds the source: no second opening, and the details of the very file whose bytes are sealed.
+std::optional<EncryptionControl::SourceDetails> EncryptionControl::detailsOf(Call& call, IFile& held,
+                                                                             const std::string& source) {
+    Result<FileDetails> details = held.details();
     if (!details.ok()) {
         call.failed(details.status(), "Could not read the attributes, times, access rules or named streams of", source);
         return std::nullopt;

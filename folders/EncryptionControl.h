@@ -115,7 +115,7 @@ private:
     void removeSource(Call& call, IFile& held, const std::string& source, uint64_t size);
     const FolderNames& sweepLeftovers(const std::string& folder);
     void noteTaken(const std::string& path);
-    std::optional<SourceDetails> detailsOf(Call& call, const std::string& source);
+    std::optional<SourceDetails> detailsOf(Call& call, IFile& held, const std::string& source);
     bool putDetailsBack(Call& call, IFile& output, const std::string& destination, const FileDetails& details);
     // What the removal of an encrypted file's source goes by.
     struct SourceShape {

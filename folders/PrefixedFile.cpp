@@ -31,6 +31,10 @@ Result<uint32_t> PrefixedFile::linkCount() {
     return m_rest.linkCount();
 }
 
+Result<FileDetails> PrefixedFile::details() {
+    return m_rest.details();
+}
+
 Status PrefixedFile::rewind() {
     m_at = 0;
     return m_rest.rewind();

@@ -15,6 +15,7 @@ public:
     Status flush() override;
     Result<uint64_t> size() override;
     Result<uint32_t> linkCount() override;
+    Result<FileDetails> details() override;
     Status rewind() override;
     Status removeWhenClosed() override;
     Status keepAs(std::string_view path) override;

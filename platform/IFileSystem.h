@@ -38,6 +38,24 @@ constexpr uint32_t kFileTooLarge = 223;
 constexpr uint32_t kInvalidSecurityDescriptor = 1338;
 }  // namespace errc
 
+// A stream of a file beside its main one, such as "Zone.Identifier", the mark of a downloaded file.
+struct NamedStream {
+    std::string name;  // without the colons and the stream type
+    std::vector<uint8_t> bytes;
+    bool operator==(const NamedStream&) const = default;
+};
+
+// What a file carries besides the bytes of its main stream. Times are Windows file times; 0 is "not known".
+struct FileDetails {
+    uint32_t attributes = 0;
+    uint64_t created = 0;
+    uint64_t lastAccess = 0;
+    uint64_t lastWrite = 0;
+    std::vector<uint8_t> security;  // self-relative security descriptor: owner, group, DACL; empty: none
+    std::vector<NamedStream> streams;
+    bool operator==(const FileDetails&) const = default;
+};
+
 // An open file. Closing it is part of writing: a late write error shows up there, so writers call close().
 class IFile {
 public:
@@ -53,6 +71,9 @@ public:
     virtual Result<uint64_t> size() = 0;
     // The names the file has on its volume (hard links): one for a file of its own.
     virtual Result<uint32_t> linkCount() = 0;
+    // What IFileSystem::readDetails gives, read through this opening, so of the very file whose bytes it reads.
+    // Only a file opened held (IFileSystem::openHeld) need know its details.
+    virtual Result<FileDetails> details() = 0;
     // Back to the first byte, for a second pass through the same opening.
     virtual Status rewind() = 0;
     // A file opened held (IFileSystem::openHeld) is deleted through this opening: it goes when it is closed,
@@ -75,24 +96,6 @@ struct FileStamp {
     uint64_t size = 0;
     uint64_t lastWrite = 0;  // Windows' file time: 100-ns steps since 1601-01-01 UTC
     bool operator==(const FileStamp&) const = default;
-};
-
-// A stream of a file beside its main one, such as "Zone.Identifier", the mark of a downloaded file.
-struct NamedStream {
-    std::string name;  // without the colons and the stream type
-    std::vector<uint8_t> bytes;
-    bool operator==(const NamedStream&) const = default;
-};
-
-// What a file carries besides the bytes of its main stream. Times are Windows file times; 0 is "not known".
-struct FileDetails {
-    uint32_t attributes = 0;
-    uint64_t created = 0;
-    uint64_t lastAccess = 0;
-    uint64_t lastWrite = 0;
-    std::vector<uint8_t> security;  // self-relative security descriptor: owner, group, DACL; empty: none
-    std::vector<NamedStream> streams;
-    bool operator==(const FileDetails&) const = default;
 };
 
 // The most bytes of named streams one file's details may hold, all streams together.

@@ -110,6 +110,11 @@ Result<uint32_t> SimFile::linkCount() {
     return static_cast<uint32_t>(info.st_nlink);
 }
 
+Result<FileDetails> SimFile::details() {
+    if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "GetFileInformationByHandleEx");
+    return m_files.detailsOf(m_host);
+}
+
 Status SimFile::rewind() {
     if (m_fd < 0) return Status::failure(errc::kInvalidHandle, "SetFilePointerEx");
     if (::lseek(m_fd, 0, SEEK_SET) != 0) return Status::failure(windowsErrorFor(errno), "SetFilePointerEx");

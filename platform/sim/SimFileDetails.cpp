@@ -77,20 +77,24 @@ void SimFileSystem::carryDetails(const std::string& from, const std::string& to)
 }
 
 Result<FileDetails> SimFileSystem::readDetails(std::string_view path) {
-    uint32_t code = 0;
-    if (injected(Op::ReadDetails, code)) return Status::failure(code, "GetFileInformationByHandle");
     const Resolved at = resolve(path);
     if (at.error) return Status::failure(at.error, "CreateFileW");
+    return detailsOf(at.host.string());
+}
+
+Result<FileDetails> SimFileSystem::detailsOf(const std::string& host) {
+    uint32_t code = 0;
+    if (injected(Op::ReadDetails, code)) return Status::failure(code, "GetFileInformationByHandleEx");
     struct stat info {};
-    if (::stat(at.host.c_str(), &info) != 0) return Status::failure(windowsErrorFor(errno), "CreateFileW");
+    if (::stat(host.c_str(), &info) != 0) return Status::failure(windowsErrorFor(errno), "CreateFileW");
     FileDetails details;
-    const uint32_t bits = extraAttributes(at.host);
+    const uint32_t bits = extraAttributes(host);
     details.attributes = bits == 0 ? fileattr::kNormal : bits;
     details.lastWrite = fileTimeOf(info.st_mtim);
     details.lastAccess = fileTimeOf(info.st_atim);
     details.created = details.lastWrite;
     details.security = kInheritedSecurity;
-    auto kept = m_details.find(at.host.string());
+    auto kept = m_details.find(host);
     if (kept == m_details.end()) return details;
     details.created = kept->second.created;
     if (kept->second.lastAccess) details.lastAccess = *kept->second.lastAccess;

@@ -79,6 +79,8 @@ public:
     Status mayRemove(const std::string& host);
     // An open file's new name, given through its opening; the host path it then has.
     Result<std::string> renameOpen(const std::string& host, bool writing, std::string_view to);
+    // readDetails of an open file, by its host path.
+    Result<FileDetails> detailsOf(const std::string& host);
     bool injected(Op op, uint32_t& code);
 
 private:

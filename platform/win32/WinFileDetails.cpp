@@ -5,6 +5,7 @@
 #include "platform/win32/LongPath.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Utf.h"
+#include "platform/win32/WinFile.h"
 #include "platform/win32/WinFileSystem.h"
 
 namespace {
@@ -196,6 +197,29 @@ Status writeTimes(const std::wstring& file, const FileDetails& details) {
     return Status::success();
 }
 
+// Through an opening with the right to read attributes and the security descriptor, and the file's path, by which
+// its named streams are found.
+Result<FileDetails> detailsThrough(HANDLE file, const std::wstring& wide) {
+    // The basic information alone: GetFileInformationByHandle would ask for the volume's serial number too, a trip
+    // to the mount manager under Wine.
+    FILE_BASIC_INFO info = {};
+    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info)) {
+        return lastError("GetFileInformationByHandleEx");
+    }
+    FileDetails details;
+    details.attributes = info.FileAttributes;
+    details.created = static_cast<uint64_t>(info.CreationTime.QuadPart);
+    details.lastAccess = static_cast<uint64_t>(info.LastAccessTime.QuadPart);
+    details.lastWrite = static_cast<uint64_t>(info.LastWriteTime.QuadPart);
+    Result<std::vector<uint8_t>> security = readSecurity(file);
+    if (!security.ok()) return security.status();
+    details.security = std::move(security.value());
+    Result<std::vector<NamedStream>> streams = readStreams(wide);
+    if (!streams.ok()) return streams.status();
+    details.streams = std::move(streams.value());
+    return details;
+}
+
 }  // namespace
 
 // Opened for its attributes and rules only, which shares with any other opening of the file.
@@ -205,24 +229,14 @@ Result<FileDetails> WinFileSystem::readDetails(std::string_view path) {
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle) return lastError("CreateFileW");
-    // The basic information alone: GetFileInformationByHandle would ask for the volume's serial number too, a trip
-    // to the mount manager under Wine.
-    FILE_BASIC_INFO info = {};
-    if (!::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &info, sizeof info)) {
-        return lastError("GetFileInformationByHandleEx");
-    }
-    FileDetails details;
-    details.attributes = info.FileAttributes;
-    details.created = static_cast<uint64_t>(info.CreationTime.QuadPart);
-    details.lastAccess = static_cast<uint64_t>(info.LastAccessTime.QuadPart);
-    details.lastWrite = static_cast<uint64_t>(info.LastWriteTime.QuadPart);
-    Result<std::vector<uint8_t>> security = readSecurity(handle.get());
-    if (!security.ok()) return security.status();
-    details.security = std::move(security.value());
-    Result<std::vector<NamedStream>> streams = readStreams(wide);
-    if (!streams.ok()) return streams.status();
-    details.streams = std::move(streams.value());
-    return details;
+    return detailsThrough(handle.get(), wide);
+}
+
+// Saves the opening readDetails makes: under Wine an open and a close cost about 0.3 ms.
+Result<FileDetails> WinFile::details() {
+    if (!m_handle) return Status::failure(ERROR_INVALID_HANDLE, "GetFileInformationByHandleEx");
+    if (m_path.empty()) return Status::failure(ERROR_INVALID_FUNCTION, "FindFirstStreamW");
+    return detailsThrough(m_handle.get(), m_path);
 }
 
 // Streams first (each write moves the last write time), then the times, then the attributes (a read-only file

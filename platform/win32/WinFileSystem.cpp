@@ -126,10 +126,11 @@ Result<std::unique_ptr<IFile>> WinFileSystem::openForWriting(std::string_view pa
 // Shared with readers only: nobody may write, rename or delete the file while it is held, but this opening may
 // delete it.
 Result<std::unique_ptr<IFile>> WinFileSystem::openHeld(std::string_view path) {
-    UniqueKernelHandle handle(::CreateFileW(longPath(path).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
+    std::wstring wide = longPath(path);
+    UniqueKernelHandle handle(::CreateFileW(wide.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle) return lastError("CreateFileW");
-    return std::unique_ptr<IFile>(std::make_unique<WinFile>(std::move(handle)));
+    return std::unique_ptr<IFile>(std::make_unique<WinFile>(std::move(handle), std::move(wide)));
 }
 
 // Named by this program rather than GetTempFileNameW (which stops at MAX_PATH), and marked for deletion before

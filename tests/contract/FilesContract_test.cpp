@@ -305,6 +305,14 @@ TEST_F(FilesContract, DetailsPutOnAFileReadBackAndStayThroughARename) {
     EXPECT_EQ(moved.value().lastWrite, put.lastWrite);
     EXPECT_EQ(moved.value().security, source.value().security);
     EXPECT_EQ(m_files.stamp(at("moved.txt")).value().lastWrite, put.lastWrite);
+    // The same through an opening that holds the file, as encryption reads them (before a read moves the last
+    // access time).
+    Result<std::unique_ptr<IFile>> held = m_files.openHeld(at("moved.txt"));
+    ASSERT_TRUE(held.ok()) << codeOf(held);
+    Result<FileDetails> through = held.value()->details();
+    ASSERT_TRUE(through.ok()) << codeOf(through);
+    EXPECT_EQ(through.value(), moved.value());
+    ASSERT_TRUE(held.value()->close().ok());
     EXPECT_EQ(m_side->readBack(at("moved.txt")), "c");
     EXPECT_EQ(codeOf(m_files.readDetails(at("missing.txt"))), errc::kFileNotFound);
     EXPECT_EQ(codeOf(m_files.writeDetails(at("missing.txt"), put)), errc::kFileNotFound);
@@ -329,6 +337,10 @@ TEST_F(FilesContract, ANamedStreamIsKeptBesideTheFileOrRefusedWhereTheVolumeHasN
     Result<FileDetails> back = m_files.readDetails(at("download.pdf"));
     ASSERT_TRUE(back.ok()) << codeOf(back);
     EXPECT_EQ(back.value().streams, marked.streams);
+    Result<std::unique_ptr<IFile>> held = m_files.openHeld(at("download.pdf"));
+    ASSERT_TRUE(held.ok()) << codeOf(held);
+    EXPECT_EQ(held.value()->details().value().streams, marked.streams);
+    ASSERT_TRUE(held.value()->close().ok());
     EXPECT_EQ(m_side->readBack(at("download.pdf")), "pdf");
     EXPECT_EQ(listing().size(), 1u);
 }

@@ -269,7 +269,7 @@ bool EncryptionControl::settle(Call& call, IFile& output, const std::string& des
 bool EncryptionControl::publish(Call& call, IFile& output, const std::string& destination) {
     const Status named = output.keepAs(destination);
     if (named.ok()) {
-        noteTaken(destination);
+        noteName(destination, true);
         return true;
     }
     if (named.code() == errc::kAlreadyExists || named.code() == 80) {
@@ -310,7 +310,8 @@ void EncryptionControl::removeSource(Call& call, IFile& held, const std::string&
         return removed.ok() ? held.close() : removed;
     };
     const Status removed = size >= kLongWork ? beside(remove) : remove();
-    if (!removed.ok()) call.failed(removed, "The result is complete, but could not remove", source);
+    if (!removed.ok()) return call.failed(removed, "The result is complete, but could not remove", source);
+    noteName(source, false);
 }
 
 // Output left behind by a run that was cut off (a power cut while the system could not remove it) is plain text
@@ -334,9 +335,14 @@ const EncryptionControl::FolderNames& EncryptionControl::sweepLeftovers(const st
     return names;
 }
 
-void EncryptionControl::noteTaken(const std::string& path) {
+void EncryptionControl::noteName(const std::string& path, bool present) {
     for (FolderNames& known : m_folders) {
-        if (known.listed && known.folder == folderOf(path)) known.names.insert(foldedName(nameOf(path)));
+        if (!known.listed || known.folder != folderOf(path)) continue;
+        if (present) {
+            known.names.insert(foldedName(nameOf(path)));
+        } else {
+            known.names.erase(foldedName(nameOf(path)));
+        }
     }
 }
 

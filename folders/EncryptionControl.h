@@ -90,8 +90,8 @@ private:
         uint64_t plainSize;
     };
     class Call;
-    // A folder as the run first found it: the names of its files, folded, and those the run gave there since. Saves
-    // looking each free destination up, which on some systems means reading the whole folder.
+    // A folder as the run first found it: the names of its files, folded, with those the run gave and removed there
+    // since. Saves looking each free destination up, which on some systems means reading the whole folder.
     struct FolderNames {
         std::string folder;
         bool listed = false;
@@ -114,7 +114,7 @@ private:
     bool publish(Call& call, IFile& output, const std::string& destination);
     void removeSource(Call& call, IFile& held, const std::string& source, uint64_t size);
     const FolderNames& sweepLeftovers(const std::string& folder);
-    void noteTaken(const std::string& path);
+    void noteName(const std::string& path, bool present);
     std::optional<SourceDetails> detailsOf(Call& call, IFile& held, const std::string& source);
     bool putDetailsBack(Call& call, IFile& output, const std::string& destination, const FileDetails& details);
     // What the removal of an encrypted file's source goes by.

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <optional>
 
+#include "folders/LowerCased.h"
 #include "folders/Ob7Details.h"
 #include "folders/PrefixedFile.h"
 
@@ -29,18 +30,10 @@ std::string nameOf(const std::string& path) {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-// Names compared as Windows compares them, for the letters A to Z; a name that differs from another only in the
-// case of other letters is caught when the output is given its name.
-std::string foldedName(const std::string& name) {
-    std::string folded;
-    for (char c : name) folded.push_back(static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c));
-    return folded;
-}
-
 // "ob7", four hex digits, ".tmp": how the file system names the control's temporary output.
 bool isLeftoverName(const std::string& name) {
     if (name.size() != 11) return false;
-    const std::string folded = foldedName(name);
+    const std::string folded = lowerCased(name);
     if (!folded.starts_with("ob7") || !folded.ends_with(".tmp")) return false;
     return std::all_of(folded.begin() + 3, folded.begin() + 7, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
@@ -242,7 +235,7 @@ struct CallKey {
 // run's look at the folder did not show is taken as free: one taken since, or by a folder, is caught when the
 // output is given its name. A name it did show is looked up again, as it may have gone since.
 bool EncryptionControl::destinationFree(Call& call, const std::string& destination, const FolderNames& folder) {
-    if (folder.listed && !folder.names.contains(foldedName(nameOf(destination)))) return true;
+    if (folder.listed && !folder.names.contains(lowerCased(nameOf(destination)))) return true;
     Result<uint32_t> there = m_files.attributes(destination);
     if (there.ok()) {
         call.refuse(encryptionerror::kDestinationExists,
@@ -330,7 +323,7 @@ const EncryptionControl::FolderNames& EncryptionControl::sweepLeftovers(const st
     for (const FileEntry& entry : entries.value()) {
         const std::string path = folder.ends_with('\\') ? folder + entry.name : folder + "\\" + entry.name;
         const bool leftover = (entry.attributes & fileattr::kHidden) != 0 && isLeftoverName(entry.name);
-        if (!leftover || !m_files.deleteFile(path).ok()) names.names.insert(foldedName(entry.name));
+        if (!leftover || !m_files.deleteFile(path).ok()) names.names.insert(lowerCased(entry.name));
     }
     return names;
 }
@@ -339,9 +332,9 @@ void EncryptionControl::noteName(const std::string& path, bool present) {
     for (FolderNames& known : m_folders) {
         if (!known.listed || known.folder != folderOf(path)) continue;
         if (present) {
-            known.names.insert(foldedName(nameOf(path)));
+            known.names.insert(lowerCased(nameOf(path)));
         } else {
-            known.names.erase(foldedName(nameOf(path)));
+            known.names.erase(lowerCased(nameOf(path)));
         }
     }
 }
@@ -390,7 +383,7 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
     if (!proveWritten(call, {header, out, written, destination, source, streamSize})) return;
     if (!settle(call, out, destination)) return;
     if (!publish(call, out, destination)) return;
-    removeSealedSource(call, *plain.value(), source, {details->details.attributes, size.value()});
+    removeSealedSource(call, *plain.value(), source, details->details.attributes, size.value());
     progress(1, 1);
 }
 
@@ -547,13 +540,12 @@ bool EncryptionControl::putDetailsBack(Call& call, IFile& output, const std::str
 }
 
 // A read-only source would refuse to go; the .ob7 carries the attribute, and a source that stays gets it back.
-void EncryptionControl::removeSealedSource(Call& call, IFile& held, const std::string& source,
-                                           const SourceShape& shape) {
-    const uint32_t attributes = shape.attributes;
+void EncryptionControl::removeSealedSource(Call& call, IFile& held, const std::string& source, uint32_t attributes,
+                                           uint64_t size) {
     const bool readOnly = (attributes & fileattr::kReadOnly) != 0;
     const uint32_t writable = attributes & fileattr::kCarried & ~fileattr::kReadOnly;
     if (readOnly) (void)m_files.setAttributes(source, writable ? writable : fileattr::kNormal);
-    removeSource(call, held, source, shape.size);
+    removeSource(call, held, source, size);
     if (readOnly && m_files.attributes(source).ok()) {
         (void)m_files.setAttributes(source, attributes & fileattr::kCarried);
     }

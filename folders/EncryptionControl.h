@@ -90,8 +90,10 @@ private:
         uint64_t plainSize;
     };
     class Call;
-    // A folder as the run first found it: the names of its files, folded, with those the run gave and removed there
-    // since. Saves looking each free destination up, which on some systems means reading the whole folder.
+    // A folder as the run first found it: the names of its files in lower case (ASCII letters; a name that differs
+    // only in the case of other letters is caught when the output is given its name), with those the run gave and
+    // removed there since. Saves looking each free destination up, which on some systems means reading the whole
+    // folder.
     struct FolderNames {
         std::string folder;
         bool listed = false;
@@ -117,12 +119,7 @@ private:
     void noteName(const std::string& path, bool present);
     std::optional<SourceDetails> detailsOf(Call& call, IFile& held, const std::string& source);
     bool putDetailsBack(Call& call, IFile& output, const std::string& destination, const FileDetails& details);
-    // What the removal of an encrypted file's source goes by.
-    struct SourceShape {
-        uint32_t attributes = 0;
-        uint64_t size = 0;
-    };
-    void removeSealedSource(Call& call, IFile& held, const std::string& source, const SourceShape& shape);
+    void removeSealedSource(Call& call, IFile& held, const std::string& source, uint32_t attributes, uint64_t size);
     void report(int32_t number, const std::string& text);
 
     ICrypto& m_crypto;

@@ -6,6 +6,7 @@
 
 #include "folders/BrowseDialog.h"
 #include "folders/EncryptionControl.h"
+#include "folders/LowerCased.h"
 
 namespace {
 
@@ -20,14 +21,6 @@ constexpr uint32_t kLinkBlue = 0xFF0000;
 
 bool endsWith(std::string_view text, std::string_view ending) {
     return text.size() >= ending.size() && text.substr(text.size() - ending.size()) == ending;
-}
-
-// ASCII letters only, so the rest of a UTF-8 path stays as it is; the file system ignores case anyway.
-std::string lowerCased(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
 }
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {

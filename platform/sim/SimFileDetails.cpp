@@ -60,10 +60,12 @@ void SimFileSystem::madeAfresh(const fs::path& host) {
 
 // A renamed file or folder keeps what it had, and so does everything inside a folder.
 void SimFileSystem::carryDetails(const std::string& from, const std::string& to) {
+    // Keys that begin with `from` lie together from `from` on, so a rename walks only its own entries, not every
+    // file the simulation has seen.
     auto moveKeys = [&](auto& map) {
         std::remove_reference_t<decltype(map)> moved;
-        for (auto it = map.begin(); it != map.end();) {
-            if (it->first == from || (it->first.starts_with(from) && it->first[from.size()] == '/')) {
+        for (auto it = map.lower_bound(from); it != map.end() && it->first.starts_with(from);) {
+            if (it->first.size() == from.size() || it->first[from.size()] == '/') {
                 moved[to + it->first.substr(from.size())] = std::move(it->second);
                 it = map.erase(it);
             } else {

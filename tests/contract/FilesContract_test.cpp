@@ -286,6 +286,7 @@ TEST_F(FilesContract, WritingEmptiesTheFileFirstAndCloseReportsALateFailure) {
 TEST_F(FilesContract, DetailsPutOnAFileReadBackAndStayThroughARename) {
     m_side->plantFile(at("source.txt"), "s");
     m_side->plantFile(at("copy.txt"), "c");
+    m_side->plantFile(at("copy.txt.bak"), "b");  // its name begins with the renamed one's: it keeps its own
     Result<FileDetails> source = m_files.readDetails(at("source.txt"));
     ASSERT_TRUE(source.ok()) << codeOf(source);
     EXPECT_FALSE(source.value().security.empty());
@@ -296,7 +297,9 @@ TEST_F(FilesContract, DetailsPutOnAFileReadBackAndStayThroughARename) {
     put.lastWrite = 129500000000000000ULL;   // 2011
     put.created = 0;                         // left as it is
     ASSERT_TRUE(m_files.writeDetails(at("copy.txt"), put).ok());
+    ASSERT_TRUE(m_files.setAttributes(at("copy.txt.bak"), fileattr::kHidden).ok());
     ASSERT_TRUE(m_files.rename(at("copy.txt"), at("moved.txt")).ok());
+    EXPECT_EQ(m_files.attributes(at("copy.txt.bak")).value() & kLooked, fileattr::kHidden);
 
     Result<FileDetails> moved = m_files.readDetails(at("moved.txt"));
     ASSERT_TRUE(moved.ok()) << codeOf(moved);

@@ -290,7 +290,7 @@ TEST_F(EncryptionSafety, EventsRunByTheClockAndOnceInEveryCall) {
     EXPECT_EQ(names(), (Names{"a.txt.ob7", "b.txt.ob7"}));
 }
 
-// The machine's cipher, counting the chunks sealed from whichever thread seals them.
+// The machine's cipher, counting the chunks sealed and opened from whichever thread does it.
 class SealCountingCrypto final : public ICrypto {
 public:
     explicit SealCountingCrypto(ICrypto& real) : m_real(real) {}
@@ -303,8 +303,12 @@ public:
         ++seals;
         return m_real.aes256GcmSeal(args);
     }
-    Status aes256GcmOpen(const GcmOpenArgs& args) override { return m_real.aes256GcmOpen(args); }
+    Status aes256GcmOpen(const GcmOpenArgs& args) override {
+        ++opens;
+        return m_real.aes256GcmOpen(args);
+    }
     std::atomic<int> seals = 0;
+    std::atomic<int> opens = 0;
 
 private:
     ICrypto& m_real;
@@ -357,8 +361,13 @@ TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsSealingToo) {
     EXPECT_EQ(files.readFile(kPlainPath), plain);
     EXPECT_EQ(names(), Names{"a.txt"});
 
+    // Every chunk written was opened again first, whichever thread did it.
+    counting.seals = 0;
+    counting.opens = 0;
     files.failNext(sim::SimFileSystem::Op::Delete, errc::kAccessDenied);
     encryptWith(counting, 0);
+    EXPECT_GT(counting.seals, 128);
+    EXPECT_GE(counting.opens, counting.seals);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kAccessDenied));
     EXPECT_EQ(files.readFile(kPlainPath), plain);

@@ -90,6 +90,12 @@ public:
                 return failed(result.status, "Could not encrypt or decrypt", source);
         }
     }
+    // As passFailed, but a decrypted copy that does not match keeps the .ob7 and says so.
+    void decryptionFailed(const ob7::PassResult& result, const std::string& source, const std::string& output) {
+        if (result.outcome != ob7::Outcome::Mismatch) return passFailed(result, source, output);
+        refuse(encryptionerror::kVerifyFailed, "The decrypted copy did not read back as the encrypted file, which was kept",
+               source);
+    }
 
 private:
     EncryptionControl& m_control;
@@ -380,49 +386,31 @@ void EncryptionControl::encrypt(const std::string& source, const std::string& de
     const ob7::PassResult pass = ob7::sealFile(m_crypto, key.bytes, header, {stream, out},
                                                [&](uint64_t done) { return step(done, work); }, written);
     if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
-    if (!proveWritten(call, {header, out, written, destination, source, streamSize})) return;
+    if (!proveWritten(call, {header, out, written, destination, source, streamSize, ob7::WrittenAs::Sealed})) return;
     if (!settle(call, out, destination)) return;
     if (!publish(call, out, destination)) return;
     removeSealedSource(call, *plain.value(), source, details->details.attributes, size.value());
     progress(1, 1);
 }
 
-// Reads the output back through its own opening: it must hold exactly the bytes handed to its writes,
-// whose chunks were opened again in memory as they were sealed. Together that proves as much as decrypting it
-// again (docs/ob7-format.md, "Why the proof is enough").
+// Reads the output back through its own opening: it must hold exactly the bytes handed to its writes, whose
+// chunks were checked against the cipher in memory as they were sealed or opened. Together that proves as much as
+// decrypting the .ob7 again (docs/ob7-format.md, "Why the proof is enough").
 bool EncryptionControl::proveWritten(Call& call, const WrittenCopy& copy) {
     if (Status rewound = copy.output.rewind(); !rewound.ok()) {
         call.failed(rewound, "Could not read back", copy.path);
         return false;
     }
     const uint64_t total = copy.plainSize;
-    const ob7::PassResult pass = ob7::proveWritten(copy.header, copy.output, copy.digest, [&](uint64_t done) {
-        return step(total + std::min(done, total), total * 2);
-    });
+    const ob7::PassResult pass =
+        ob7::proveWritten(copy.header, copy.output, copy.digest, copy.as, [&](uint64_t done) {
+            return step(total + std::min(done, total), total * 2);
+        });
     if (pass.outcome == ob7::Outcome::Done) return true;
-    call.passFailed(pass, copy.source, copy.path);
-    return false;
-}
-
-// Reads the written file back as decryption would and compares it with the plain file, byte for byte, each
-// through the opening that wrote or holds it.
-bool EncryptionControl::proveSealed(Call& call, const SealedCopy& copy) {
-    Status rewound = copy.sealed.rewind();
-    if (rewound.ok()) rewound = copy.plain.rewind();
-    if (!rewound.ok()) {
-        call.failed(rewound, "Could not read back", copy.decrypting ? copy.plainPath : copy.sealedPath);
-        return false;
-    }
-    const uint64_t work = copy.plainSize * 2;
-    const ob7::PassResult pass = ob7::proveCopy(m_crypto, copy.key, copy.header, {copy.sealed, copy.plain},
-                                                [&](uint64_t done) { return step(copy.plainSize + done, work); });
-    if (pass.outcome == ob7::Outcome::Done) return true;
-    if (copy.decrypting && pass.outcome == ob7::Outcome::Mismatch) {
-        call.refuse(encryptionerror::kVerifyFailed,
-                    "The decrypted copy did not read back as the encrypted file, which was kept", copy.sealedPath);
+    if (copy.as == ob7::WrittenAs::Plain) {
+        call.decryptionFailed(pass, copy.source, copy.path);
     } else {
-        call.passFailed(pass, copy.decrypting ? copy.sealedPath : copy.plainPath,
-                        copy.decrypting ? copy.plainPath : copy.sealedPath);
+        call.passFailed(pass, copy.source, copy.path);
     }
     return false;
 }
@@ -475,6 +463,7 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
     const bool withDetails = header.version != ob7::kVersionWithoutDetails;
     ob7::DetailsSplitter splitter;
     ob7::FlushAhead flushAhead(plain);
+    ob7::StorageDigest digest(header);
     pass = ob7::openChunks(
         m_crypto, key.bytes, header, size.value() - ob7::kHeaderSize, *sealed.value(),
         [&](std::span<const uint8_t> bytes) -> ob7::PassResult {
@@ -484,19 +473,20 @@ void EncryptionControl::decrypt(const std::string& source, const std::string& de
                 bytes = *rest;
             }
             if (Status written = plain.write(bytes); !written.ok()) return {ob7::Outcome::WriteFailed, std::move(written)};
+            digest.add(bytes);
             flushAhead.wrote(bytes.size());
             return {};
         },
         [&](uint64_t done) { return step(done, plainSize * 2); });
-    if (pass.outcome != ob7::Outcome::Done) return call.passFailed(pass, source, destination);
+    if (pass.outcome != ob7::Outcome::Done) return call.decryptionFailed(pass, source, destination);
     // A stream that ends inside its record, or a record not as this program writes it, is damage.
     const std::optional<FileDetails> details = withDetails ? splitter.details() : std::nullopt;
     if (withDetails && !details) return call.refuse(encryptionerror::kDamaged, kDamagedText, source);
     flushAhead.finished();
-    // As encryption does: the .ob7 goes only once the plain file has been proved against it and is on the disk.
-    // The proof goes first, while the disk is still taking the end of the file.
-    PrefixedFile stream(splitter.prefix(), plain);
-    if (!proveSealed(call, {key.bytes, header, *sealed.value(), stream, source, destination, plainSize, true})) return;
+    // As encryption does: the .ob7 goes only once the plain file has been proved and is on the disk. The proof goes
+    // first, while the disk is still taking the end of the file.
+    const ob7::Digest written = digest.finish();
+    if (!proveWritten(call, {header, plain, written, destination, source, plainSize, ob7::WrittenAs::Plain})) return;
     if (!settle(call, plain, destination)) return;
     if (!publish(call, plain, destination)) return;
     if (details && !putDetailsBack(call, plain, destination, *details)) return;

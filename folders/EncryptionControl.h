@@ -64,23 +64,13 @@ private:
         uint32_t iterations = 0;
         ob7::Key key{};
     };
-    // The two files a run proves against each other before one of them goes: the .ob7 and the plain file.
-    struct SealedCopy {
-        const ob7::Key& key;
-        const ob7::Header& header;
-        IFile& sealed;
-        IFile& plain;
-        const std::string& sealedPath;
-        const std::string& plainPath;
-        uint64_t plainSize;
-        bool decrypting = false;    // the plain file is the new one, the sealed file the one that is kept
-    };
     // The source's details, and the record of them that begins the plain stream.
     struct SourceDetails {
         FileDetails details;
         std::vector<uint8_t> record;
     };
-    // An encryption's output and what was handed to its writes, for the read-back that proves it.
+    // An output, the .ob7 of an encryption or the plain file of a decryption, and what was handed to its writes,
+    // for the read-back that proves it.
     struct WrittenCopy {
         const ob7::Header& header;
         IFile& output;
@@ -88,6 +78,7 @@ private:
         const std::string& path;
         const std::string& source;
         uint64_t plainSize;
+        ob7::WrittenAs as;
     };
     class Call;
     // A folder as the run first found it: the names of its files in lower case (ASCII letters; a name that differs
@@ -109,7 +100,6 @@ private:
     void progress(uint64_t done, uint64_t total);
     bool step(uint64_t done, uint64_t total);
     bool destinationFree(Call& call, const std::string& destination, const FolderNames& there);
-    bool proveSealed(Call& call, const SealedCopy& copy);
     bool proveWritten(Call& call, const WrittenCopy& copy);
     bool onlyName(Call& call, IFile& source, const std::string& path);
     bool settle(Call& call, IFile& output, const std::string& destination);

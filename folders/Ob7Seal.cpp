@@ -1,37 +1,18 @@
 // Sealing a file: the cipher works on a thread of its own while the caller's thread reads and writes.
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
+#include "folders/Ob7Batches.h"
 #include "folders/Ob7Stream.h"
 
 namespace ob7 {
 
 namespace {
 
-// Reads and writes of about 1 MiB: every call is a trip into the system, so fewer and larger ones cost less.
-constexpr size_t kBatchBytes = size_t{1} << 20;
-// One batch read and waiting to learn whether it is the last, two being sealed or waiting, one being written.
-constexpr size_t kBatches = 4;
-
 PassResult failed(Outcome outcome, Status status) {
     return {outcome, std::move(status)};
 }
-
-// A run of whole chunks read together; the sealer fills `sealed` with their records.
-struct Batch {
-    std::unique_ptr<uint8_t[]> plain;
-    std::unique_ptr<uint8_t[]> sealed;
-    size_t plainSize = 0;
-    size_t sealedSize = 0;
-    uint64_t firstIndex = 0;
-    bool final = false;  // its last chunk is the file's last
-    PassResult result;
-};
 
 struct SealParts {
     ICrypto& crypto;
@@ -45,37 +26,24 @@ struct SealParts {
 class SealPipeline {
 public:
     SealPipeline(const SealParts& parts, IFile& plain, StorageDigest* digest);
-    ~SealPipeline();
-    SealPipeline(const SealPipeline&) = delete;
-    SealPipeline& operator=(const SealPipeline&) = delete;
     PassResult run(IFile& sealed, const ChunkStep& step);
 
 private:
     bool readInto(Batch& batch);
     void hand(Batch& batch, bool final);
     PassResult sealBatch(Batch& batch);
-    void sealLoop();
-    Batch* takeFree();
-    void release(Batch& batch);
-    Batch* nextSealed();
 
     SealParts m_parts;
     IFile& m_plain;
     StorageDigest* m_digest;
     HeaderBody m_body;
-    size_t m_chunksPerBatch = 1;
-    std::vector<Batch> m_batches;
+    uint64_t m_hint;
+    size_t m_chunksPerBatch;
     std::vector<uint8_t> m_opened;  // the sealer's: each chunk opened again
-    Batch* m_pending = nullptr;     // read, but not known to be last until the next read
+    Batch* m_pending = nullptr;  // read, but not known to be last until the next read
     uint64_t m_nextIndex = 0;
     PassResult m_readResult;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<Batch*> m_free;
-    std::deque<Batch*> m_toSeal;
-    std::deque<Batch*> m_sealed;
-    bool m_stop = false;
-    std::thread m_sealer;  // none for a file that fits one batch: a thread would cost more than it saves
+    BatchWorker m_sealer;  // last: its thread may use everything above
 };
 
 uint64_t chunksIn(size_t plainSize, uint32_t chunkSize) {
@@ -87,86 +55,28 @@ uint64_t sizeHint(IFile& plain) {
     return size.ok() ? size.value() : 0;
 }
 
+// A byte more than the hint, so that a file of the size it had ends within the first batch.
+size_t chunksPerBatch(uint32_t chunk, uint64_t hint) {
+    return static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(1, kBatchBytes / chunk), hint / chunk + 1));
+}
+
 SealPipeline::SealPipeline(const SealParts& parts, IFile& plain, StorageDigest* digest)
-    : m_parts(parts), m_plain(plain), m_digest(digest), m_body(headerBody(parts.header)) {
-    const size_t chunk = parts.header.chunkSize;
-    const uint64_t hint = sizeHint(plain);
-    // A byte more than the hint, so that a file of the size it had ends within the first batch.
-    m_chunksPerBatch = static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(1, kBatchBytes / chunk), hint / chunk + 1));
-    m_opened.resize(chunk);
-    m_batches.resize(kBatches);
-    for (Batch& batch : m_batches) m_free.push_back(&batch);
-    if (hint >= m_chunksPerBatch * chunk) m_sealer = std::thread([this] { sealLoop(); });
-}
-
-// However the pass ends, the sealer is stopped and joined before the buffers it works on go.
-SealPipeline::~SealPipeline() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
-    m_changed.notify_all();
-    if (m_sealer.joinable()) m_sealer.join();
-}
-
-Batch* SealPipeline::takeFree() {
-    std::lock_guard lock(m_mutex);
-    if (m_free.empty()) return nullptr;
-    Batch* batch = m_free.back();
-    m_free.pop_back();
-    return batch;
-}
-
-void SealPipeline::release(Batch& batch) {
-    std::lock_guard lock(m_mutex);
-    m_free.push_back(&batch);
-}
-
-// Without a sealer thread, the caller's seals the batch it waits for.
-Batch* SealPipeline::nextSealed() {
-    std::unique_lock lock(m_mutex);
-    if (!m_sealer.joinable()) {
-        Batch* batch = m_toSeal.front();
-        m_toSeal.pop_front();
-        lock.unlock();
-        batch->result = sealBatch(*batch);
-        return batch;
-    }
-    m_changed.wait(lock, [this] { return !m_sealed.empty(); });
-    Batch* batch = m_sealed.front();
-    m_sealed.pop_front();
-    return batch;
-}
-
-void SealPipeline::sealLoop() {
-    for (;;) {
-        Batch* batch = nullptr;
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || !m_toSeal.empty(); });
-            if (m_stop) return;
-            batch = m_toSeal.front();
-            m_toSeal.pop_front();
-        }
-        batch->result = sealBatch(*batch);
-        {
-            std::lock_guard lock(m_mutex);
-            m_sealed.push_back(batch);
-        }
-        m_changed.notify_all();
-    }
-}
+    : m_parts(parts),
+      m_plain(plain),
+      m_digest(digest),
+      m_body(headerBody(parts.header)),
+      m_hint(sizeHint(plain)),
+      m_chunksPerBatch(chunksPerBatch(parts.header.chunkSize, m_hint)),
+      m_opened(parts.header.chunkSize),
+      m_sealer([this](Batch& batch) { batch.result = sealBatch(batch); },
+               m_hint >= m_chunksPerBatch * parts.header.chunkSize) {}
 
 // Numbers the batch's chunks now that it is known whether it ends the file, and passes it on for sealing.
 void SealPipeline::hand(Batch& batch, bool final) {
     batch.final = final;
     batch.firstIndex = m_nextIndex;
     m_nextIndex += chunksIn(batch.plainSize, m_parts.header.chunkSize);
-    {
-        std::lock_guard lock(m_mutex);
-        m_toSeal.push_back(&batch);
-    }
-    m_changed.notify_all();
+    m_sealer.hand(batch);
 }
 
 // Reads one batch. Only a read that comes back short shows where the file ends, which the last chunk's associated
@@ -180,7 +90,7 @@ bool SealPipeline::readInto(Batch& batch) {
     Result<size_t> got = m_plain.read(std::span<uint8_t>(batch.plain.get(), capacity));
     if (!got.ok()) {
         m_readResult = failed(Outcome::ReadFailed, got.status());
-        release(batch);
+        m_sealer.release(batch);
         return false;
     }
     batch.plainSize = got.value();
@@ -192,7 +102,7 @@ bool SealPipeline::readInto(Batch& batch) {
     }
     // An empty file still has its one empty chunk.
     if (batch.plainSize == 0 && earlier) {
-        release(batch);
+        m_sealer.release(batch);
         hand(*earlier, true);
         return false;
     }
@@ -244,12 +154,12 @@ PassResult SealPipeline::run(IFile& sealed, const ChunkStep& step) {
     FlushAhead flushAhead(sealed);
     for (;;) {
         while (reading) {
-            Batch* free = takeFree();
+            Batch* free = m_sealer.takeFree();
             if (!free) break;
             reading = readInto(*free);
         }
         if (m_readResult.outcome != Outcome::Done) return m_readResult;
-        Batch* batch = nextSealed();
+        Batch* batch = m_sealer.nextDone();
         if (batch->result.outcome != Outcome::Done) return batch->result;
         const std::span<const uint8_t> record(batch->sealed.get(), batch->sealedSize);
         if (Status written = sealed.write(record); !written.ok()) return failed(Outcome::WriteFailed, std::move(written));
@@ -258,7 +168,7 @@ PassResult SealPipeline::run(IFile& sealed, const ChunkStep& step) {
         if (batch->final) flushAhead.finished();
         const uint64_t batchEnd = done + batch->plainSize;
         const bool last = batch->final;
-        release(*batch);
+        m_sealer.release(*batch);
         do {
             done = std::min<uint64_t>(done + chunk, batchEnd);
             if (step && !step(done)) return failed(Outcome::Stopped, Status::success());
@@ -288,13 +198,15 @@ PassResult sealFile(ICrypto& crypto, const Key& key, const Header& header, const
     return pass;
 }
 
-// The step counts the plain bytes whose records have come back, once per record.
-PassResult proveWritten(const Header& header, IFile& output, const Digest& written, const ChunkStep& step) {
+PassResult proveWritten(const Header& header, IFile& output, const Digest& written, WrittenAs as,
+                        const ChunkStep& step) {
     StorageDigest digest(header);
     const uint64_t expected = written[4];
     const size_t capacity = static_cast<size_t>(std::min<uint64_t>(kBatchBytes, expected + 1));
     const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
-    const uint64_t record = uint64_t{header.chunkSize} + kTagSize;
+    const bool sealed = as == WrittenAs::Sealed;
+    const uint64_t lead = sealed ? kHeaderSize : 0;
+    const uint64_t record = uint64_t{header.chunkSize} + (sealed ? kTagSize : 0);
     uint64_t read = 0;
     uint64_t recordsBack = 0;
     for (;;) {
@@ -304,7 +216,7 @@ PassResult proveWritten(const Header& header, IFile& output, const Digest& writt
         digest.add(std::span<const uint8_t>(buffer.get(), got.value()));
         read += got.value();
         if (read > expected) break;
-        const uint64_t body = read > kHeaderSize ? read - kHeaderSize : 0;
+        const uint64_t body = read > lead ? read - lead : 0;
         const uint64_t records = read == expected ? (body + record - 1) / record : body / record;
         for (; recordsBack < records; ++recordsBack) {
             if (step && !step((recordsBack + 1) * header.chunkSize)) return failed(Outcome::Stopped, Status::success());

@@ -20,13 +20,15 @@ struct PassResult {
 
 // Called after each chunk with the plain bytes done so far; false stops the pass.
 using ChunkStep = std::function<bool(uint64_t plainDone)>;
-// Takes each chunk's plain text once its tag has proved it.
+// Takes the plain text of the chunks whose tags have proved it: whole chunks, in order, several at a time.
 using PlainSink = std::function<PassResult(std::span<const uint8_t> plain)>;
 
 // Fills in the header's tag, which proves the password before any chunk is read.
 Status sealHeader(ICrypto& crypto, const Key& key, Header& header);
 // Done: the key is right and the header whole; Damaged: one of them is not.
 PassResult checkHeader(ICrypto& crypto, const Key& key, const Header& header);
+// A failed opening: Damaged when the tag did not match, CipherFailed when the cipher itself failed.
+PassResult openFailure(Status status);
 
 // Asks the system every few MiB to start putting a long output on the disk (IFile::startFlush), so that the disk
 // works while the rest is sealed or opened and the flush at the end waits for little more than the last piece. A
@@ -60,20 +62,17 @@ struct SealFiles {
 // with its plain text first (Mismatch if it differs). `written` gets the digest of every byte handed to the writes.
 PassResult sealFile(ICrypto& crypto, const Key& key, const Header& header, const SealFiles& files,
                     const ChunkStep& step, Digest& written);
+// What a proof reads back: an .ob7 (the header, then records of a chunk and its tag) or a decrypted file (its
+// plain text, chunk after chunk).
+enum class WrittenAs { Sealed, Plain };
 // Reads the written file back from its start to its end; Mismatch unless it holds exactly the bytes the digest
-// was taken of. The step counts the bytes read.
-PassResult proveWritten(const Header& header, IFile& output, const Digest& written, const ChunkStep& step);
-// Reads the `sealedBytes` after the header from `sealed` (positioned there), proving every chunk and the end.
+// was taken of. The step counts the plain bytes of the chunks that have come back, once per chunk.
+PassResult proveWritten(const Header& header, IFile& output, const Digest& written, WrittenAs as,
+                        const ChunkStep& step);
+// Reads the `sealedBytes` after the header from `sealed` (positioned there), proving every chunk and the end. Each
+// chunk, once its tag has proved it, is sealed again in memory from the plain text it gave and compared with its
+// record (Mismatch if it differs), so that a fault of the cipher never reaches the sink.
 PassResult openChunks(ICrypto& crypto, const Key& key, const Header& header, uint64_t sealedBytes, IFile& sealed,
                       const PlainSink& sink, const ChunkStep& step);
-
-struct CopyToProve {
-    IFile& sealed;    // at its start
-    IFile& original;  // at its start
-};
-// Reads a sealed file back as decryption would and compares it with the original byte for byte; any difference,
-// in the header, a chunk or the length, is a Mismatch.
-PassResult proveCopy(ICrypto& crypto, const Key& key, const Header& header, const CopyToProve& files,
-                     const ChunkStep& step);
 
 }  // namespace ob7

@@ -314,27 +314,32 @@ private:
     ICrypto& m_real;
 };
 
-// A file larger than one read is sealed on a thread of its own while this one reads, writes and lets events run:
-// a full disk, an abort or a spoiled chunk in the middle stops that thread with the call, is reported as itself,
-// and keeps the source. Its source's removal, on a thread too, is still heard when it is refused.
+// A file larger than one read is sealed, or opened, on a thread of its own while this one reads, writes and lets
+// events run: a full disk, an abort or a spoiled chunk in the middle stops that thread with the call, is reported
+// as itself, and keeps the source. Its source's removal, on a thread too, is still heard when it is refused.
 TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsSealingToo) {
     const std::string plain = patterned(8 << 20);  // 128 chunks of 64 KiB, 8 reads
     SealCountingCrypto counting(crypto);
     SpoilingCrypto spoiling(crypto);
-    auto encryptWith = [&](ICrypto& cipher, int abortTurn = 40) {
+    auto runWith = [&](ICrypto& cipher, int abortTurn, bool decrypting) {
         EncryptionControl large(cipher, files, ui, {.iterations = 1000, .chunkSize = 64 * 1024, .eventInterval = {}});
         large.onError([this](int32_t number, const std::string& text) { errors.push_back({number, text}); });
         ui.onTurn = [&](int turn) {
             if (turn == abortTurn) large.abort();
         };
-        files.writeFile(kPlainPath, plain);
+        if (!decrypting) files.writeFile(kPlainPath, plain);
         errors.clear();
         ui.turns = 0;
         large.selector(4);
         large.setRunFlag(true);
-        large.encrypt(kPlainPath, kSealedPath, kPassword);
+        if (decrypting) {
+            large.decrypt(kSealedPath, kPlainPath, kPassword);
+        } else {
+            large.encrypt(kPlainPath, kSealedPath, kPassword);
+        }
         ui.onTurn = nullptr;
     };
+    auto encryptWith = [&](ICrypto& cipher, int abortTurn = 40) { runWith(cipher, abortTurn, false); };
 
     files.failWritesAfter(2 << 20);
     encryptWith(counting);
@@ -372,6 +377,37 @@ TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsSealingToo) {
     EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kAccessDenied));
     EXPECT_EQ(files.readFile(kPlainPath), plain);
     EXPECT_EQ(names(), (Names{"a.txt", "a.txt.ob7"}));
+
+    // Decryption opens on a thread of its own and seals each chunk again there; it stops as encryption does.
+    ASSERT_TRUE(files.deleteFile(kPlainPath).ok());
+    const std::string sealed = files.readFile(kSealedPath).value_or("");
+    counting.opens = 0;
+    files.failWritesAfter(2 << 20);
+    runWith(counting, 0, true);
+    files.failWritesAfter(std::nullopt);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kDiskFull));
+    const int openedByThen = counting.opens;
+    EXPECT_LT(openedByThen, 128) << "the opening ran on to the end of the file";
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(counting.opens, openedByThen) << "the opening went on after the call returned";
+    runWith(counting, 40, true);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, encryptionerror::kAborted);
+    SpoilingCrypto spoilingOpens(crypto, true);
+    runWith(spoilingOpens, 0, true);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].number, encryptionerror::kVerifyFailed);
+    EXPECT_EQ(files.readFile(kSealedPath), sealed);
+    EXPECT_EQ(names(), Names{"a.txt.ob7"});
+
+    counting.seals = 0;
+    counting.opens = 0;
+    runWith(counting, 0, true);
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(counting.opens, counting.seals + 1) << "every chunk opened was sealed again; the header is opened alone";
+    EXPECT_EQ(files.readFile(kPlainPath), plain);
+    EXPECT_EQ(names(), Names{"a.txt"});
 }
 
 TEST_F(EncryptionSafety, ProgressRisesToOneHundredOnceEachStep) {

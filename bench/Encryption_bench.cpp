@@ -135,7 +135,8 @@ void sealPass(benchmark::State& state) {
             ob7::sealFile(bench.crypto, key, header, {*plain.value(), *sealed.value()}, nullptr, written);
         const auto sealedAt = std::chrono::steady_clock::now();
         failed |= pass.outcome != ob7::Outcome::Done || !sealed.value()->rewind().ok() ||
-                  ob7::proveWritten(header, *sealed.value(), written, ob7::WrittenAs::Sealed, nullptr).outcome != ob7::Outcome::Done;
+                  ob7::proveWritten(header, *sealed.value(), written, ob7::WrittenAs::Sealed, nullptr).outcome !=
+                      ob7::Outcome::Done;
         const auto provedAt = std::chrono::steady_clock::now();
         failed |= !sealed.value()->flush().ok() || !sealed.value()->close().ok();
         phases[0] += milliseconds(sealedAt - start);

@@ -93,8 +93,8 @@ public:
     // As passFailed, but a decrypted copy that does not match keeps the .ob7 and says so.
     void decryptionFailed(const ob7::PassResult& result, const std::string& source, const std::string& output) {
         if (result.outcome != ob7::Outcome::Mismatch) return passFailed(result, source, output);
-        refuse(encryptionerror::kVerifyFailed, "The decrypted copy did not read back as the encrypted file, which was kept",
-               source);
+        refuse(encryptionerror::kVerifyFailed,
+               "The decrypted copy did not read back as the encrypted file, which was kept", source);
     }
 
 private:

@@ -317,7 +317,7 @@ private:
 // A file larger than one read is sealed, or opened, on a thread of its own while this one reads, writes and lets
 // events run: a full disk, an abort or a spoiled chunk in the middle stops that thread with the call, is reported
 // as itself, and keeps the source. Its source's removal, on a thread too, is still heard when it is refused.
-TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsSealingToo) {
+TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsCipherThreadToo) {
     const std::string plain = patterned(8 << 20);  // 128 chunks of 64 KiB, 8 reads
     SealCountingCrypto counting(crypto);
     SpoilingCrypto spoiling(crypto);

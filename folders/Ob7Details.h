@@ -30,8 +30,6 @@ public:
     // gives.
     std::optional<std::span<const uint8_t>> take(std::span<const uint8_t> plain);
     bool complete() const;
-    // The length and the record as they came, for the proof.
-    const std::vector<uint8_t>& prefix() const { return m_prefix; }
     std::optional<FileDetails> details() const;
 
 private:

@@ -340,16 +340,20 @@ TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsCipherThreadToo) {
         ui.onTurn = nullptr;
     };
     auto encryptWith = [&](ICrypto& cipher, int abortTurn = 40) { runWith(cipher, abortTurn, false); };
+    // The disk fills after 2 MiB: the cipher's thread stopped short of the end of the file, and with the call.
+    auto stopsWhenTheDiskIsFull = [&](const std::atomic<int>& cipherCalls, bool decrypting) {
+        files.failWritesAfter(2 << 20);
+        runWith(counting, 0, decrypting);
+        files.failWritesAfter(std::nullopt);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kDiskFull));
+        const int byThen = cipherCalls;
+        EXPECT_LT(byThen, 128) << "the cipher ran on to the end of the file";
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(cipherCalls, byThen) << "the cipher went on after the call returned";
+    };
 
-    files.failWritesAfter(2 << 20);
-    encryptWith(counting);
-    files.failWritesAfter(std::nullopt);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kDiskFull));
-    const int sealedByThen = counting.seals;
-    EXPECT_LT(sealedByThen, 128) << "the sealing ran on to the end of the file";
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(counting.seals, sealedByThen) << "the sealing went on after the call returned";
+    stopsWhenTheDiskIsFull(counting.seals, false);
     EXPECT_EQ(names(), Names{"a.txt"});
 
     counting.seals = 0;
@@ -382,15 +386,7 @@ TEST_F(EncryptionSafety, LargeFileStoppedMidwayStopsItsCipherThreadToo) {
     ASSERT_TRUE(files.deleteFile(kPlainPath).ok());
     const std::string sealed = files.readFile(kSealedPath).value_or("");
     counting.opens = 0;
-    files.failWritesAfter(2 << 20);
-    runWith(counting, 0, true);
-    files.failWritesAfter(std::nullopt);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].number, static_cast<int32_t>(errc::kDiskFull));
-    const int openedByThen = counting.opens;
-    EXPECT_LT(openedByThen, 128) << "the opening ran on to the end of the file";
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(counting.opens, openedByThen) << "the opening went on after the call returned";
+    stopsWhenTheDiskIsFull(counting.opens, true);
     runWith(counting, 40, true);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].number, encryptionerror::kAborted);

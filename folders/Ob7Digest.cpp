@@ -52,7 +52,22 @@ void StorageDigest::add(std::span<const uint8_t> bytes) {
         addBlock(load64(m_tail.data()), load64(m_tail.data() + 8));
         m_tailSize = 0;
     }
-    for (; left >= 16; at += 16, left -= 16) addBlock(load64(at), load64(at + 8));
+    // The sums and keys stay in registers over the run of whole blocks: stored through the members, each block
+    // would wait for the last one's stores, as the bytes read may alias them.
+    if (left >= 16) {
+        const uint64_t k0 = m_keys[0], k1 = m_keys[1], k2 = m_keys[2], k3 = m_keys[3], k4 = m_keys[4];
+        unsigned __int128 sumA = m_sumA, sumB = m_sumB;
+        uint64_t position = m_position;
+        for (; left >= 16; at += 16, left -= 16) {
+            const uint64_t first = load64(at), second = load64(at + 8);
+            position += k4;
+            sumA += static_cast<unsigned __int128>(first ^ k0 ^ position) * (second ^ k1);
+            sumB += static_cast<unsigned __int128>(second ^ k2 ^ position) * (first ^ k3);
+        }
+        m_sumA = sumA;
+        m_sumB = sumB;
+        m_position = position;
+    }
     std::memcpy(m_tail.data(), at, left);
     m_tailSize = left;
 }

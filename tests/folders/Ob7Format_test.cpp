@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "folders/Ob7Batches.h"
 #include "folders/Ob7Details.h"
 #include "folders/Ob7Stream.h"
 #include "tests/folders/EncryptionFixture.h"
@@ -170,46 +171,62 @@ TEST_F(Ob7File, EveryBitFlipEveryTruncationAndAnAppendedByteAreRefused) {
 }
 
 // What a proof reads back must be exactly what was handed to the writes: a bit changed, two blocks swapped, the
-// file cut or grown each show, in an .ob7 and in a decrypted file alike.
+// file cut or grown each show, in an .ob7 and in a decrypted file alike, in a file read in one piece and in one
+// read in batches while a thread of its own digests the batches before.
 TEST_F(Ob7File, ReadBackShowsAnyChangeToWhatWasWritten) {
-    ob7::Header header{.chunkSize = 1024};
-    header.fileId[0] = 7;
-    std::string bytes(5000, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + i / 256);
     const auto span = [](const std::string& text) {
         return std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     };
-    ob7::StorageDigest digest(header);
-    digest.add(span(bytes).first(1000));  // handed over in pieces that do not fall on blocks
-    digest.add(span(bytes).subspan(1000));
-    const ob7::Digest written = digest.finish();
     std::vector<uint64_t> steps;
-    const auto proved = [&](const std::string& stored, ob7::WrittenAs as) {
+    uint64_t stopAt = 0;
+    const auto proof = [&](const ob7::Header& header, const ob7::Digest& written, const std::string& stored,
+                           ob7::WrittenAs as) {
         files.writeFile("C:\\Data\\out.bin", stored);
         auto file = files.openForReading("C:\\Data\\out.bin");
         steps.clear();
         const auto step = [&](uint64_t done) {
             steps.push_back(done);
-            return true;
+            return done != stopAt;
         };
-        return file.ok() && ob7::proveWritten(header, *file.value(), written, as, step).outcome == ob7::Outcome::Done;
+        return file.ok() ? ob7::proveWritten(header, *file.value(), written, as, step).outcome : ob7::Outcome::ReadFailed;
     };
-    for (const ob7::WrittenAs as : {ob7::WrittenAs::Sealed, ob7::WrittenAs::Plain}) {
-        EXPECT_TRUE(proved(bytes, as));
-        for (const size_t at : {size_t{0}, size_t{15}, size_t{16}, size_t{2500}, size_t{4999}}) {
-            std::string changed = bytes;
-            changed[at] = static_cast<char>(changed[at] ^ 0x10);
-            EXPECT_FALSE(proved(changed, as)) << "byte " << at;
+    const size_t batch = ob7::kBatchBytes;
+    for (const auto& [size, chunk] : {std::pair<size_t, uint32_t>{5000, 1024}, {3 * batch + 100, 65536}}) {
+        ob7::Header header{.chunkSize = chunk};
+        header.fileId[0] = 7;
+        std::string bytes(size, '\0');
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + i / 256);
+        ob7::StorageDigest digest(header);
+        digest.add(span(bytes).first(1000));  // handed over in pieces that do not fall on blocks
+        digest.add(span(bytes).subspan(1000));
+        const ob7::Digest written = digest.finish();
+        const auto proved = [&](const std::string& stored, ob7::WrittenAs as) {
+            return proof(header, written, stored, as) == ob7::Outcome::Done;
+        };
+        for (const ob7::WrittenAs as : {ob7::WrittenAs::Sealed, ob7::WrittenAs::Plain}) {
+            EXPECT_TRUE(proved(bytes, as));
+            for (const size_t at : {size_t{0}, size_t{15}, size_t{16}, size / 2, batch - 1, batch, size - 1}) {
+                if (at >= size) continue;
+                std::string changed = bytes;
+                changed[at] = static_cast<char>(changed[at] ^ 0x10);
+                EXPECT_FALSE(proved(changed, as)) << size << " bytes, changed at " << at;
+            }
+            std::string swapped = bytes;
+            std::swap_ranges(swapped.begin() + 16, swapped.begin() + 32, swapped.begin() + 48);
+            EXPECT_FALSE(proved(swapped, as));
+            EXPECT_FALSE(proved(bytes.substr(0, bytes.size() - 1), as));
+            EXPECT_FALSE(proved(bytes + '\0', as));
         }
-        std::string swapped = bytes;
-        std::swap_ranges(swapped.begin() + 16, swapped.begin() + 32, swapped.begin() + 48);
-        EXPECT_FALSE(proved(swapped, as));
-        EXPECT_FALSE(proved(bytes.substr(0, bytes.size() - 1), as));
-        EXPECT_FALSE(proved(bytes + '\0', as));
+        // A decrypted file comes back a chunk at a time, as it was written, and a step may stop the proof.
+        ASSERT_TRUE(proved(bytes, ob7::WrittenAs::Plain));
+        const uint64_t chunks = (size + chunk - 1) / chunk;
+        ASSERT_EQ(steps.size(), chunks);
+        for (uint64_t i = 0; i < chunks; ++i) EXPECT_EQ(steps[i], (i + 1) * chunk);
+        stopAt = 2 * uint64_t{chunk};
+        EXPECT_EQ(proof(header, written, bytes, ob7::WrittenAs::Plain), ob7::Outcome::Stopped);
+        EXPECT_EQ(steps.size(), 2u);
+        stopAt = 0;
     }
-    // A decrypted file comes back a chunk at a time, as it was written.
-    ASSERT_TRUE(proved(bytes, ob7::WrittenAs::Plain));
-    EXPECT_EQ(steps, (std::vector<uint64_t>{1024, 2048, 3072, 4096, 5120}));
 }
 
 TEST_F(Ob7File, WrongPasswordIsToldBeforeAnyOutputIsMade) {

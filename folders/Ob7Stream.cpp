@@ -36,7 +36,8 @@ PassResult checkHeader(ICrypto& crypto, const Key& key, const Header& header) {
     return {};
 }
 
-// The caller's thread reads the next batch while the worker's digests the last one: both cost about the same.
+// The caller's thread reads the next batch while a thread of its own digests the one before (whatever was written,
+// in the batch's `plain` buffer): reading and digesting cost about the same.
 PassResult proveWritten(const Header& header, IFile& output, const Digest& written, WrittenAs as,
                         const ChunkStep& step) {
     StorageDigest digest(header);

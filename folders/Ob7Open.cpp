@@ -11,10 +11,6 @@ namespace ob7 {
 
 namespace {
 
-PassResult failed(Outcome outcome, Status status) {
-    return {outcome, std::move(status)};
-}
-
 PassResult damaged(const char* where) {
     return failed(Outcome::Damaged, Status::failure(errc::kInvalidData, where));
 }

@@ -10,10 +10,6 @@ namespace ob7 {
 
 namespace {
 
-PassResult failed(Outcome outcome, Status status) {
-    return {outcome, std::move(status)};
-}
-
 struct SealParts {
     ICrypto& crypto;
     const Key& key;

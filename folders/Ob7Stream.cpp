@@ -7,14 +7,6 @@
 
 namespace ob7 {
 
-namespace {
-
-PassResult failed(Outcome outcome, Status status) {
-    return {outcome, std::move(status)};
-}
-
-}  // namespace
-
 PassResult openFailure(Status status) {
     const Outcome outcome = status.code() == errc::kInvalidData ? Outcome::Damaged : Outcome::CipherFailed;
     return {outcome, std::move(status)};

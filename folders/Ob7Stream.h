@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <functional>
+#include <utility>
 
 #include "folders/Ob7Digest.h"
 #include "folders/Ob7Format.h"
@@ -17,6 +18,10 @@ struct PassResult {
     Outcome outcome = Outcome::Done;
     Status status{};
 };
+// A pass that ended in `outcome`, with the system's word on why.
+inline PassResult failed(Outcome outcome, Status status) {
+    return {outcome, std::move(status)};
+}
 
 // Called after each chunk with the plain bytes done so far; false stops the pass.
 using ChunkStep = std::function<bool(uint64_t plainDone)>;
